@@ -1,0 +1,177 @@
+#include "core/app/ini_profile.h"
+
+#include <cctype>
+#include <cstdint>
+#include <fstream>
+#include <sstream>
+
+#include "core/platform/files.h"
+
+namespace vel {
+namespace {
+
+constexpr auto npos = std::string::npos;
+
+std::string_view Trim(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front()))) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.remove_suffix(1);
+  return s;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+// "[name]" gives name; anything else is not a section header.
+bool SectionName(std::string_view line, std::string_view& name) {
+  line = Trim(line);
+  if (line.size() < 2 || line.front() != '[') return false;
+  const auto close = line.find(']');
+  if (close == npos) return false;
+  name = Trim(line.substr(1, close - 1));
+  return true;
+}
+
+bool IsComment(std::string_view line) {
+  line = Trim(line);
+  return !line.empty() && line.front() == ';';
+}
+
+// "key=value" gives key and value, both trimmed.
+bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
+  if (IsComment(line)) return false;
+  const auto eq = line.find('=');
+  if (eq == npos) return false;
+  key = Trim(line.substr(0, eq));
+  value = Trim(line.substr(eq + 1));
+  return !key.empty();
+}
+
+// A value in matching quotes loses them, as the Windows call does.
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front())
+    return value.substr(1, value.size() - 2);
+  return value;
+}
+
+}  // namespace
+
+int ParseProfileInt(std::string_view text) {
+  text = Trim(text);
+  bool negative = false;
+  if (!text.empty() && (text.front() == '-' || text.front() == '+')) {
+    negative = text.front() == '-';
+    text.remove_prefix(1);
+  }
+  std::uint32_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') break;
+    value = value * 10u + static_cast<std::uint32_t>(c - '0');
+  }
+  if (negative) value = 0u - value;
+  return static_cast<int>(value);
+}
+
+IniProfile IniProfile::FromText(std::string_view text) {
+  IniProfile profile;
+  profile.m_crlf = text.find("\r\n") != npos;
+  profile.m_finalNewline = text.empty() || text.back() == '\n';
+  std::size_t start = 0;
+  while (start < text.size()) {
+    auto end = text.find('\n', start);
+    if (end == npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    profile.m_lines.emplace_back(line);
+    start = end + 1;
+  }
+  return profile;
+}
+
+IniProfile IniProfile::Load(const std::string& path, std::string* error) {
+  std::string text;
+  if (!ReadWholeFile(path, text, error)) return IniProfile();
+  return FromText(text);
+}
+
+IniProfile::Found IniProfile::Find(std::string_view section, std::string_view key) const {
+  Found found{npos, npos, npos};
+  bool inSection = false;
+  for (std::size_t i = 0; i < m_lines.size(); ++i) {
+    std::string_view name;
+    if (SectionName(m_lines[i], name)) {
+      if (inSection) break;  // only the first section of that name counts
+      inSection = EqualNoCase(name, section);
+      if (inSection) found.sectionLine = found.insertAt = i;
+      continue;
+    }
+    if (!inSection) continue;
+    std::string_view k, v;
+    if (!Trim(m_lines[i]).empty()) found.insertAt = i;
+    if (found.keyLine == npos && KeyValue(m_lines[i], k, v) && EqualNoCase(k, key))
+      found.keyLine = i;
+  }
+  return found;
+}
+
+std::string IniProfile::GetString(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue) const {
+  const Found found = Find(section, key);
+  if (found.keyLine == npos) return std::string(defaultValue);
+  std::string_view k, v;
+  KeyValue(m_lines[found.keyLine], k, v);
+  return std::string(Unquote(v));
+}
+
+int IniProfile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
+  const Found found = Find(section, key);
+  if (found.keyLine == npos) return defaultValue;
+  std::string_view k, v;
+  KeyValue(m_lines[found.keyLine], k, v);
+  v = Unquote(v);
+  return v.empty() ? defaultValue : ParseProfileInt(v);
+}
+
+void IniProfile::WriteInt(std::string_view section, std::string_view key, int value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void IniProfile::WriteString(std::string_view section, std::string_view key,
+                             std::string_view value) {
+  std::string line = std::string(key) + "=" + std::string(value);
+  const Found found = Find(section, key);
+  if (found.keyLine != npos) {
+    m_lines[found.keyLine] = std::move(line);
+  } else if (found.sectionLine != npos) {
+    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(found.insertAt + 1),
+                   std::move(line));
+  } else {
+    if (!m_lines.empty() && !Trim(m_lines.back()).empty()) m_lines.emplace_back();
+    m_lines.push_back("[" + std::string(section) + "]");
+    m_lines.push_back(std::move(line));
+    m_finalNewline = true;
+  }
+}
+
+std::string IniProfile::Text() const {
+  const char* eol = m_crlf ? "\r\n" : "\n";
+  std::string text;
+  for (std::size_t i = 0; i < m_lines.size(); ++i) {
+    text += m_lines[i];
+    if (i + 1 < m_lines.size() || m_finalNewline) text += eol;
+  }
+  return text;
+}
+
+bool IniProfile::Save(const std::string& path, std::string* error) const {
+  return ReplaceFileAtomically(path, Text(), error);
+}
+
+}  // namespace vel

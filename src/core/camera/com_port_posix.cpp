@@ -1,0 +1,142 @@
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+
+#include "core/camera/com_port.h"
+
+namespace vel {
+
+struct CComPort::Handle {
+  int fd = -1;
+};
+
+namespace {
+
+// A write that the driver does not take within this time counts as failed,
+// so an unplugged adapter can never hold the window.
+constexpr int kWriteTimeoutMs = 2000;
+
+std::string SystemText(int error) { return std::string(std::strerror(error)) + "\n"; }
+
+// "COMn" (any case) is the n-th standard serial port.
+bool ComNumber(const std::string& name, int& number) {
+  if (name.size() < 4 || name.size() > 6) return false;
+  for (int i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return false;
+  number = 0;
+  for (std::size_t i = 3; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number >= 1;
+}
+
+bool ConfigureLine(int fd) {
+  termios tio{};
+  if (::tcgetattr(fd, &tio) != 0) return false;
+  ::cfmakeraw(&tio);
+  tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
+  tio.c_cflag |= CS8 | CLOCAL | CREAD;
+  tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
+  tio.c_cc[VMIN] = 0;
+  tio.c_cc[VTIME] = 0;
+  if (::cfsetispeed(&tio, B9600) != 0 || ::cfsetospeed(&tio, B9600) != 0) return false;
+  return ::tcsetattr(fd, TCSANOW, &tio) == 0;
+}
+
+// DTR and RTS on. A device without modem lines (a pseudo-terminal) refuses
+// the request, which is no reason to refuse the port.
+bool RaiseModemLines(int fd) {
+  int lines = TIOCM_DTR | TIOCM_RTS;
+  return ::ioctl(fd, TIOCMBIS, &lines) == 0 || errno == ENOTTY || errno == EINVAL;
+}
+
+// Nobody else may use the port while we hold it: TIOCEXCL keeps other users
+// out, the advisory lock keeps out root and cooperating programs.
+bool TakeExclusive(int fd) {
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EWOULDBLOCK) errno = EBUSY;
+    return false;
+  }
+  return ::ioctl(fd, TIOCEXCL) == 0 || errno == ENOTTY;
+}
+
+bool WaitWritable(int fd) {
+  pollfd p{fd, POLLOUT, 0};
+  int n;
+  do {
+    n = ::poll(&p, 1, kWriteTimeoutMs);
+  } while (n < 0 && errno == EINTR);
+  return n > 0 && (p.revents & POLLOUT);
+}
+
+}  // namespace
+
+std::string CComPort::DevicePath(const std::string& portName) {
+  int number = 0;
+  if (ComNumber(portName, number)) return "/dev/ttyS" + std::to_string(number - 1);
+  if (!portName.empty() && portName.front() == '/') return portName;
+  return "/dev/" + portName;
+}
+
+CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
+  if (!g_pComPort) g_pComPort = this;
+}
+
+CComPort::~CComPort() { Close(); }
+
+bool CComPort::IsOpen() const { return m_handle->fd >= 0; }
+
+bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
+  const std::string path = DevicePath(portName);
+  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    systemText = SystemText(errno);
+    return false;
+  }
+  m_handle->fd = fd;
+  if (!TakeExclusive(fd) || !ConfigureLine(fd) || !RaiseModemLines(fd)) {
+    systemText = SystemText(errno);
+    return false;
+  }
+  ::tcflush(fd, TCIOFLUSH);
+  return true;
+}
+
+void CComPort::CloseDevice(bool purgeInput) {
+  if (m_handle->fd < 0) return;
+  if (purgeInput) ::tcflush(m_handle->fd, TCIFLUSH);
+  ::close(m_handle->fd);  // also drops the lock
+  m_handle->fd = -1;
+}
+
+int CComPort::Write(const void* bytes, std::uint32_t count) {
+  const int fd = m_handle->fd;
+  if (fd < 0) return 0;
+  const auto* data = static_cast<const unsigned char*>(bytes);
+  std::uint32_t written = 0;
+  while (written < count) {
+    const ssize_t n = ::write(fd, data + written, count - written);
+    if (n > 0) {
+      written += static_cast<std::uint32_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN && WaitWritable(fd)) {
+      continue;
+    } else {
+      break;
+    }
+  }
+  if (written == count) return 1;
+  ::tcflush(fd, TCOFLUSH);
+  return 0;
+}
+
+}  // namespace vel

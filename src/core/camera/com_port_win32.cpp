@@ -1,0 +1,116 @@
+#include <windows.h>
+
+#include "core/camera/com_port.h"
+
+namespace vel {
+
+struct CComPort::Handle {
+  HANDLE handle = INVALID_HANDLE_VALUE;
+};
+
+namespace {
+
+// The system's own text for an error code, in the user's default language,
+// with the line end the system gives it.
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                 nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = text ? text : "";
+  if (text) LocalFree(text);
+  return result;
+}
+
+void ApplyLineSettings(DCB& dcb) {
+  dcb.DCBlength = sizeof(DCB);
+  dcb.BaudRate = 9600;
+  dcb.fBinary = 1;
+  dcb.fParity = 0;
+  dcb.fOutxCtsFlow = 0;
+  dcb.fOutxDsrFlow = 0;
+  dcb.fDtrControl = DTR_CONTROL_ENABLE;
+  dcb.fDsrSensitivity = 0;
+  dcb.fTXContinueOnXoff = 1;
+  dcb.fOutX = 0;
+  dcb.fInX = 0;
+  dcb.fErrorChar = 0;
+  dcb.fNull = 0;
+  dcb.fRtsControl = RTS_CONTROL_ENABLE;
+  dcb.fAbortOnError = 0;
+  dcb.XonLim = 1;
+  dcb.XoffLim = 1;
+  dcb.ByteSize = 8;
+  dcb.Parity = NOPARITY;
+  dcb.StopBits = ONESTOPBIT;
+  dcb.XonChar = 0;
+  dcb.XoffChar = 0;
+  dcb.EofChar = 0;
+}
+
+COMMTIMEOUTS PortTimeouts() {
+  COMMTIMEOUTS timeouts{};
+  timeouts.ReadIntervalTimeout = MAXDWORD;
+  timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
+  timeouts.ReadTotalTimeoutConstant = 50;
+  timeouts.WriteTotalTimeoutMultiplier = 0;
+  timeouts.WriteTotalTimeoutConstant = 0;
+  return timeouts;
+}
+
+}  // namespace
+
+std::string CComPort::DevicePath(const std::string& portName) { return portName; }
+
+CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
+  if (!g_pComPort) g_pComPort = this;
+}
+
+CComPort::~CComPort() { Close(); }
+
+bool CComPort::IsOpen() const { return m_handle->handle != INVALID_HANDLE_VALUE; }
+
+bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
+  SetLastError(0);
+  m_handle->handle = CreateFileA(portName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, 0, nullptr);
+  DWORD code = GetLastError();
+  if (code == 0 && m_handle->handle == INVALID_HANDLE_VALUE) code = ERROR_INVALID_HANDLE;
+  if (code != 0) {
+    systemText = SystemText(code);
+    return false;
+  }
+  DCB dcb{};
+  dcb.DCBlength = sizeof(DCB);
+  bool ok = GetCommState(m_handle->handle, &dcb);
+  if (ok) {
+    ApplyLineSettings(dcb);
+    ok = SetCommState(m_handle->handle, &dcb);
+  }
+  if (ok) {
+    COMMTIMEOUTS timeouts = PortTimeouts();
+    ok = SetCommTimeouts(m_handle->handle, &timeouts);
+  }
+  if (!ok) systemText = SystemText(GetLastError());
+  return ok;
+}
+
+void CComPort::CloseDevice(bool purgeInput) {
+  if (m_handle->handle == INVALID_HANDLE_VALUE) return;
+  if (purgeInput) PurgeComm(m_handle->handle, PURGE_RXCLEAR);
+  CloseHandle(m_handle->handle);
+  m_handle->handle = INVALID_HANDLE_VALUE;
+}
+
+int CComPort::Write(const void* bytes, std::uint32_t count) {
+  if (m_handle->handle == INVALID_HANDLE_VALUE) return 0;
+  DWORD written = 0;
+  WriteFile(m_handle->handle, bytes, count, &written, nullptr);
+  if (written == count) return 1;
+  DWORD errors = 0;
+  ClearCommError(m_handle->handle, &errors, nullptr);
+  PurgeComm(m_handle->handle, PURGE_TXABORT | PURGE_TXCLEAR);
+  return 0;
+}
+
+}  // namespace vel

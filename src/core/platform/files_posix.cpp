@@ -1,0 +1,111 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "core/platform/files.h"
+
+namespace vel {
+namespace {
+
+std::string SystemText(int error) { return std::strerror(error); }
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool MakeFolders(const std::string& folder) {
+  if (folder.empty() || folder == "/" || folder == ".") return true;
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (!MakeFolders(ParentFolder(folder))) return false;
+  return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
+}
+
+bool WriteAll(int fd, const std::string& text) {
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+bool Fail(std::string* error, int code) {
+  if (error) *error = SystemText(code);
+  return false;
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& text, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno != ENOENT) return Fail(error, errno);
+    if (error) error->clear();
+    return false;
+  }
+  text.clear();
+  char buffer[8192];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      const int code = errno;
+      ::close(fd);
+      return Fail(error, code);
+    }
+    if (n == 0) break;
+    text.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+  const std::string folder = ParentFolder(path);
+  if (!MakeFolders(folder)) return Fail(error, errno);
+
+  std::string temp = path + ".XXXXXX";
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return Fail(error, errno);
+
+  // Keep the permissions of the file being replaced; a new one gets the
+  // usual 0666 less the umask.
+  struct stat old {};
+  mode_t mode;
+  if (::stat(path.c_str(), &old) == 0) {
+    mode = old.st_mode & 07777;
+  } else {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    mode = 0666 & ~mask;
+  }
+  ::fchmod(fd, mode);
+
+  if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
+    const int code = errno;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    return Fail(error, code ? code : EIO);
+  }
+  if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+    const int code = errno;
+    ::unlink(temp.c_str());
+    return Fail(error, code);
+  }
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
+  }
+  return true;
+}
+
+}  // namespace vel

@@ -1,0 +1,73 @@
+#include <windows.h>
+
+#include "core/platform/files.h"
+
+namespace vel {
+namespace {
+
+std::string SystemText(DWORD code) {
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
+                 nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string result = text ? text : "";
+  if (text) LocalFree(text);
+  return result;
+}
+
+bool Fail(std::string* error, DWORD code) {
+  if (error) *error = SystemText(code);
+  return false;
+}
+
+std::string ParentFolder(const std::string& path) {
+  const auto slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReadWholeFile(const std::string& path, std::string& text, std::string* error) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
+      if (error) error->clear();
+      return false;
+    }
+    return Fail(error, code);
+  }
+  text.clear();
+  char buffer[8192];
+  DWORD read = 0;
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  CloseHandle(file);
+  return true;
+}
+
+bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+  const std::string folder = ParentFolder(path);
+  if (!folder.empty()) CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string temp = path + ".new";
+  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return Fail(error, GetLastError());
+  DWORD written = 0;
+  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+                  written == text.size() && FlushFileBuffers(file);
+  const DWORD code = GetLastError();
+  CloseHandle(file);
+  if (!ok) {
+    DeleteFileA(temp.c_str());
+    return Fail(error, code);
+  }
+  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD moveCode = GetLastError();
+    DeleteFileA(temp.c_str());
+    return Fail(error, moveCode);
+  }
+  return true;
+}
+
+}  // namespace vel
