@@ -1,0 +1,101 @@
+#include "gui/framework/data_exchange.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTimeEdit>
+#include <cstdint>
+
+#include "gui/framework/message_box.h"
+#include "gui/framework/property_page.h"
+
+namespace fw {
+
+QWidget* CDataExchange::Control(int id) const {
+  return m_pDlgWnd->GetDlgItem(id);
+}
+
+void CDataExchange::Fail(QWidget* control) {
+  if (control)
+    control->setFocus();
+  throw DataExchangeFailure{};
+}
+
+void DDX_Check(CDataExchange& dx, int id, int& value) {
+  auto* box = qobject_cast<QCheckBox*>(dx.Control(id));
+  if (!box)
+    return;
+  if (dx.m_bSaveAndValidate)
+    value = box->isChecked() ? 1 : 0;
+  else
+    box->setChecked(value != 0);
+}
+
+void DDX_Text(CDataExchange& dx, int id, std::string& value) {
+  auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
+  if (!edit)
+    return;
+  if (dx.m_bSaveAndValidate)
+    value = edit->text().toStdString();
+  else
+    edit->setText(QString::fromStdString(value));
+}
+
+void DDX_TextUnsigned(CDataExchange& dx, int id, int& value) {
+  auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
+  if (!edit)
+    return;
+  if (!dx.m_bSaveAndValidate) {
+    edit->setText(QString::number(static_cast<std::uint32_t>(value)));
+    return;
+  }
+  bool ok = false;
+  const qulonglong number = edit->text().trimmed().toULongLong(&ok);
+  if (!ok || number > UINT32_MAX) {
+    AfxMessageBox(QStringLiteral("Please enter a positive integer."), BoxIcon::Exclamation);
+    dx.Fail(edit);
+  }
+  value = static_cast<int>(static_cast<std::uint32_t>(number));
+}
+
+void DDX_CBIndex(CDataExchange& dx, int id, int& index) {
+  auto* list = qobject_cast<QComboBox*>(dx.Control(id));
+  if (!list)
+    return;
+  if (dx.m_bSaveAndValidate)
+    index = list->currentIndex();
+  else
+    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+}
+
+void DDX_CBString(CDataExchange& dx, int id, std::string& value) {
+  auto* list = qobject_cast<QComboBox*>(dx.Control(id));
+  if (!list)
+    return;
+  if (dx.m_bSaveAndValidate) {
+    value = list->currentIndex() >= 0 ? list->currentText().toStdString() : std::string();
+    return;
+  }
+  const QString text = QString::fromStdString(value);
+  int found = -1;
+  for (int i = 0; i < list->count() && found < 0; ++i)
+    if (list->itemText(i).startsWith(text, Qt::CaseInsensitive))
+      found = i;
+  list->setCurrentIndex(found);
+}
+
+void DDX_Time(CDataExchange& dx, int id, int& hour, int& minute, int& second) {
+  auto* picker = qobject_cast<QTimeEdit*>(dx.Control(id));
+  if (!picker)
+    return;
+  if (dx.m_bSaveAndValidate) {
+    const QTime time = picker->time();
+    hour = time.hour();
+    minute = time.minute();
+    second = time.second();
+  } else {
+    picker->setTime(QTime(0, 0).addSecs(((hour % 24) * 60 + minute) * 60 + second));
+  }
+}
+
+}  // namespace fw

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDialog>
+#include <map>
+
+#include "core/ui/dialog_template.h"
+
+namespace fw {
+
+// A modal dialog built from a template: a caption, no system menu and no
+// close box. The button with id 2 (IDCANCEL) and Esc end it.
+class CDialog : public QDialog {
+  Q_OBJECT
+ public:
+  static constexpr int IDCANCEL = 2;
+
+  explicit CDialog(const vel::DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+  int DoModal();
+  QWidget* GetDlgItem(int id) const;
+
+ protected:
+  virtual void OnCancel();
+  void reject() override { OnCancel(); }
+
+ private:
+  std::map<int, QWidget*> m_byId;
+};
+
+}  // namespace fw

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace fw {
+
+enum class BoxIcon { None, Error, Exclamation, Information };
+
+struct MessageBoxRequest {
+  QWidget* owner;
+  QString text;
+  QString caption;
+  BoxIcon icon;
+};
+
+// Every message box of the program goes through here. A hook set by a test
+// receives the request instead of a window being shown.
+using MessageBoxHook = std::function<void(const MessageBoxRequest&)>;
+void SetMessageBoxHook(MessageBoxHook hook);
+
+// The caption of the program's own boxes.
+inline QString ProgramCaption() {
+  return QStringLiteral("Velorantica");
+}
+
+// The executable's base name ("velorantica"), the caption of the boxes that
+// the framework raises on the program's behalf.
+QString AppName();
+
+// A modal box with a single OK button.
+void MessageBox(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon);
+
+// A box captioned with the application's name.
+void AfxMessageBox(const QString& text, BoxIcon icon);
+
+}  // namespace fw

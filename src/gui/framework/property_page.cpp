@@ -1,0 +1,100 @@
+#include "gui/framework/property_page.h"
+
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/dialog_units.h"
+#include "gui/framework/property_sheet.h"
+#include "gui/framework/template_builder.h"
+
+namespace fw {
+
+CPropertyPage::CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget* parent)
+    : QWidget(parent), m_template(dialogTemplate) {
+  setObjectName(Caption());
+}
+
+QString CPropertyPage::Caption() const {
+  return QString::fromUtf8(m_template.caption.data(), static_cast<int>(m_template.caption.size()));
+}
+
+QSize CPropertyPage::TemplatePixelSize() const {
+  return DialogUnits(font()).Size(m_template.width, m_template.height);
+}
+
+void CPropertyPage::EnsureWindow() {
+  if (m_hasWindow)
+    return;
+  m_hasWindow = true;
+  CreateControls();
+  OnInitDialog();
+}
+
+void CPropertyPage::CreateControls() {
+  const DialogUnits units(font());
+  TemplateBuilder builder(this, units);
+  for (const vel::ControlTemplate& control : m_template.controls) {
+    QWidget* widget = CreateControl(control);
+    widget = builder.Place(control, widget);
+    m_controls.push_back(widget);
+    if (control.id != 0)
+      m_byId.emplace(control.id, widget);
+  }
+  builder.Finish();
+}
+
+QWidget* CPropertyPage::CreateControl(const vel::ControlTemplate&) {
+  return nullptr;
+}
+
+bool CPropertyPage::OnInitDialog() {
+  UpdateData(false);
+  return true;
+}
+
+void CPropertyPage::DoDataExchange(CDataExchange&) {}
+
+bool CPropertyPage::UpdateData(bool saveAndValidate) {
+  if (!m_hasWindow)
+    return false;
+  CDataExchange dx(this, saveAndValidate);
+  try {
+    DoDataExchange(dx);
+  } catch (const DataExchangeFailure&) {
+    return false;
+  }
+  return true;
+}
+
+bool CPropertyPage::OnSetActive() {
+  if (!m_hasWindow) {
+    EnsureWindow();
+    m_firstSetActive = false;
+    return true;
+  }
+  if (m_firstSetActive)
+    m_firstSetActive = false;
+  else
+    UpdateData(false);
+  return true;
+}
+
+bool CPropertyPage::OnKillActive() {
+  return UpdateData(true);
+}
+
+int CPropertyPage::OnKickIdle(int) {
+  return 0;
+}
+
+QWidget* CPropertyPage::GetDlgItem(int id) const {
+  const auto found = m_byId.find(id);
+  return found == m_byId.end() ? nullptr : found->second;
+}
+
+CPropertySheet* CPropertyPage::Sheet() const {
+  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+    if (auto* sheet = qobject_cast<CPropertySheet*>(w))
+      return sheet;
+  return nullptr;
+}
+
+}  // namespace fw

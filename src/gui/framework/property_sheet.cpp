@@ -1,0 +1,141 @@
+#include "gui/framework/property_sheet.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QThread>
+#include <QVBoxLayout>
+
+#include "gui/framework/property_page.h"
+
+namespace fw {
+
+CPropertySheet::CPropertySheet(QWidget* parent)
+    : QDialog(parent),
+      m_tabs(new QTabWidget(this)),
+      m_buttons(new QDialogButtonBox(this)),
+      m_ok(m_buttons->addButton(QDialogButtonBox::Ok)),
+      m_cancel(m_buttons->addButton(QDialogButtonBox::Cancel)) {
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(m_tabs);
+  layout->addWidget(m_buttons);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  m_ok->setAutoDefault(false);
+  m_cancel->setAutoDefault(false);
+  connect(m_ok, &QPushButton::clicked, this, [this] { accept(); });
+  connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancelCommand(); });
+  connect(m_tabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnCurrentChanged);
+  connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
+          &CPropertySheet::OnAboutToBlock);
+}
+
+CPropertySheet::~CPropertySheet() = default;
+
+void CPropertySheet::AddPage(CPropertyPage* page) {
+  m_pages.push_back(page);
+  page->setMinimumSize(page->TemplatePixelSize());
+  const QSignalBlocker noSwitch(m_tabs);
+  m_tabs->addTab(page, page->Caption());
+}
+
+void CPropertySheet::DeletePage(CPropertyPage* page) {
+  const auto found = std::find(m_pages.begin(), m_pages.end(), page);
+  if (found == m_pages.end())
+    return;
+  const QSignalBlocker noSwitch(m_tabs);
+  m_tabs->removeTab(m_tabs->indexOf(page));
+  m_pages.erase(found);
+  delete page;
+}
+
+int CPropertySheet::GetPageCount() const {
+  return static_cast<int>(m_pages.size());
+}
+
+CPropertyPage* CPropertySheet::GetPage(int index) const {
+  return index >= 0 && index < GetPageCount() ? m_pages[static_cast<std::size_t>(index)] : nullptr;
+}
+
+CPropertyPage* CPropertySheet::GetActivePage() const {
+  return GetPage(GetActiveIndex());
+}
+
+int CPropertySheet::GetActiveIndex() const {
+  return m_initDone ? m_shownPage : -1;
+}
+
+void CPropertySheet::SetActivePage(int index) {
+  if (!m_initDone) {
+    m_startPage = index;
+    return;
+  }
+  m_tabs->setCurrentIndex(index);
+}
+
+int CPropertySheet::DoModal() {
+  m_idleLoopLevel = QThread::currentThread()->loopLevel() + 1;
+  return exec();
+}
+
+bool CPropertySheet::OnInitDialog() {
+  return true;
+}
+
+void CPropertySheet::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (m_initDone)
+    return;
+  m_initDone = true;
+  // Shown without DoModal (as in tests): idle passes run in the loop above.
+  if (m_idleLoopLevel < 0)
+    m_idleLoopLevel = QThread::currentThread()->loopLevel() + 1;
+  {
+    const QSignalBlocker noSwitch(m_tabs);
+    m_tabs->setCurrentIndex(m_startPage);
+  }
+  OnCurrentChanged(m_tabs->currentIndex());
+  OnInitDialog();
+}
+
+void CPropertySheet::OnCurrentChanged(int index) {
+  if (!m_initDone)
+    return;
+  if (CPropertyPage* leaving = GetPage(m_shownPage); leaving && m_shownPage != index)
+    leaving->OnKillActive();
+  m_shownPage = index;
+  if (CPropertyPage* page = GetPage(index))
+    page->OnSetActive();
+}
+
+int CPropertySheet::OnKickIdle(int idleCount) {
+  if (CPropertyPage* page = GetActivePage())
+    return page->OnKickIdle(idleCount);
+  return idleCount <= 2 ? 1 : 0;
+}
+
+void CPropertySheet::OnAboutToBlock() {
+  if (m_inIdle || !m_initDone || !isVisible())
+    return;
+  if (QThread::currentThread()->loopLevel() != m_idleLoopLevel)
+    return;
+  m_inIdle = true;
+  OnKickIdle(0);
+  m_inIdle = false;
+}
+
+void CPropertySheet::OnCancelCommand() {
+  done(QDialog::Rejected);
+}
+
+void CPropertySheet::reject() {
+  OnCancelCommand();
+}
+
+void CPropertySheet::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  OnCancelCommand();
+}
+
+}  // namespace fw

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QDialog>
+#include <vector>
+
+class QDialogButtonBox;
+class QPushButton;
+class QTabWidget;
+
+namespace fw {
+
+class CPropertyPage;
+
+// A modal sheet of tab pages with OK and Cancel buttons below them. Pages
+// save their controls when the user leaves them and load them again when
+// they come back. Whenever the sheet's own event loop is about to wait for
+// input, the active page gets one idle pass; nested modal loops (message
+// boxes, sub-dialogs) never run it.
+class CPropertySheet : public QDialog {
+  Q_OBJECT
+ public:
+  explicit CPropertySheet(QWidget* parent = nullptr);
+  ~CPropertySheet() override;
+
+  void AddPage(CPropertyPage* page);
+  // Removes the page from the sheet and deletes it.
+  void DeletePage(CPropertyPage* page);
+  int GetPageCount() const;
+  CPropertyPage* GetPage(int index) const;
+  CPropertyPage* GetActivePage() const;
+  int GetActiveIndex() const;
+  // Before the sheet shows: the page it opens on; afterwards: switches pages.
+  void SetActivePage(int index);
+
+  QPushButton* OkButton() const { return m_ok; }
+  QPushButton* CancelButton() const { return m_cancel; }
+  QTabWidget* Tabs() const { return m_tabs; }
+
+  int DoModal();
+
+  // One idle pass, as the event loop runs it; answered by the active page.
+  virtual int OnKickIdle(int idleCount);
+
+ protected:
+  virtual bool OnInitDialog();
+  // The Cancel button, Esc and the close box.
+  virtual void OnCancelCommand();
+
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+  void reject() override;
+
+ private:
+  void OnCurrentChanged(int index);
+  void OnAboutToBlock();
+
+  QTabWidget* m_tabs;
+  QDialogButtonBox* m_buttons;
+  QPushButton* m_ok;
+  QPushButton* m_cancel;
+  std::vector<CPropertyPage*> m_pages;
+  int m_startPage = 0;
+  int m_shownPage = -1;
+  bool m_initDone = false;
+  bool m_inIdle = false;
+  int m_idleLoopLevel = -1;
+};
+
+}  // namespace fw

@@ -1,0 +1,160 @@
+#include "gui/framework/template_builder.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QStyle>
+#include <QTimeEdit>
+
+#include "gui/framework/up_down.h"
+
+namespace fw {
+namespace {
+
+bool Has(const vel::ControlTemplate& control, unsigned flag) {
+  return (control.flags & flag) != 0;
+}
+
+Qt::Alignment TextAlignment(const vel::ControlTemplate& control) {
+  Qt::Alignment alignment = Qt::AlignLeft;
+  if (Has(control, vel::kCentered))
+    alignment = Qt::AlignHCenter;
+  if (Has(control, vel::kRightAligned))
+    alignment = Qt::AlignRight;
+  return alignment | (Has(control, vel::kVCentered) ? Qt::AlignVCenter : Qt::AlignTop);
+}
+
+bool TakesLabelName(vel::ControlKind kind) {
+  using K = vel::ControlKind;
+  return kind == K::Edit || kind == K::ComboList || kind == K::TimePicker || kind == K::UpDown ||
+         kind == K::UpDownHorz;
+}
+
+QWidget* MakeButton(const vel::ControlTemplate& control, QWidget* parent) {
+  auto* button = new QPushButton(TemplateText(control.text), parent);
+  button->setAutoDefault(false);
+  if (control.kind == vel::ControlKind::DefPushButton)
+    button->setDefault(true);
+  return button;
+}
+
+QWidget* MakeEdit(const vel::ControlTemplate& control, QWidget* parent) {
+  auto* edit = new QLineEdit(parent);
+  edit->setReadOnly(Has(control, vel::kReadOnly));
+  if (Has(control, vel::kDigitsOnly))
+    edit->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), edit));
+  edit->setAlignment(Has(control, vel::kRightAligned) ? Qt::AlignRight | Qt::AlignVCenter
+                                                      : Qt::AlignLeft | Qt::AlignVCenter);
+  return edit;
+}
+
+QWidget* MakeList(const vel::ControlTemplate& control, QWidget* parent) {
+  auto* list = new QComboBox(parent);
+  for (std::string_view item : control.items) list->addItem(TemplateText(item));
+  list->setCurrentIndex(-1);
+  return list;
+}
+
+QWidget* MakeLabel(const vel::ControlTemplate& control, QWidget* parent) {
+  auto* label = new QLabel(TemplateText(control.text), parent);
+  label->setAlignment(TextAlignment(control));
+  label->setWordWrap(Has(control, vel::kMultiline));
+  return label;
+}
+
+QWidget* MakeIcon(QWidget* parent) {
+  auto* label = new QLabel(parent);
+  label->setPixmap(QApplication::windowIcon().pixmap(32, 32));
+  label->setAccessibleName(QApplication::applicationDisplayName());
+  return label;
+}
+
+}  // namespace
+
+QString TemplateText(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<int>(text.size()));
+}
+
+QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
+  using K = vel::ControlKind;
+  switch (control.kind) {
+    case K::PushButton:
+    case K::DefPushButton:
+      return MakeButton(control, m_parent);
+    case K::CheckBox:
+      return new QCheckBox(TemplateText(control.text), m_parent);
+    case K::Edit:
+      return MakeEdit(control, m_parent);
+    case K::Static:
+    case K::HyperLink:
+      return MakeLabel(control, m_parent);
+    case K::GroupBox:
+      return new QGroupBox(TemplateText(control.text), m_parent);
+    case K::ComboList:
+      return MakeList(control, m_parent);
+    case K::UpDown: {
+      auto* upDown = new CUpDown(Qt::Vertical, m_parent);
+      upDown->SetBuddy(qobject_cast<QLineEdit*>(m_previous));
+      return upDown;
+    }
+    case K::UpDownHorz:
+      return new CUpDown(Qt::Horizontal, m_parent);
+    case K::TimePicker: {
+      auto* picker = new QTimeEdit(m_parent);
+      picker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+      picker->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+      return picker;
+    }
+    case K::Icon:
+      return MakeIcon(m_parent);
+  }
+  return new QWidget(m_parent);
+}
+
+void TemplateBuilder::Name(const vel::ControlTemplate& control, QWidget* widget) {
+  if (control.id != 0)
+    widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
+  if (TakesLabelName(control.kind) && !m_lastLabel.isEmpty() && widget->accessibleName().isEmpty())
+    widget->setAccessibleName(m_lastLabel);
+  if (m_pendingBuddyLabel && widget->focusPolicy() != Qt::NoFocus) {
+    m_pendingBuddyLabel->setBuddy(widget);
+    m_pendingBuddyLabel = nullptr;
+  }
+  using K = vel::ControlKind;
+  if (control.kind == K::Static || control.kind == K::CheckBox) {
+    m_lastLabel = TemplateText(control.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    m_lastLabel.remove(QLatin1Char('&'));
+    if (control.kind == K::Static)
+      m_pendingBuddyLabel = qobject_cast<QLabel*>(widget);
+  }
+}
+
+QWidget* TemplateBuilder::Place(const vel::ControlTemplate& control, QWidget* widget) {
+  if (!widget)
+    widget = Build(control);
+  widget->setParent(m_parent);
+  QRect rect = m_units.Rect(control.x, control.y, control.w, control.h);
+  // A list's template height is its dropped-down height.
+  if (control.kind == vel::ControlKind::ComboList)
+    rect.setHeight(widget->sizeHint().height());
+  widget->setGeometry(rect);
+  widget->setProperty("controlId", control.id);
+  Name(control, widget);
+  if (control.kind == vel::ControlKind::GroupBox)
+    m_groups.push_back(widget);
+  widget->show();
+  m_previous = widget;
+  return widget;
+}
+
+void TemplateBuilder::Finish() {
+  for (QWidget* group : m_groups) group->lower();
+}
+
+}  // namespace fw

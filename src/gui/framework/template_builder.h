@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+#include "core/ui/dialog_template.h"
+#include "gui/framework/dialog_units.h"
+
+class QLabel;
+class QWidget;
+
+namespace fw {
+
+QString TemplateText(std::string_view text);
+
+// Builds the controls of a dialog template on a parent widget, placed in
+// dialog units, and names each for keyboard and assistive technology: a
+// list, edit, picker or up-down takes its accessible name from the label or
+// check box before it in template order.
+class TemplateBuilder {
+ public:
+  TemplateBuilder(QWidget* parent, const DialogUnits& units) : m_parent(parent), m_units(units) {}
+
+  // Places widget (or a standard control built here when it is null).
+  QWidget* Place(const vel::ControlTemplate& control, QWidget* widget);
+  // Puts group boxes beneath the controls they frame.
+  void Finish();
+
+ private:
+  QWidget* Build(const vel::ControlTemplate& control);
+  void Name(const vel::ControlTemplate& control, QWidget* widget);
+
+  QWidget* m_parent;
+  DialogUnits m_units;
+  QWidget* m_previous = nullptr;
+  QString m_lastLabel;
+  QLabel* m_pendingBuddyLabel = nullptr;
+  std::vector<QWidget*> m_groups;
+};
+
+}  // namespace fw

@@ -1,0 +1,74 @@
+#include "gui/framework/up_down.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include <QEvent>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace fw {
+
+CUpDown::CUpDown(Qt::Orientation orientation, QWidget* parent)
+    : QWidget(parent),
+      m_orientation(orientation),
+      m_increase(new QToolButton(this)),
+      m_decrease(new QToolButton(this)) {
+  const bool vertical = orientation == Qt::Vertical;
+  m_increase->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
+  m_decrease->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
+  m_increase->setAccessibleName(vertical ? tr("Up") : tr("Right"));
+  m_decrease->setAccessibleName(vertical ? tr("Down") : tr("Left"));
+  m_increase->setText(vertical ? QStringLiteral("\u25b2") : QStringLiteral(">"));
+  m_decrease->setText(vertical ? QStringLiteral("\u25bc") : QStringLiteral("<"));
+  for (QToolButton* arrow : {m_increase, m_decrease}) {
+    arrow->setAutoRepeat(true);
+    arrow->setAutoRepeatDelay(400);
+    arrow->setAutoRepeatInterval(100);
+    arrow->setFocusPolicy(Qt::StrongFocus);
+  }
+  connect(m_increase, &QToolButton::clicked, this, [this] { Step(+1); });
+  connect(m_decrease, &QToolButton::clicked, this, [this] { Step(-1); });
+}
+
+void CUpDown::SetBuddy(QLineEdit* buddy) {
+  m_buddy = buddy;
+}
+
+void CUpDown::SetRange(int lower, int upper) {
+  m_lower = lower;
+  m_upper = upper;
+}
+
+int CUpDown::BuddyValue() const {
+  bool ok = false;
+  const long long value = m_buddy->text().toLongLong(&ok);
+  return ok ? static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX)) : m_pos;
+}
+
+void CUpDown::Step(int towardsUpper) {
+  const int direction = m_upper >= m_lower ? 1 : -1;
+  const int delta = towardsUpper * direction;
+  emit DeltaPos(delta);
+  if (m_buddy)
+    m_pos = BuddyValue();
+  const int low = std::min(m_lower, m_upper), high = std::max(m_lower, m_upper);
+  m_pos = std::clamp(m_pos + delta, low, high);
+  // A disabled buddy still follows its arrows, as with the system control.
+  if (m_buddy)
+    m_buddy->setText(QString::number(m_pos));
+}
+
+void CUpDown::resizeEvent(QResizeEvent*) {
+  if (m_orientation == Qt::Vertical) {
+    const int half = height() / 2;
+    m_increase->setGeometry(0, 0, width(), half);
+    m_decrease->setGeometry(0, half, width(), height() - half);
+  } else {
+    const int half = width() / 2;
+    m_decrease->setGeometry(0, 0, half, height());
+    m_increase->setGeometry(half, 0, width() - half, height());
+  }
+}
+
+}  // namespace fw

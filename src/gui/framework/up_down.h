@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QToolButton;
+
+namespace fw {
+
+// A pair of arrow buttons that step a number, standing in for the system's
+// up-down control. Vertical with a buddy edit, it writes the stepped value
+// into the edit as plain digits within its range; horizontal without a buddy
+// it only reports the proposed change. Holding an arrow repeats.
+class CUpDown : public QWidget {
+  Q_OBJECT
+ public:
+  CUpDown(Qt::Orientation orientation, QWidget* parent);
+
+  void SetBuddy(QLineEdit* buddy);
+  // Like the system control, lower may be greater than upper; the arrow that
+  // points up (or right) always moves towards upper.
+  void SetRange(int lower, int upper);
+  int Lower() const { return m_lower; }
+  int Upper() const { return m_upper; }
+  int Pos() const { return m_pos; }
+
+  QToolButton* IncreaseArrow() const { return m_increase; }  // up or right
+  QToolButton* DecreaseArrow() const { return m_decrease; }  // down or left
+
+ signals:
+  // A step is about to happen; delta is +1 or -1 in position units.
+  void DeltaPos(int delta);
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void Step(int towardsUpper);
+  int BuddyValue() const;
+
+  Qt::Orientation m_orientation;
+  QToolButton* m_increase;
+  QToolButton* m_decrease;
+  QLineEdit* m_buddy = nullptr;
+  int m_lower = 100;  // the system control's own default range
+  int m_upper = 0;
+  int m_pos = 0;
+};
+
+}  // namespace fw

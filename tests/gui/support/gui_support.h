@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QTimer>
+#include <vector>
+
+#include "gui/framework/message_box.h"
+
+namespace vel::test {
+
+// Lets the event loop run once and go idle, as it does between user inputs:
+// a short loop of its own, so that the sheet's idle pass runs in it.
+inline void IdleOnce(int ms = 5) {
+  QEventLoop loop;
+  QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+  loop.exec();
+}
+
+// Records every message box instead of showing it.
+class MessageBoxRecorder {
+ public:
+  MessageBoxRecorder() {
+    fw::SetMessageBoxHook(
+        [this](const fw::MessageBoxRequest& request) { m_boxes.push_back(request); });
+  }
+  ~MessageBoxRecorder() { fw::SetMessageBoxHook({}); }
+  const std::vector<fw::MessageBoxRequest>& Boxes() const { return m_boxes; }
+  void Clear() { m_boxes.clear(); }
+
+ private:
+  std::vector<fw::MessageBoxRequest> m_boxes;
+};
+
+}  // namespace vel::test
