@@ -19,7 +19,8 @@ std::string_view Trim(std::string_view s) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
+  if (a.size() != b.size())
+    return false;
   for (std::size_t i = 0; i < a.size(); ++i) {
     if (std::tolower(static_cast<unsigned char>(a[i])) !=
         std::tolower(static_cast<unsigned char>(b[i])))
@@ -31,9 +32,11 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
 // "[name]" gives name; anything else is not a section header.
 bool SectionName(std::string_view line, std::string_view& name) {
   line = Trim(line);
-  if (line.size() < 2 || line.front() != '[') return false;
+  if (line.size() < 2 || line.front() != '[')
+    return false;
   const auto close = line.find(']');
-  if (close == npos) return false;
+  if (close == npos)
+    return false;
   name = Trim(line.substr(1, close - 1));
   return true;
 }
@@ -45,9 +48,11 @@ bool IsComment(std::string_view line) {
 
 // "key=value" gives key and value, both trimmed.
 bool KeyValue(std::string_view line, std::string_view& key, std::string_view& value) {
-  if (IsComment(line)) return false;
+  if (IsComment(line))
+    return false;
   const auto eq = line.find('=');
-  if (eq == npos) return false;
+  if (eq == npos)
+    return false;
   key = Trim(line.substr(0, eq));
   value = Trim(line.substr(eq + 1));
   return !key.empty();
@@ -72,10 +77,12 @@ int ParseProfileInt(std::string_view text) {
   }
   std::uint32_t value = 0;
   for (char c : text) {
-    if (c < '0' || c > '9') break;
+    if (c < '0' || c > '9')
+      break;
     value = value * 10u + static_cast<std::uint32_t>(c - '0');
   }
-  if (negative) value = 0u - value;
+  if (negative)
+    value = 0u - value;
   return static_cast<int>(value);
 }
 
@@ -86,9 +93,11 @@ IniProfile IniProfile::FromText(std::string_view text) {
   std::size_t start = 0;
   while (start < text.size()) {
     auto end = text.find('\n', start);
-    if (end == npos) end = text.size();
+    if (end == npos)
+      end = text.size();
     std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r')
+      line.remove_suffix(1);
     profile.m_lines.emplace_back(line);
     start = end + 1;
   }
@@ -97,7 +106,8 @@ IniProfile IniProfile::FromText(std::string_view text) {
 
 IniProfile IniProfile::Load(const std::string& path, std::string* error) {
   std::string text;
-  if (!ReadWholeFile(path, text, error)) return IniProfile();
+  if (!ReadWholeFile(path, text, error))
+    return IniProfile();
   return FromText(text);
 }
 
@@ -107,14 +117,18 @@ IniProfile::Found IniProfile::Find(std::string_view section, std::string_view ke
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
     std::string_view name;
     if (SectionName(m_lines[i], name)) {
-      if (inSection) break;  // only the first section of that name counts
+      if (inSection)
+        break;  // only the first section of that name counts
       inSection = EqualNoCase(name, section);
-      if (inSection) found.sectionLine = found.insertAt = i;
+      if (inSection)
+        found.sectionLine = found.insertAt = i;
       continue;
     }
-    if (!inSection) continue;
+    if (!inSection)
+      continue;
     std::string_view k, v;
-    if (!Trim(m_lines[i]).empty()) found.insertAt = i;
+    if (!Trim(m_lines[i]).empty())
+      found.insertAt = i;
     if (found.keyLine == npos && KeyValue(m_lines[i], k, v) && EqualNoCase(k, key))
       found.keyLine = i;
   }
@@ -124,7 +138,8 @@ IniProfile::Found IniProfile::Find(std::string_view section, std::string_view ke
 std::string IniProfile::GetString(std::string_view section, std::string_view key,
                                   std::string_view defaultValue) const {
   const Found found = Find(section, key);
-  if (found.keyLine == npos) return std::string(defaultValue);
+  if (found.keyLine == npos)
+    return std::string(defaultValue);
   std::string_view k, v;
   KeyValue(m_lines[found.keyLine], k, v);
   return std::string(Unquote(v));
@@ -132,7 +147,8 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
 
 int IniProfile::GetInt(std::string_view section, std::string_view key, int defaultValue) const {
   const Found found = Find(section, key);
-  if (found.keyLine == npos) return defaultValue;
+  if (found.keyLine == npos)
+    return defaultValue;
   std::string_view k, v;
   KeyValue(m_lines[found.keyLine], k, v);
   v = Unquote(v);
@@ -153,7 +169,8 @@ void IniProfile::WriteString(std::string_view section, std::string_view key,
     m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(found.insertAt + 1),
                    std::move(line));
   } else {
-    if (!m_lines.empty() && !Trim(m_lines.back()).empty()) m_lines.emplace_back();
+    if (!m_lines.empty() && !Trim(m_lines.back()).empty())
+      m_lines.emplace_back();
     m_lines.push_back("[" + std::string(section) + "]");
     m_lines.push_back(std::move(line));
     m_finalNewline = true;
@@ -165,7 +182,8 @@ std::string IniProfile::Text() const {
   std::string text;
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
     text += m_lines[i];
-    if (i + 1 < m_lines.size() || m_finalNewline) text += eol;
+    if (i + 1 < m_lines.size() || m_finalNewline)
+      text += eol;
   }
   return text;
 }

@@ -74,17 +74,24 @@ const std::array<SettingSpec, 23> kSettings = {
 };
 
 std::string StringDefault(const SettingSpec& spec) {
-  if (spec.string == &DestFileDir) return DefaultDestFileDir();
+  if (spec.string == &DestFileDir)
+    return DefaultDestFileDir();
   return std::string(spec.stringDefault);
 }
 
 }  // namespace
 
-std::span<const SettingSpec> SettingsTable() { return kSettings; }
+std::span<const SettingSpec> SettingsTable() {
+  return kSettings;
+}
 
-std::string DefaultDestFileDir() { return DefaultDestinationFolder(); }
+std::string DefaultDestFileDir() {
+  return DefaultDestinationFolder();
+}
 
-int DeriveSendSwitchRelease(int model) { return TakesModeBytes(model) ? 0 : 1; }
+int DeriveSendSwitchRelease(int model) {
+  return TakesModeBytes(model) ? 0 : 1;
+}
 
 void LoadSettings(const IniProfile& profile) {
   for (const SettingSpec& spec : kSettings) {
@@ -93,7 +100,8 @@ void LoadSettings(const IniProfile& profile) {
     else
       *spec.string = profile.GetString(spec.section, spec.key, StringDefault(spec));
   }
-  if (ComPort.empty()) ComPort = "COM1";
+  if (ComPort.empty())
+    ComPort = "COM1";
   SendSwitchRelease = DeriveSendSwitchRelease(Model);
 }
 

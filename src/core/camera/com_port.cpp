@@ -13,7 +13,9 @@ std::string ComPortErrorText(const std::string& systemText) {
          "- ComPort is not in use by another application\n";
 }
 
-int SendCommandByte(std::uint8_t byte) { return g_pComPort ? g_pComPort->Write(&byte, 1) : 0; }
+int SendCommandByte(std::uint8_t byte) {
+  return g_pComPort ? g_pComPort->Write(&byte, 1) : 0;
+}
 
 int CComPort::Open() {
   CloseDevice(/*purgeInput=*/true);
@@ -27,11 +29,14 @@ int CComPort::Open() {
   return 1;
 }
 
-void CComPort::Close() { CloseDevice(/*purgeInput=*/false); }
+void CComPort::Close() {
+  CloseDevice(/*purgeInput=*/false);
+}
 
 void CComPort::ReportOpenFailure(const std::string& systemText) {
   m_lastError = ComPortErrorText(systemText);
-  if (m_reporter) m_reporter(m_lastError);
+  if (m_reporter)
+    m_reporter(m_lastError);
 }
 
 }  // namespace vel

@@ -23,16 +23,21 @@ namespace {
 // so an unplugged adapter can never hold the window.
 constexpr int kWriteTimeoutMs = 2000;
 
-std::string SystemText(int error) { return std::string(std::strerror(error)) + "\n"; }
+std::string SystemText(int error) {
+  return std::string(std::strerror(error)) + "\n";
+}
 
 // "COMn" (any case) is the n-th standard serial port.
 bool ComNumber(const std::string& name, int& number) {
-  if (name.size() < 4 || name.size() > 6) return false;
+  if (name.size() < 4 || name.size() > 6)
+    return false;
   for (int i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i]) return false;
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
+      return false;
   number = 0;
   for (std::size_t i = 3; i < name.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    if (!std::isdigit(static_cast<unsigned char>(name[i])))
+      return false;
     number = number * 10 + (name[i] - '0');
   }
   return number >= 1;
@@ -40,14 +45,16 @@ bool ComNumber(const std::string& name, int& number) {
 
 bool ConfigureLine(int fd) {
   termios tio{};
-  if (::tcgetattr(fd, &tio) != 0) return false;
+  if (::tcgetattr(fd, &tio) != 0)
+    return false;
   ::cfmakeraw(&tio);
   tio.c_cflag &= ~static_cast<tcflag_t>(CSIZE | PARENB | CSTOPB | CRTSCTS);
   tio.c_cflag |= CS8 | CLOCAL | CREAD;
   tio.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
   tio.c_cc[VMIN] = 0;
   tio.c_cc[VTIME] = 0;
-  if (::cfsetispeed(&tio, B9600) != 0 || ::cfsetospeed(&tio, B9600) != 0) return false;
+  if (::cfsetispeed(&tio, B9600) != 0 || ::cfsetospeed(&tio, B9600) != 0)
+    return false;
   return ::tcsetattr(fd, TCSANOW, &tio) == 0;
 }
 
@@ -62,7 +69,8 @@ bool RaiseModemLines(int fd) {
 // out, the advisory lock keeps out root and cooperating programs.
 bool TakeExclusive(int fd) {
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    if (errno == EWOULDBLOCK) errno = EBUSY;
+    if (errno == EWOULDBLOCK)
+      errno = EBUSY;
     return false;
   }
   return ::ioctl(fd, TIOCEXCL) == 0 || errno == ENOTTY;
@@ -81,18 +89,25 @@ bool WaitWritable(int fd) {
 
 std::string CComPort::DevicePath(const std::string& portName) {
   int number = 0;
-  if (ComNumber(portName, number)) return "/dev/ttyS" + std::to_string(number - 1);
-  if (!portName.empty() && portName.front() == '/') return portName;
+  if (ComNumber(portName, number))
+    return "/dev/ttyS" + std::to_string(number - 1);
+  if (!portName.empty() && portName.front() == '/')
+    return portName;
   return "/dev/" + portName;
 }
 
 CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
-  if (!g_pComPort) g_pComPort = this;
+  if (!g_pComPort)
+    g_pComPort = this;
 }
 
-CComPort::~CComPort() { Close(); }
+CComPort::~CComPort() {
+  Close();
+}
 
-bool CComPort::IsOpen() const { return m_handle->fd >= 0; }
+bool CComPort::IsOpen() const {
+  return m_handle->fd >= 0;
+}
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
   const std::string path = DevicePath(portName);
@@ -111,15 +126,18 @@ bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) 
 }
 
 void CComPort::CloseDevice(bool purgeInput) {
-  if (m_handle->fd < 0) return;
-  if (purgeInput) ::tcflush(m_handle->fd, TCIFLUSH);
+  if (m_handle->fd < 0)
+    return;
+  if (purgeInput)
+    ::tcflush(m_handle->fd, TCIFLUSH);
   ::close(m_handle->fd);  // also drops the lock
   m_handle->fd = -1;
 }
 
 int CComPort::Write(const void* bytes, std::uint32_t count) {
   const int fd = m_handle->fd;
-  if (fd < 0) return 0;
+  if (fd < 0)
+    return 0;
   const auto* data = static_cast<const unsigned char*>(bytes);
   std::uint32_t written = 0;
   while (written < count) {
@@ -134,7 +152,8 @@ int CComPort::Write(const void* bytes, std::uint32_t count) {
       break;
     }
   }
-  if (written == count) return 1;
+  if (written == count)
+    return 1;
   ::tcflush(fd, TCOFLUSH);
   return 0;
 }

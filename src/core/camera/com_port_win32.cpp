@@ -14,11 +14,12 @@ namespace {
 // with the line end the system gives it.
 std::string SystemText(DWORD code) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                 nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result = text ? text : "";
-  if (text) LocalFree(text);
+  if (text)
+    LocalFree(text);
   return result;
 }
 
@@ -60,22 +61,30 @@ COMMTIMEOUTS PortTimeouts() {
 
 }  // namespace
 
-std::string CComPort::DevicePath(const std::string& portName) { return portName; }
-
-CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
-  if (!g_pComPort) g_pComPort = this;
+std::string CComPort::DevicePath(const std::string& portName) {
+  return portName;
 }
 
-CComPort::~CComPort() { Close(); }
+CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
+  if (!g_pComPort)
+    g_pComPort = this;
+}
 
-bool CComPort::IsOpen() const { return m_handle->handle != INVALID_HANDLE_VALUE; }
+CComPort::~CComPort() {
+  Close();
+}
+
+bool CComPort::IsOpen() const {
+  return m_handle->handle != INVALID_HANDLE_VALUE;
+}
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
   SetLastError(0);
   m_handle->handle = CreateFileA(portName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, 0, nullptr);
   DWORD code = GetLastError();
-  if (code == 0 && m_handle->handle == INVALID_HANDLE_VALUE) code = ERROR_INVALID_HANDLE;
+  if (code == 0 && m_handle->handle == INVALID_HANDLE_VALUE)
+    code = ERROR_INVALID_HANDLE;
   if (code != 0) {
     systemText = SystemText(code);
     return false;
@@ -91,22 +100,27 @@ bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) 
     COMMTIMEOUTS timeouts = PortTimeouts();
     ok = SetCommTimeouts(m_handle->handle, &timeouts);
   }
-  if (!ok) systemText = SystemText(GetLastError());
+  if (!ok)
+    systemText = SystemText(GetLastError());
   return ok;
 }
 
 void CComPort::CloseDevice(bool purgeInput) {
-  if (m_handle->handle == INVALID_HANDLE_VALUE) return;
-  if (purgeInput) PurgeComm(m_handle->handle, PURGE_RXCLEAR);
+  if (m_handle->handle == INVALID_HANDLE_VALUE)
+    return;
+  if (purgeInput)
+    PurgeComm(m_handle->handle, PURGE_RXCLEAR);
   CloseHandle(m_handle->handle);
   m_handle->handle = INVALID_HANDLE_VALUE;
 }
 
 int CComPort::Write(const void* bytes, std::uint32_t count) {
-  if (m_handle->handle == INVALID_HANDLE_VALUE) return 0;
+  if (m_handle->handle == INVALID_HANDLE_VALUE)
+    return 0;
   DWORD written = 0;
   WriteFile(m_handle->handle, bytes, count, &written, nullptr);
-  if (written == count) return 1;
+  if (written == count)
+    return 1;
   DWORD errors = 0;
   ClearCommError(m_handle->handle, &errors, nullptr);
   PurgeComm(m_handle->handle, PURGE_TXABORT | PURGE_TXCLEAR);

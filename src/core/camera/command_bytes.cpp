@@ -11,14 +11,18 @@ std::uint8_t ExposureModeByte(int exposureMode) {
 }
 
 std::optional<std::uint8_t> DriveModeByte(int driveMode) {
-  if (driveMode < 0 || driveMode > 4) return std::nullopt;
+  if (driveMode < 0 || driveMode > 4)
+    return std::nullopt;
   return static_cast<std::uint8_t>(0x88 + driveMode);
 }
 
-void SendExposureMode() { SendCommandByte(ExposureModeByte(ExposureMode)); }
+void SendExposureMode() {
+  SendCommandByte(ExposureModeByte(ExposureMode));
+}
 
 void SendDriveMode() {
-  if (const auto byte = DriveModeByte(DriveMode)) SendCommandByte(*byte);
+  if (const auto byte = DriveModeByte(DriveMode))
+    SendCommandByte(*byte);
 }
 
 }  // namespace vel

@@ -12,12 +12,20 @@ constexpr std::array<std::string_view, kModelCount> kModelNames = {
 
 }  // namespace
 
-std::span<const std::string_view> ModelNames() { return kModelNames; }
+std::span<const std::string_view> ModelNames() {
+  return kModelNames;
+}
 
-int EffectiveModel(int model) { return model >= 0 && model < kModelCount ? model : kFallbackModel; }
+int EffectiveModel(int model) {
+  return model >= 0 && model < kModelCount ? model : kFallbackModel;
+}
 
-std::string_view ModelName(int model) { return kModelNames[EffectiveModel(model)]; }
+std::string_view ModelName(int model) {
+  return kModelNames[EffectiveModel(model)];
+}
 
-bool TakesModeBytes(int model) { return model == kModelQv4000 || model == kModelQv5700; }
+bool TakesModeBytes(int model) {
+  return model == kModelQv4000 || model == kModelQv5700;
+}
 
 }  // namespace vel

@@ -10,19 +10,25 @@
 namespace vel {
 namespace {
 
-std::string SystemText(int error) { return std::strerror(error); }
+std::string SystemText(int error) {
+  return std::strerror(error);
+}
 
 std::string ParentFolder(const std::string& path) {
   const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
+  if (slash == std::string::npos)
+    return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool MakeFolders(const std::string& folder) {
-  if (folder.empty() || folder == "/" || folder == ".") return true;
+  if (folder.empty() || folder == "/" || folder == ".")
+    return true;
   struct stat st {};
-  if (::stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-  if (!MakeFolders(ParentFolder(folder))) return false;
+  if (::stat(folder.c_str(), &st) == 0)
+    return S_ISDIR(st.st_mode);
+  if (!MakeFolders(ParentFolder(folder)))
+    return false;
   return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
 }
 
@@ -30,15 +36,18 @@ bool WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
     const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return false;
     done += static_cast<std::size_t>(n);
   }
   return true;
 }
 
 bool Fail(std::string* error, int code) {
-  if (error) *error = SystemText(code);
+  if (error)
+    *error = SystemText(code);
   return false;
 }
 
@@ -47,21 +56,25 @@ bool Fail(std::string* error, int code) {
 bool ReadWholeFile(const std::string& path, std::string& text, std::string* error) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT) return Fail(error, errno);
-    if (error) error->clear();
+    if (errno != ENOENT)
+      return Fail(error, errno);
+    if (error)
+      error->clear();
     return false;
   }
   text.clear();
   char buffer[8192];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && errno == EINTR)
+      continue;
     if (n < 0) {
       const int code = errno;
       ::close(fd);
       return Fail(error, code);
     }
-    if (n == 0) break;
+    if (n == 0)
+      break;
     text.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
@@ -70,11 +83,13 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* erro
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
   const std::string folder = ParentFolder(path);
-  if (!MakeFolders(folder)) return Fail(error, errno);
+  if (!MakeFolders(folder))
+    return Fail(error, errno);
 
   std::string temp = path + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Fail(error, errno);
+  if (fd < 0)
+    return Fail(error, errno);
 
   // Keep the permissions of the file being replaced; a new one gets the
   // usual 0666 less the umask.

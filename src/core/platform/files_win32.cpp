@@ -7,16 +7,18 @@ namespace {
 
 std::string SystemText(DWORD code) {
   char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
-                     FORMAT_MESSAGE_ALLOCATE_BUFFER,
-                 nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
+  FormatMessageA(
+      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
+      nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
   std::string result = text ? text : "";
-  if (text) LocalFree(text);
+  if (text)
+    LocalFree(text);
   return result;
 }
 
 bool Fail(std::string* error, DWORD code) {
-  if (error) *error = SystemText(code);
+  if (error)
+    *error = SystemText(code);
   return false;
 }
 
@@ -33,7 +35,8 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* erro
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-      if (error) error->clear();
+      if (error)
+        error->clear();
       return false;
     }
     return Fail(error, code);
@@ -41,28 +44,33 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* erro
   text.clear();
   char buffer[8192];
   DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) text.append(buffer, read);
+  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
   CloseHandle(file);
   return true;
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
   const std::string folder = ParentFolder(path);
-  if (!folder.empty()) CreateDirectoryA(folder.c_str(), nullptr);
+  if (!folder.empty())
+    CreateDirectoryA(folder.c_str(), nullptr);
   const std::string temp = path + ".new";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return Fail(error, GetLastError());
+  if (file == INVALID_HANDLE_VALUE)
+    return Fail(error, GetLastError());
   DWORD written = 0;
-  const bool ok = WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-                  written == text.size() && FlushFileBuffers(file);
+  const bool ok =
+      WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+      written == text.size() && FlushFileBuffers(file);
   const DWORD code = GetLastError();
   CloseHandle(file);
   if (!ok) {
     DeleteFileA(temp.c_str());
     return Fail(error, code);
   }
-  if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (!MoveFileExA(temp.c_str(), path.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD moveCode = GetLastError();
     DeleteFileA(temp.c_str());
     return Fail(error, moveCode);

@@ -11,8 +11,10 @@ namespace vel {
 namespace {
 
 std::string HomeFolder() {
-  if (const char* home = std::getenv("HOME"); home && *home) return home;
-  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir) return pw->pw_dir;
+  if (const char* home = std::getenv("HOME"); home && *home)
+    return home;
+  if (const passwd* pw = ::getpwuid(::getuid()); pw && pw->pw_dir)
+    return pw->pw_dir;
   return "/";
 }
 
@@ -31,19 +33,23 @@ bool IsFolder(const std::string& path) {
 // The value of XDG_PICTURES_DIR in user-dirs.dirs, with $HOME expanded.
 std::string PicturesFromUserDirs() {
   std::string text;
-  if (!ReadWholeFile(ConfigFolder() + "/user-dirs.dirs", text, nullptr)) return {};
+  if (!ReadWholeFile(ConfigFolder() + "/user-dirs.dirs", text, nullptr))
+    return {};
   const std::string key = "XDG_PICTURES_DIR=";
   std::size_t start = 0;
   while (start < text.size()) {
     std::size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
+    if (end == std::string::npos)
+      end = text.size();
     std::string line = text.substr(start, end - start);
     start = end + 1;
-    if (line.rfind(key, 0) != 0) continue;
+    if (line.rfind(key, 0) != 0)
+      continue;
     std::string value = line.substr(key.size());
     if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
       value = value.substr(1, value.size() - 2);
-    if (value.rfind("$HOME", 0) == 0) value = HomeFolder() + value.substr(5);
+    if (value.rfind("$HOME", 0) == 0)
+      value = HomeFolder() + value.substr(5);
     return value.empty() || value.front() != '/' ? std::string() : value;
   }
   return {};
@@ -57,8 +63,10 @@ std::string ProfilePath(const std::string& appName) {
 
 std::string DefaultDestinationFolder() {
   const std::string pictures = PicturesFromUserDirs();
-  if (!pictures.empty() && IsFolder(pictures)) return pictures;
-  if (IsFolder(HomeFolder() + "/Pictures")) return HomeFolder() + "/Pictures";
+  if (!pictures.empty() && IsFolder(pictures))
+    return pictures;
+  if (IsFolder(HomeFolder() + "/Pictures"))
+    return HomeFolder() + "/Pictures";
   return HomeFolder();
 }
 

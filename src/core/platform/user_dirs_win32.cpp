@@ -8,10 +8,13 @@ std::string ProfilePath(const std::string& appName) {
   char folder[MAX_PATH] = {};
   const UINT length = GetWindowsDirectoryA(folder, MAX_PATH);
   std::string path(folder, length);
-  if (!path.empty() && path.back() != '\\') path += '\\';
+  if (!path.empty() && path.back() != '\\')
+    path += '\\';
   return path + appName + ".INI";
 }
 
-std::string DefaultDestinationFolder() { return "C:\\"; }
+std::string DefaultDestinationFolder() {
+  return "C:\\";
+}
 
 }  // namespace vel

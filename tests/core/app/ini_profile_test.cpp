@@ -38,8 +38,8 @@ TEST(IniProfileRead, IntegersTakeTheirLeadingDigits) {
 }
 
 TEST(IniProfileRead, CrlfCommentsAndBlanksAreUnderstood) {
-  const auto profile =
-      IniProfile::FromText("; written on Windows\r\n[Options]\r\n; a comment\r\n ComPort = COM2 \r\n");
+  const auto profile = IniProfile::FromText(
+      "; written on Windows\r\n[Options]\r\n; a comment\r\n ComPort = COM2 \r\n");
   EXPECT_EQ(profile.GetString("Options", "ComPort", ""), "COM2");
   EXPECT_EQ(profile.GetString("Options", "; a comment", "none"), "none");
 }
@@ -78,7 +78,8 @@ TEST(IniProfileFile, SaveCreatesFolderAndReplacesInOneStep) {
   EXPECT_EQ(test::TempDir::ReadFile(path), "[Options]\nModel=2\n");
   // No temporary file is left beside it.
   int entries = 0;
-  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir / "sub/folder")) ++entries;
+  for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir / "sub/folder"))
+    ++entries;
   EXPECT_EQ(entries, 1);
 }
 

@@ -2,8 +2,8 @@
 
 #include <termios.h>
 
-#include <chrono>
 #include <gtest/gtest.h>
+#include <chrono>
 
 #include "core/app/settings.h"
 #include "core/camera/command_bytes.h"
@@ -20,7 +20,8 @@ class ComPortTest : public ::testing::Test {
     m_port.SetErrorReporter([this](const std::string& text) { m_reports.push_back(text); });
   }
   void TearDown() override {
-    if (g_pComPort == &m_port) g_pComPort = nullptr;
+    if (g_pComPort == &m_port)
+      g_pComPort = nullptr;
   }
   test::PseudoTerminal m_pty;
   CComPort m_port;

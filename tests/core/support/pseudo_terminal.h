@@ -31,7 +31,8 @@ class PseudoTerminal {
   }
   ~PseudoTerminal() {
     CloseMaster();
-    if (m_slave >= 0) ::close(m_slave);
+    if (m_slave >= 0)
+      ::close(m_slave);
   }
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -42,11 +43,13 @@ class PseudoTerminal {
   // Closes the test's own handle on the slave, so that the program's handle
   // is the only one (needed to see the far end vanish).
   void CloseSlave() {
-    if (m_slave >= 0) ::close(m_slave);
+    if (m_slave >= 0)
+      ::close(m_slave);
     m_slave = -1;
   }
   void CloseMaster() {
-    if (m_master >= 0) ::close(m_master);
+    if (m_master >= 0)
+      ::close(m_master);
     m_master = -1;
   }
 
@@ -65,7 +68,8 @@ class PseudoTerminal {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                             until - std::chrono::steady_clock::now())
                             .count();
-      if (left <= 0 || (expected && bytes.size() >= expected)) break;
+      if (left <= 0 || (expected && bytes.size() >= expected))
+        break;
       pollfd p{m_master, POLLIN, 0};
       ::poll(&p, 1, static_cast<int>(left));
     }

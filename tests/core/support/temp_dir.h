@@ -13,7 +13,8 @@ class TempDir {
  public:
   TempDir() {
     std::string pattern = (std::filesystem::temp_directory_path() / "velorantica-XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m_path = pattern;
+    if (::mkdtemp(pattern.data()))
+      m_path = pattern;
   }
   ~TempDir() {
     std::error_code ignored;
