@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/timelapse/status_text.h"
+
+namespace vel {
+
+class Clock;
+
+// The words a shot hands to the external program after its path: the shot's
+// number, the series' count, the date and the time at which the shot began.
+// The runner appends the name of the picture copied last.
+std::vector<std::string> ExternalCommandWords(std::uint32_t shot, std::uint32_t count,
+                                              const LocalTime& startTime);
+
+// How a run of the external program ended.
+struct CommandOutcome {
+  enum class Kind {
+    Running,     // not ended yet
+    Exited,      // ended by itself; code is its exit status
+    Killed,      // ended by a signal (POSIX); code is the signal number
+    NotStarted,  // could not be started; code is the system's error number
+    Lost,        // its end could not be observed; code is the system's error number
+  };
+  Kind kind = Kind::Running;
+  int code = 0;
+};
+
+// The external program run after a shot. The program path is the executable
+// itself (blanks in it are part of the path) and every word reaches it as one
+// argument of its own: no command interpreter sees the words, so nothing in a
+// file name can run commands. On POSIX a shell script ending in ".sh" runs
+// through /bin/sh even when it is not marked executable; on Windows ".bat" and
+// ".cmd" files run through cmd.exe with every word quoted as a literal.
+//
+// Start returns at once; Finished is polled until the program has ended, so
+// the caller can keep its window alive meanwhile. Nothing here throws: a
+// failure is reported by FailureText, for standard error.
+class ExternalCommand {
+ public:
+  ExternalCommand();
+  // A program still running is left to run on; it is not waited for.
+  ~ExternalCommand();
+  ExternalCommand(const ExternalCommand&) = delete;
+  ExternalCommand& operator=(const ExternalCommand&) = delete;
+
+  // Starts program with the words as its arguments. False when it could not
+  // be started (Outcome says why). A program still running from an earlier
+  // Start is no longer watched.
+  bool Start(const std::string& program, const std::vector<std::string>& words);
+
+  // True once the program has ended, or when none was started; then
+  // *exitStatus (when given) receives the exit status, or -1 when the program
+  // did not end by itself with a status.
+  bool Finished(int* exitStatus = nullptr);
+
+  const CommandOutcome& Outcome() const { return m_outcome; }
+
+  // Empty when the program ran and exited with status 0, else a line that
+  // says what went wrong, such as "Velorantica: external command
+  // \"/x/y.sh\" exited with status 2".
+  std::string FailureText() const;
+
+ private:
+  struct Process;  // the operating system's handle on the running program
+  std::unique_ptr<Process> m_process;
+  std::string m_program;
+  CommandOutcome m_outcome{CommandOutcome::Kind::NotStarted, 0};
+
+  // Backend: starts the process or fills m_outcome with the failure.
+  bool Launch(const std::string& program, const std::vector<std::string>& words);
+  // Backend: looks whether the process has ended and fills m_outcome.
+  void Poll();
+  // Backend: releases the process handle without waiting for it.
+  void Release();
+  // Backend: the system's text for an error number of Launch or Poll.
+  static std::string SystemErrorText(int code);
+};
+
+// Runs the program and waits for its end, looking every pollMs through the
+// clock's waits (the front end's clock keeps the window alive while waiting).
+// Returns FailureText: empty when all went well.
+std::string RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
+                               Clock& clock, std::uint32_t pollMs = 10);
+
+}  // namespace vel

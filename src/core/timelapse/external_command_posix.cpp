@@ -1,0 +1,198 @@
+#include <errno.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string_view>
+#include <system_error>
+
+#include "core/timelapse/external_command.h"
+
+namespace vel {
+
+struct ExternalCommand::Process {
+  pid_t pid = -1;
+};
+
+namespace {
+
+constexpr const char* kShell = "/bin/sh";
+constexpr std::string_view kShellScriptSuffix = ".sh";
+constexpr int kExecFailedStatus = 127;
+
+bool IsShellScript(const std::string& program) {
+  return program.size() > kShellScriptSuffix.size() &&
+         program.compare(program.size() - kShellScriptSuffix.size(), std::string::npos,
+                         kShellScriptSuffix) == 0;
+}
+
+// An argument vector for execv, built before the fork: the child may not
+// allocate memory.
+class ArgumentVector {
+ public:
+  explicit ArgumentVector(std::vector<std::string> items) : m_items(std::move(items)) {
+    for (std::string& item : m_items) m_pointers.push_back(item.data());
+    m_pointers.push_back(nullptr);
+  }
+  char* const* Get() { return m_pointers.data(); }
+
+ private:
+  std::vector<std::string> m_items;
+  std::vector<char*> m_pointers;
+};
+
+// A pipe whose ends are closed by exec; the child reports a failed exec
+// through it, a successful exec closes it.
+bool OpenCloseOnExecPipe(int ends[2]) {
+#if defined(__APPLE__)
+  if (::pipe(ends) != 0)
+    return false;
+  ::fcntl(ends[0], F_SETFD, FD_CLOEXEC);
+  ::fcntl(ends[1], F_SETFD, FD_CLOEXEC);
+  return true;
+#else
+  return ::pipe2(ends, O_CLOEXEC) == 0;
+#endif
+}
+
+// Closes every descriptor of the child above standard error except keep (the
+// error pipe, which exec closes itself), so that the serial port and other
+// files of the program do not leak into the external program.
+void CloseInheritedDescriptors(int keep, int highestDescriptor) {
+  for (int fd = 3; fd < keep; ++fd) ::close(fd);
+#if (defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))) || \
+    defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__NetBSD__)
+  (void)highestDescriptor;
+  ::closefrom(std::max(keep + 1, 3));
+#else
+  for (int fd = std::max(keep + 1, 3); fd <= highestDescriptor; ++fd) ::close(fd);
+#endif
+}
+
+int HighestDescriptor() {
+  const long limit = ::sysconf(_SC_OPEN_MAX);
+  constexpr long kCap = 65536;
+  return static_cast<int>(limit > 0 ? std::min(limit, kCap) : 1024) - 1;
+}
+
+// Runs in the child between fork and exec; only async-signal-safe calls.
+[[noreturn]] void ExecChild(const char* program, char* const* argv, char* const* shellArgv,
+                            int errorFd, int highestDescriptor) {
+  sigset_t none;
+  ::sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  struct sigaction defaultAction {};
+  defaultAction.sa_handler = SIG_DFL;
+  ::sigaction(SIGPIPE, &defaultAction, nullptr);
+  CloseInheritedDescriptors(errorFd, highestDescriptor);
+
+  ::execv(program, argv);
+  int error = errno;
+  // A script that is not marked executable, or has no "#!" line, still runs
+  // when it is a shell script: the shell reads it, the words stay arguments.
+  if (shellArgv && (error == EACCES || error == ENOEXEC)) {
+    ::execv(kShell, shellArgv);
+    error = errno;
+  }
+  while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
+  }
+  ::_exit(kExecFailedStatus);
+}
+
+// The error number the child sent before it gave up, or 0 when exec worked.
+int ReadExecError(int fd) {
+  int error = 0;
+  ssize_t n;
+  do {
+    n = ::read(fd, &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
+}
+
+void WaitForExit(pid_t pid) {
+  while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+  }
+}
+
+}  // namespace
+
+ExternalCommand::ExternalCommand() = default;
+
+ExternalCommand::~ExternalCommand() {
+  Release();
+}
+
+bool ExternalCommand::Launch(const std::string& program, const std::vector<std::string>& words) {
+  std::vector<std::string> items{program};
+  items.insert(items.end(), words.begin(), words.end());
+  ArgumentVector argv(items);
+  std::vector<std::string> shellItems{kShell};
+  shellItems.insert(shellItems.end(), items.begin(), items.end());
+  ArgumentVector shellArgv(shellItems);
+  const bool shellFallback = IsShellScript(program);
+  const int highestDescriptor = HighestDescriptor();
+
+  int errorPipe[2];
+  if (!OpenCloseOnExecPipe(errorPipe)) {
+    m_outcome = {CommandOutcome::Kind::NotStarted, errno};
+    return false;
+  }
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::close(errorPipe[0]);
+    ExecChild(program.c_str(), argv.Get(), shellFallback ? shellArgv.Get() : nullptr, errorPipe[1],
+              highestDescriptor);
+  }
+  const int forkError = errno;
+  ::close(errorPipe[1]);
+  if (pid < 0) {
+    ::close(errorPipe[0]);
+    m_outcome = {CommandOutcome::Kind::NotStarted, forkError};
+    return false;
+  }
+  const int execError = ReadExecError(errorPipe[0]);
+  ::close(errorPipe[0]);
+  if (execError != 0) {
+    WaitForExit(pid);
+    m_outcome = {CommandOutcome::Kind::NotStarted, execError};
+    return false;
+  }
+  m_process = std::make_unique<Process>(Process{pid});
+  return true;
+}
+
+void ExternalCommand::Poll() {
+  if (!m_process)
+    return;
+  int status = 0;
+  pid_t result;
+  do {
+    result = ::waitpid(m_process->pid, &status, WNOHANG);
+  } while (result < 0 && errno == EINTR);
+  if (result == 0)
+    return;
+  if (result < 0) {
+    m_outcome = {CommandOutcome::Kind::Lost, errno};
+  } else if (WIFSIGNALED(status)) {
+    m_outcome = {CommandOutcome::Kind::Killed, WTERMSIG(status)};
+  } else {
+    m_outcome = {CommandOutcome::Kind::Exited, WEXITSTATUS(status)};
+  }
+  m_process.reset();
+}
+
+void ExternalCommand::Release() {
+  // One last look reaps a program that has ended; one still running runs on.
+  if (m_outcome.kind == CommandOutcome::Kind::Running)
+    Poll();
+  m_process.reset();
+}
+
+std::string ExternalCommand::SystemErrorText(int code) {
+  return std::generic_category().message(code);
+}
+
+}  // namespace vel

@@ -1,0 +1,136 @@
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "core/timelapse/external_command.h"
+#include "core/timelapse/external_command_quoting.h"
+
+namespace vel {
+
+struct ExternalCommand::Process {
+  HANDLE process = nullptr;
+};
+
+namespace {
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty())
+    return {};
+  const int length =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
+                        length);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, int length) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, length, narrow.data(), size, nullptr, nullptr);
+  return narrow;
+}
+
+// The command interpreter in the system folder, named in full so that no
+// cmd.exe elsewhere on the search path is picked up.
+std::wstring CommandInterpreterPath() {
+  wchar_t folder[MAX_PATH] = {};
+  const UINT length = ::GetSystemDirectoryW(folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return L"C:\\Windows\\System32\\cmd.exe";
+  return std::wstring(folder, length) + L"\\cmd.exe";
+}
+
+// What CreateProcessW is given: the application (null to let it find the
+// program from the first, quoted word) and the command line.
+struct LaunchLine {
+  std::optional<std::wstring> application;
+  std::wstring commandLine;
+};
+
+std::optional<LaunchLine> MakeLaunchLine(const std::string& program,
+                                         const std::vector<std::string>& words) {
+  if (!windows_command_line::IsBatchFile(program)) {
+    return LaunchLine{std::nullopt,
+                      Widen(windows_command_line::ProgramCommandLine(program, words))};
+  }
+  // cmd.exe: no AutoRun commands (/d), delayed expansion off (/v:OFF) so that
+  // "!" stays literal, and /s so that exactly the outer quotes are removed.
+  const std::optional<std::string> batchLine =
+      windows_command_line::BatchCommandLine(program, words);
+  if (!batchLine)
+    return std::nullopt;
+  const std::wstring interpreter = CommandInterpreterPath();
+  return LaunchLine{interpreter,
+                    L"\"" + interpreter + L"\" /d /e:ON /v:OFF /s /c " + Widen(*batchLine)};
+}
+
+}  // namespace
+
+ExternalCommand::ExternalCommand() = default;
+
+ExternalCommand::~ExternalCommand() {
+  Release();
+}
+
+bool ExternalCommand::Launch(const std::string& program, const std::vector<std::string>& words) {
+  std::optional<LaunchLine> line = MakeLaunchLine(program, words);
+  if (!line) {
+    m_outcome = {CommandOutcome::Kind::NotStarted, ERROR_BAD_ARGUMENTS};
+    return false;
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION info{};
+  // No handles are inherited: the serial port stays the program's own.
+  const BOOL started = ::CreateProcessW(line->application ? line->application->c_str() : nullptr,
+                                        line->commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                        nullptr, nullptr, &startup, &info);
+  if (!started) {
+    m_outcome = {CommandOutcome::Kind::NotStarted, static_cast<int>(::GetLastError())};
+    return false;
+  }
+  ::CloseHandle(info.hThread);
+  m_process = std::make_unique<Process>(Process{info.hProcess});
+  return true;
+}
+
+void ExternalCommand::Poll() {
+  if (!m_process)
+    return;
+  const DWORD wait = ::WaitForSingleObject(m_process->process, 0);
+  if (wait == WAIT_TIMEOUT)
+    return;
+  DWORD exitCode = 0;
+  if (wait != WAIT_OBJECT_0 || !::GetExitCodeProcess(m_process->process, &exitCode)) {
+    m_outcome = {CommandOutcome::Kind::Lost, static_cast<int>(::GetLastError())};
+  } else {
+    m_outcome = {CommandOutcome::Kind::Exited, static_cast<int>(exitCode)};
+  }
+  ::CloseHandle(m_process->process);
+  m_process.reset();
+}
+
+void ExternalCommand::Release() {
+  if (m_process)
+    ::CloseHandle(m_process->process);
+  m_process.reset();
+}
+
+std::string ExternalCommand::SystemErrorText(int code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  if (length == 0 || !buffer)
+    return "error " + std::to_string(code);
+  std::string text = Narrow(buffer, static_cast<int>(length));
+  ::LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
+    text.pop_back();
+  }
+  return text;
+}
+
+}  // namespace vel

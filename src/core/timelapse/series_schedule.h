@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vel {
+
+// The settings a series takes at Start: the interval and the count are fixed
+// for the whole series, Infinity and Bulb decide whether it starts at all.
+struct SeriesStartSettings {
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  std::uint32_t count = 0;
+  bool infinity = false;
+  bool bulb = false;
+
+  // The values of the settings variables at this moment.
+  static SeriesStartSettings FromSettings();
+};
+
+// ((hour * 60 + minute) * 60 + second) * 1000 in unsigned 32-bit arithmetic.
+std::uint32_t IntervalMs(int hour, int minute, int second);
+
+// A time-lapse series without a window: counting, the start condition, the end
+// and the cancel, and when the next tick falls due.
+//
+// The first shot runs at Start; when the series goes on, the ticks after it lie
+// on a fixed grid of the interval anchored at the end of the first shot, so the
+// time a shot takes never shifts the later ones. A tick whose grid point passed
+// while a shot was running is due at once, and only once, however many grid
+// points passed; the next one after it is the next grid point still ahead. With
+// an interval of 0 every tick is due at once, so the shots run back to back.
+//
+// Times are milliseconds of a monotonic clock (Clock::NowMs).
+class SeriesSchedule {
+ public:
+  enum class Tick {
+    Shoot,   // take a shot
+    Finish,  // the series is complete: the timer stops, Idle is shown again
+    Ignore,  // no timer is running (a stale tick)
+  };
+
+  // Begins a new series, replacing one that may still be running. True when
+  // the start condition holds and the first shot is to be taken at once;
+  // false when no shot is taken (the status then reads Idle).
+  bool Start(const SeriesStartSettings& settings);
+
+  // Counts the shot about to be taken and returns its number N.
+  std::uint32_t BeginShot();
+
+  // Called when the first shot, taken at Start, has ended. True when the
+  // series goes on with a timer, whose grid is then anchored at nowMs; false
+  // when the series is over after this one shot.
+  bool FinishFirstShot(std::int64_t nowMs);
+
+  // True when the shot just taken was the last one: taken >= count and
+  // Infinity (read afresh) clear.
+  bool Complete(bool infinity) const;
+
+  // A tick of the timer at nowMs, with Infinity as it is now. It consumes the
+  // tick that was due; Finish also stops the timer.
+  Tick OnTick(std::int64_t nowMs, bool infinity);
+
+  // The user cancelled: the timer stops and the Idle text says so.
+  void Cancel();
+
+  bool TimerRunning() const { return m_timerRunning; }
+
+  // When the next tick is due: the pending grid point, or nowMs itself when
+  // that point has passed (or the interval is 0). Only meaningful while the
+  // timer runs.
+  std::int64_t NextDueMs(std::int64_t nowMs) const;
+
+  // Milliseconds from nowMs until the next tick, 0 when it is due already.
+  std::int64_t DelayMs(std::int64_t nowMs) const { return NextDueMs(nowMs) - nowMs; }
+
+  std::uint32_t Taken() const { return m_taken; }
+  std::uint32_t Count() const { return m_count; }
+  std::uint32_t IntervalMs() const { return m_intervalMs; }
+  bool Cancelled() const { return m_cancelled; }
+
+  // "Idle (N pictures taken[, cancelled])" for the state of the series.
+  std::string IdleText() const;
+
+ private:
+  void StopTimer() { m_timerRunning = false; }
+  std::int64_t GridPoint(std::int64_t index) const;
+  // Index of the first grid point strictly after timeMs.
+  std::int64_t FirstGridIndexAfter(std::int64_t timeMs) const;
+
+  std::uint32_t m_count = 0;
+  std::uint32_t m_taken = 0;
+  std::uint32_t m_intervalMs = 0;
+  bool m_infinityAtStart = false;
+  bool m_cancelled = false;
+  bool m_timerRunning = false;
+  std::int64_t m_anchorMs = 0;       // end of the first shot
+  std::int64_t m_nextGridIndex = 1;  // the pending tick is at anchor + index * interval
+};
+
+}  // namespace vel

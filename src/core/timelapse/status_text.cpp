@@ -1,0 +1,82 @@
+#include "core/timelapse/status_text.h"
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace vel {
+namespace {
+
+// printf-style formatting into a std::string; every text here is short.
+[[gnu::format(printf, 1, 2)]] std::string Format(const char* format, ...) {
+  char buffer[512];
+  va_list args;
+  va_start(args, format);
+  std::vsnprintf(buffer, sizeof buffer, format, args);
+  va_end(args);
+  return buffer;
+}
+
+// Shot numbers and counts are unsigned 32-bit values; they are printed as
+// such, so a count above 2^31 does not show up negative.
+unsigned long Number(std::uint32_t value) {
+  return value;
+}
+
+}  // namespace
+
+std::string IdleText(std::uint32_t taken, bool cancelled) {
+  return Format("Idle (%lu picture%s taken%s)", Number(taken), taken == 1 ? "" : "s",
+                cancelled ? ", cancelled" : "");
+}
+
+std::string DozeText(std::uint32_t taken, std::uint32_t count, bool infinity) {
+  if (infinity)
+    return Format("Doze (picture %lu taken)", Number(taken));
+  return Format("Doze (picture %lu of %lu taken)", Number(taken), Number(count));
+}
+
+std::string FocusText(int focusSeconds) {
+  return Format("Focus (%d seconds)", focusSeconds);
+}
+
+std::string ShutterOpenText(std::uint32_t shot) {
+  return Format("#%lu Shutter open (Bulb)", Number(shot));
+}
+
+std::string ShutterCloseText(std::uint32_t shot) {
+  return Format("#%lu Shutter close (Bulb)", Number(shot));
+}
+
+std::string ShootText(std::uint32_t shot) {
+  return Format("#%lu Shoot", Number(shot));
+}
+
+std::string CopyStartText(std::uint32_t shot) {
+  return Format("#%lu Copy picture file start", Number(shot));
+}
+
+std::string CopiedFileText(std::uint32_t shot, const std::string& fileName) {
+  return "#" + std::to_string(shot) + " File: " + fileName;
+}
+
+std::string CopyFailedText(std::uint32_t shot) {
+  return Format("#%lu Download file failed", Number(shot));
+}
+
+std::string CopyEndText(std::uint32_t shot) {
+  return Format("#%lu Copy picture file end", Number(shot));
+}
+
+std::string DateWord(const LocalTime& time) {
+  return Format("%02d.%02d.%04d", time.day, time.month, time.year);
+}
+
+std::string TimeWord(const LocalTime& time) {
+  return Format("%02d:%02d:%02d", time.hour, time.minute, time.second);
+}
+
+std::string StatusTimeText(const LocalTime& time) {
+  return DateWord(time) + " " + TimeWord(time);
+}
+
+}  // namespace vel

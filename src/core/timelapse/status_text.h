@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace vel {
+
+// A broken-down local time, as the status line and the external command show
+// it. Month runs 1 to 12, hour 0 to 23, year has four digits.
+struct LocalTime {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// The local time of this moment (each operating system has its own backend).
+LocalTime CurrentLocalTime();
+
+// "Idle (%ld picture%s taken%s)": plural for every count but 1, and
+// ", cancelled" when the series was cancelled.
+std::string IdleText(std::uint32_t taken, bool cancelled);
+
+// "Doze (picture %ld of %ld taken)", or "Doze (picture %ld taken)" for an
+// endless series.
+std::string DozeText(std::uint32_t taken, std::uint32_t count, bool infinity);
+
+// The texts shown while a shot runs; shot is the shot's number.
+std::string FocusText(int focusSeconds);
+std::string ShutterOpenText(std::uint32_t shot);
+std::string ShutterCloseText(std::uint32_t shot);
+std::string ShootText(std::uint32_t shot);
+std::string CopyStartText(std::uint32_t shot);
+std::string CopiedFileText(std::uint32_t shot, const std::string& fileName);
+std::string CopyFailedText(std::uint32_t shot);
+std::string CopyEndText(std::uint32_t shot);
+
+// The second status line: "07.06.2003 14:05:09".
+std::string StatusTimeText(const LocalTime& time);
+
+// The date and time words handed to the external command: "07.06.2003" and
+// "14:05:09".
+std::string DateWord(const LocalTime& time);
+std::string TimeWord(const LocalTime& time);
+
+}  // namespace vel
