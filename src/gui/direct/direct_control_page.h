@@ -1,8 +1,53 @@
 #pragma once
 
-namespace fw {
-class CPropertyPage;
-}
+#include <vector>
+
+#include "core/direct/direct_pages.h"
+#include "gui/framework/property_page.h"
+
+class QAbstractButton;
+
+// A Direct Control page: the camera's keys as buttons. The page does not
+// react to clicks; in each idle pass it samples which key buttons show
+// pushed and sends a key's press byte when its button goes down and its
+// release byte when it comes up again.
+class CDirectControlPage : public fw::CPropertyPage {
+  Q_OBJECT
+ public:
+  explicit CDirectControlPage(const vel::DirectPage& page);
+
+  int OnKickIdle(int idleCount) override;
+  const vel::DirectPage& Page() const { return m_page; }
+  const std::vector<int>& KeyUpFlags() const { return m_keyUp; }
+
+ protected:
+  // Samples one key button and sends what its change calls for.
+  virtual void OnUpdateKey(QAbstractButton* button);
+  // Sends the hold byte, runs the key's dialog, sends the release byte.
+  virtual void RunDialogKey(QAbstractButton* button, const vel::DialogKeyOpen& open);
+
+  std::vector<int> m_keyUp;
+
+ private:
+  const vel::DirectPage& m_page;
+};
+
+// The page for each camera family; the model decides which one the sheet
+// shows.
+#define VELORANTICA_DIRECT_PAGE(ClassName)   \
+  class ClassName : public CDirectControlPage { \
+   public:                                     \
+    ClassName();                               \
+  };
+VELORANTICA_DIRECT_PAGE(CPage1)
+VELORANTICA_DIRECT_PAGE(CPage1_20)
+VELORANTICA_DIRECT_PAGE(CPage1_23)
+VELORANTICA_DIRECT_PAGE(CPage1_35)
+VELORANTICA_DIRECT_PAGE(CPage1_80)
+#undef VELORANTICA_DIRECT_PAGE
 
 // The Direct Control page that fits the camera model.
 fw::CPropertyPage* CreateDirectControlPage(int model);
+
+// Writes the bytes one at a time through the serial port.
+void SendKeyBytes(const vel::KeyBytes& bytes);
