@@ -1,0 +1,207 @@
+#include "core/timelapse/picture_transfer.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+#include <vector>
+
+#include "core/app/settings.h"
+
+namespace vel {
+namespace {
+
+constexpr std::string_view kDriveLetterFailed =
+    "Detecting USB drive letter failed.\nSwitching REC -> USB failed.\n"
+    "Increase \"Delay REC -> USB\" value (see \"Config\").";
+constexpr std::string_view kDriveTypeFailed =
+    "Detecting USB drive type failed.\nSwitching REC -> USB failed.\n"
+    "Increase \"Delay REC -> USB\" value (see \"Config\").";
+constexpr std::string_view kDriveTypeDetail =
+    "Internal error during detecting drive type of calculated USB drive letter. It should be of "
+    "type DRIVE_REMOVABLE but it is of type ";
+constexpr std::string_view kNoFilesFound = "No files found in ";
+constexpr std::string_view kNoFilesFoundEnd = " !?";
+constexpr std::string_view kCopyError = "Copy error.\nSystem error message:\n\n";
+
+constexpr std::string_view kPictureFolder = "DCIM";
+constexpr std::string_view kSkippedFolder = "HTML";  // compared with case
+constexpr std::string_view kThumbnailFolder = "PREVIEW";
+constexpr std::string_view kPictureEnding = "JPG";  // compared without case
+constexpr std::string_view kAllFiles = "*.*";
+
+// Which files each CopyAndDelete value concerns; any other value, none.
+struct Concerned {
+  bool picture;
+  bool thumbnail;
+};
+constexpr std::array<Concerned, 3> kCopyAndDeleteTable = {{
+    {true, true},   // "Picture and Thumbnail"
+    {true, false},  // "Picture only"
+    {false, true},  // "Thumbnail only"
+}};
+
+enum class Item { Picture, Thumbnail };
+enum class Action { Copy, Delete };
+struct Step {
+  Item item;
+  Action action;
+};
+// Every copy comes before every delete.
+constexpr std::array<Step, 4> kSteps = {{
+    {Item::Picture, Action::Copy},
+    {Item::Thumbnail, Action::Copy},
+    {Item::Picture, Action::Delete},
+    {Item::Thumbnail, Action::Delete},
+}};
+
+// CopyAndDelete as it is now: the Options page may store it between steps.
+bool Concerns(Item item) {
+  if (CopyAndDelete < 0 || CopyAndDelete >= static_cast<int>(kCopyAndDeleteTable.size()))
+    return false;
+  const Concerned& concerned = kCopyAndDeleteTable[static_cast<std::size_t>(CopyAndDelete)];
+  return item == Item::Picture ? concerned.picture : concerned.thumbnail;
+}
+
+char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+}
+
+bool EndsWithIgnoringCase(std::string_view text, std::string_view ending) {
+  return text.size() >= ending.size() &&
+         EqualsIgnoringCase(text.substr(text.size() - ending.size()), ending);
+}
+
+std::string JoinPath(const std::string& folder, std::string_view name) {
+  std::string path = folder;
+  if (path.empty() || path.back() != kPathSeparator)
+    path += kPathSeparator;
+  path += name;
+  return path;
+}
+
+// The folder part of a path, with its closing separator.
+std::string FolderPart(const std::string& path) {
+  return path.substr(0, path.find_last_of(kPathSeparator) + 1);
+}
+
+std::string FileNamePart(const std::string& path) {
+  return path.substr(path.find_last_of(kPathSeparator) + 1);
+}
+
+TransferResult Success() {
+  return {1, {}, {}};
+}
+
+TransferResult Failure(std::string message, std::string detail = {}) {
+  return {0, std::move(message), std::move(detail)};
+}
+
+TransferResult CopyFailure(const std::string& systemText) {
+  return Failure(std::string(kCopyError) + systemText);
+}
+
+std::string DriveTypeDetail(DriveType type) {
+  return std::string(kDriveTypeDetail) + std::string(DriveTypeName(type)) + ".\n";
+}
+
+// Where one file of the picture is on the camera and where its copy goes.
+struct FilePair {
+  std::string camera;
+  std::string destination;
+};
+
+}  // namespace
+
+TransferResult PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
+                                                  const VolumeSources& sources) {
+  const std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
+  if (!drive)
+    return Failure(std::string(kDriveLetterFailed));
+  if (drive->type != DriveType::Removable)
+    return Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
+
+  std::string newest;
+  std::string pattern;
+  if (!SearchDcim(drive->root, newest, pattern))
+    return Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
+  if (newest.empty() || EqualsIgnoringCase(newest, m_strLastPath))
+    return Success();
+
+  // Taken up before anything is copied: a picture whose copy fails is not
+  // tried again.
+  m_strLastPath = newest;
+  m_strLastName = FileNamePart(newest);
+  return CopyAndDeleteLastPicture();
+}
+
+bool PictureTransfer::SearchDcim(const std::string& root, std::string& newest,
+                                 std::string& pattern) {
+  m_ftNewest = 0;
+  newest.clear();
+  const std::string dcim = JoinPath(root, kPictureFolder);
+  pattern = JoinPath(dcim, kAllFiles);
+  std::vector<FolderEntry> entries;
+  if (!ListFolder(dcim, entries))
+    return false;
+  for (const FolderEntry& entry : entries)
+    if (entry.kind == EntryKind::Folder && entry.name != kSkippedFolder)
+      FindNewestPicture(JoinPath(dcim, entry.name), newest);
+  return true;
+}
+
+void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& result) {
+  std::vector<FolderEntry> entries;
+  if (!ListFolder(folder, entries))
+    return;
+  for (const FolderEntry& entry : entries) {
+    if (entry.kind != EntryKind::RegularFile)
+      continue;
+    if (!EndsWithIgnoringCase(entry.name, kPictureEnding))
+      continue;
+    // Strictly newer only: between equal times the one met first stays.
+    if (entry.lastWrite <= m_ftNewest)
+      continue;
+    m_ftNewest = entry.lastWrite;
+    result = JoinPath(folder, entry.name);
+  }
+}
+
+TransferResult PictureTransfer::CopyAndDeleteLastPicture() {
+  const std::string separator(1, kPathSeparator);
+  const std::string thumbnailFolder =
+      DestFileDir + separator + std::string(kThumbnailFolder) + separator;
+  const FilePair picture{m_strLastPath, DestFileDir + separator + m_strLastName};
+  const FilePair thumbnail{
+      JoinPath(FolderPart(m_strLastPath), kThumbnailFolder) + separator + m_strLastName,
+      thumbnailFolder + m_strLastName};
+
+  bool pictureCopied = false;
+  bool thumbnailCopied = false;
+  for (const Step& step : kSteps) {
+    if (!Concerns(step.item))
+      continue;
+    const bool isPicture = step.item == Item::Picture;
+    const FilePair& files = isPicture ? picture : thumbnail;
+    bool& copied = isPicture ? pictureCopied : thumbnailCopied;
+    std::string error;
+    if (step.action == Action::Copy) {
+      if (!isPicture)
+        CreateFolder(thumbnailFolder);
+      if (!CopyFileSafely(files.camera, files.destination, error))
+        return CopyFailure(error);
+      copied = true;
+    } else if (DeleteAfterCopy && copied) {
+      // Only a file whose copy is complete on disk is deleted.
+      if (!RemoveFile(files.camera, error))
+        return CopyFailure(error);
+    }
+  }
+  return Success();
+}
+
+}  // namespace vel

@@ -1,0 +1,273 @@
+// File operations of the picture transfer on POSIX systems.
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/timelapse/picture_transfer_files.h"
+
+namespace vel {
+
+const char kPathSeparator = '/';
+
+namespace {
+
+// 1970-01-01 on the 1601-based file-time scale.
+constexpr FileTime kUnixEpochFileTime = 116444736000000000;
+constexpr FileTime kFileTimeStepsPerSecond = 10000000;
+constexpr FileTime kNanosecondsPerStep = 100;
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+constexpr int kTempNameAttempts = 100;
+
+FileTime ToFileTime(const timespec& time) {
+  return kUnixEpochFileTime + static_cast<FileTime>(time.tv_sec) * kFileTimeStepsPerSecond +
+         time.tv_nsec / kNanosecondsPerStep;
+}
+
+EntryKind KindOf(mode_t mode) {
+  if (S_ISDIR(mode))
+    return EntryKind::Folder;
+  if (S_ISREG(mode))
+    return EntryKind::RegularFile;
+  return EntryKind::Other;
+}
+
+bool Fail(std::string& errorText, int error) {
+  errorText = std::strerror(error);
+  return false;
+}
+
+class UniqueFd {
+ public:
+  explicit UniqueFd(int fd) : m_fd(fd) {}
+  ~UniqueFd() {
+    if (m_fd >= 0)
+      ::close(m_fd);
+  }
+  UniqueFd(const UniqueFd&) = delete;
+  UniqueFd& operator=(const UniqueFd&) = delete;
+
+  int get() const { return m_fd; }
+  explicit operator bool() const { return m_fd >= 0; }
+  // Closes now and tells whether the system took the close, which is where
+  // some file systems report late write errors.
+  bool Close() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return ::close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+// A file that is deleted again unless it is kept.
+class TempFile {
+ public:
+  explicit TempFile(std::string path) : m_path(std::move(path)) {}
+  ~TempFile() {
+    if (!m_kept)
+      ::unlink(m_path.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::string& path() const { return m_path; }
+  void Keep() { m_kept = true; }
+
+ private:
+  std::string m_path;
+  bool m_kept = false;
+};
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos)
+    return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Opens a new, hidden file beside target: "<folder>/.<name>.<pid>-<n>.part".
+// The file gets the usual 0666 less the umask.
+int CreateTempBeside(const std::string& target, std::string& tempPath) {
+  static unsigned counter = 0;
+  const auto slash = target.find_last_of('/');
+  const std::string folderPart = slash == std::string::npos ? "" : target.substr(0, slash + 1);
+  const std::string name = target.substr(folderPart.size());
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    tempPath = folderPart + "." + name + "." + std::to_string(::getpid()) + "-" +
+               std::to_string(++counter) + ".part";
+    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST)
+      return fd;
+  }
+  return -1;
+}
+
+// Writes all of data; false with errno set when the system took less.
+bool WriteAll(int fd, const char* data, std::size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0) {
+      if (n == 0)
+        errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+// One step of the plain copy: bytes moved, 0 at the end, -1 on error.
+ssize_t CopyChunkThroughBuffer(int in, int out, std::vector<char>& buffer) {
+  ssize_t n;
+  do {
+    n = ::read(in, buffer.data(), buffer.size());
+  } while (n < 0 && errno == EINTR);
+  if (n > 0 && !WriteAll(out, buffer.data(), static_cast<std::size_t>(n)))
+    return -1;
+  return n;
+}
+
+// Errors with which the kernel refuses to copy between these two files at
+// all (different file systems, a file system without support).
+bool KernelCopyRefused(int error) {
+  return error == EXDEV || error == EINVAL || error == ENOSYS || error == EOPNOTSUPP ||
+         error == EBADF;
+}
+
+// Copies in to out to the end of in, in the kernel where it can, else
+// through a buffer. copied counts the bytes written.
+bool CopyContents(int in, int out, off_t& copied) {
+  copied = 0;
+  bool kernelCopy = true;
+  std::vector<char> buffer;
+  for (;;) {
+    ssize_t n;
+    if (kernelCopy) {
+      n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
+      // Some file systems refuse, others report nothing to copy where there
+      // is data: both only before the first byte, so the buffer takes over.
+      if (copied == 0 && (n == 0 || (n < 0 && KernelCopyRefused(errno)))) {
+        kernelCopy = false;
+        continue;
+      }
+    } else {
+      if (buffer.empty())
+        buffer.resize(kCopyChunk);
+      n = CopyChunkThroughBuffer(in, out, buffer);
+    }
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0)
+      return false;
+    if (n == 0)
+      return true;
+    copied += n;
+  }
+}
+
+struct DirCloser {
+  void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+bool SyncFolder(const std::string& folder) {
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd)
+    return false;
+  // Some file systems cannot flush a folder; the file itself is on disk.
+  return ::fsync(fd.get()) == 0 || errno == EINVAL || errno == EOPNOTSUPP;
+}
+
+// The data of in is fully in out (already flushed) and in did not change
+// size while it was read.
+bool SameSize(int in, int out, off_t copied) {
+  struct stat source {};
+  struct stat copy {};
+  if (::fstat(in, &source) != 0 || ::fstat(out, &copy) != 0)
+    return false;
+  if (source.st_size == copied && copy.st_size == copied)
+    return true;
+  errno = EIO;
+  return false;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+  if (!dir)
+    return false;
+  const int dirFd = ::dirfd(dir.get());
+  while (const dirent* entry = ::readdir(dir.get())) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..")
+      continue;
+    struct stat info {};
+    if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
+      continue;  // gone
+    entries.push_back({name, KindOf(info.st_mode), ToFileTime(info.st_mtim)});
+  }
+  return true;
+}
+
+bool CopyFileSafely(const std::string& source, const std::string& target, std::string& errorText) {
+  // Non-blocking, so that a pipe under a picture's name cannot hold the copy.
+  UniqueFd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  if (!in)
+    return Fail(errorText, errno);
+  struct stat info {};
+  if (::fstat(in.get(), &info) != 0)
+    return Fail(errorText, errno);
+  if (!S_ISREG(info.st_mode))
+    return Fail(errorText, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+
+  std::string tempPath;
+  UniqueFd out(CreateTempBeside(target, tempPath));
+  if (!out)
+    return Fail(errorText, errno);
+  TempFile temp(tempPath);
+
+  off_t copied = 0;
+  if (!CopyContents(in.get(), out.get(), copied))
+    return Fail(errorText, errno);
+  // Keep the picture's times, as a copy on the camera's own system would.
+  const timespec times[2] = {info.st_atim, info.st_mtim};
+  ::futimens(out.get(), times);
+  if (::fsync(out.get()) != 0)
+    return Fail(errorText, errno);
+  if (!SameSize(in.get(), out.get(), copied))
+    return Fail(errorText, errno);
+  if (!out.Close())
+    return Fail(errorText, errno);
+  if (::rename(temp.path().c_str(), target.c_str()) != 0)
+    return Fail(errorText, errno);
+  temp.Keep();
+  if (!SyncFolder(FolderOf(target)))
+    return Fail(errorText, errno);
+  return true;
+}
+
+bool RemoveFile(const std::string& path, std::string& errorText) {
+  if (::unlink(path.c_str()) == 0)
+    return true;
+  return Fail(errorText, errno);
+}
+
+void CreateFolder(const std::string& path) {
+  ::mkdir(path.c_str(), 0777);
+}
+
+}  // namespace vel

@@ -1,0 +1,195 @@
+// File operations of the picture transfer on Windows. Paths are UTF-8 in the
+// core and go to the wide-character calls.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "core/timelapse/picture_transfer_files.h"
+
+namespace vel {
+
+const char kPathSeparator = '\\';
+
+namespace {
+
+constexpr int kTempNameAttempts = 100;
+
+std::wstring Widen(const std::string& text) {
+  if (text.empty())
+    return {};
+  const int size =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), size);
+  return wide;
+}
+
+std::string Narrow(const wchar_t* text, int length) {
+  if (length <= 0)
+    return {};
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, length, narrow.data(), size, nullptr, nullptr);
+  return narrow;
+}
+
+// The system's message for an error code, in the user's default language.
+std::string SystemText(DWORD error) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = ::FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
+      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = Narrow(buffer, static_cast<int>(length));
+  ::LocalFree(buffer);
+  return text;
+}
+
+bool Fail(std::string& errorText, DWORD error) {
+  errorText = SystemText(error);
+  return false;
+}
+
+FileTime ToFileTime(const FILETIME& time) {
+  return static_cast<FileTime>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                               time.dwLowDateTime);
+}
+
+EntryKind KindOf(DWORD attributes) {
+  if (attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE))
+    return EntryKind::Other;
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    return EntryKind::Folder;
+  return EntryKind::RegularFile;
+}
+
+// A file that is deleted again unless it is kept.
+class TempFile {
+ public:
+  explicit TempFile(std::wstring path) : m_path(std::move(path)) {}
+  ~TempFile() {
+    if (m_kept)
+      return;
+    ::SetFileAttributesW(m_path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ::DeleteFileW(m_path.c_str());
+  }
+  TempFile(const TempFile&) = delete;
+  TempFile& operator=(const TempFile&) = delete;
+
+  const std::wstring& path() const { return m_path; }
+  void Keep() { m_kept = true; }
+
+ private:
+  std::wstring m_path;
+  bool m_kept = false;
+};
+
+// Copies source to a new, hidden name beside target:
+// "<folder>\.<name>.<pid>-<n>.part". False with the last error set.
+bool CopyToTempBeside(const std::wstring& source, const std::wstring& target,
+                      std::wstring& tempPath) {
+  static unsigned counter = 0;
+  const auto separator = target.find_last_of(L"\\/");
+  const std::wstring folderPart =
+      separator == std::wstring::npos ? L"" : target.substr(0, separator + 1);
+  const std::wstring name = target.substr(folderPart.size());
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    tempPath = folderPart + L"." + name + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+               std::to_wstring(++counter) + L".part";
+    if (::CopyFileW(source.c_str(), tempPath.c_str(), TRUE))
+      return true;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+      return false;
+  }
+  return false;
+}
+
+bool SizeOf(const std::wstring& path, ULONGLONG& size) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data))
+    return false;
+  size = (static_cast<ULONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+  return true;
+}
+
+// Flushes the copy to disk and checks it has the source's size. The copy
+// keeps the source's attributes; a read-only one could not be flushed.
+bool FlushAndCheck(const std::wstring& source, const std::wstring& copy) {
+  const DWORD attributes = ::GetFileAttributesW(copy.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    ::SetFileAttributesW(copy.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+  const HANDLE file = ::CreateFileW(copy.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return false;
+  LARGE_INTEGER copySize{};
+  const bool flushed = ::FlushFileBuffers(file) && ::GetFileSizeEx(file, &copySize);
+  const DWORD flushError = ::GetLastError();
+  ::CloseHandle(file);
+  if (!flushed) {
+    ::SetLastError(flushError);
+    return false;
+  }
+  ULONGLONG sourceSize = 0;
+  if (!SizeOf(source, sourceSize))
+    return false;
+  if (sourceSize != static_cast<ULONGLONG>(copySize.QuadPart)) {
+    ::SetLastError(ERROR_WRITE_FAULT);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  entries.clear();
+  std::wstring pattern = Widen(folder);
+  if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/'))
+    pattern += L'\\';
+  pattern += L"*.*";
+  WIN32_FIND_DATAW data{};
+  const HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE)
+    return false;
+  do {
+    const std::wstring name = data.cFileName;
+    if (name == L"." || name == L"..")
+      continue;
+    entries.push_back({Narrow(name.c_str(), static_cast<int>(name.size())),
+                       KindOf(data.dwFileAttributes), ToFileTime(data.ftLastWriteTime)});
+  } while (::FindNextFileW(find, &data));
+  ::FindClose(find);
+  return true;
+}
+
+bool CopyFileSafely(const std::string& source, const std::string& target, std::string& errorText) {
+  const std::wstring wideSource = Widen(source);
+  const std::wstring wideTarget = Widen(target);
+  std::wstring tempPath;
+  if (!CopyToTempBeside(wideSource, wideTarget, tempPath))
+    return Fail(errorText, ::GetLastError());
+  TempFile temp(tempPath);
+  if (!FlushAndCheck(wideSource, temp.path()))
+    return Fail(errorText, ::GetLastError());
+  if (!::MoveFileExW(temp.path().c_str(), wideTarget.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    return Fail(errorText, ::GetLastError());
+  temp.Keep();
+  return true;
+}
+
+bool RemoveFile(const std::string& path, std::string& errorText) {
+  if (::DeleteFileW(Widen(path).c_str()))
+    return true;
+  return Fail(errorText, ::GetLastError());
+}
+
+void CreateFolder(const std::string& path) {
+  ::CreateDirectoryW(Widen(path).c_str(), nullptr);
+}
+
+}  // namespace vel
