@@ -21,12 +21,19 @@ CPage1_40::CPage1_40() : CDirectControlPage(Qv4000Page()) {}
 
 bool CPage1_40::OnInitDialog() {
   CDirectControlPage::OnInitDialog();
-  if (auto* exposure = Item<QComboBox>(vel::kExposureListId))
+  // The lists and arrows have no label on the page; name them for screen readers.
+  if (auto* exposure = Item<QComboBox>(vel::kExposureListId)) {
+    exposure->setAccessibleName(tr("Exposure mode"));
     connect(exposure, &QComboBox::activated, this, &CPage1_40::OnSelchangeExposure);
-  if (auto* drive = Item<QComboBox>(vel::kDriveListId))
+  }
+  if (auto* drive = Item<QComboBox>(vel::kDriveListId)) {
+    drive->setAccessibleName(tr("Drive mode"));
     connect(drive, &QComboBox::activated, this, &CPage1_40::OnSelchangeDrive);
-  if (auto* spin = Item<fw::CUpDown>(vel::kModeUpDownId))
+  }
+  if (auto* spin = Item<fw::CUpDown>(vel::kModeUpDownId)) {
+    spin->setAccessibleName(tr("Step setting"));
     connect(spin, &fw::CUpDown::DeltaPos, this, &CPage1_40::OnDeltaposSpin);
+  }
   if (auto* sheet = qobject_cast<CCameraSheet*>(Sheet())) {
     sheet->SendExposureMode();
     sheet->SendDriveMode();
