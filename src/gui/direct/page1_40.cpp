@@ -13,7 +13,9 @@
 
 namespace {
 
-const vel::DirectPage& Qv4000Page() { return vel::DirectPageForModel(vel::kModelQv4000); }
+const vel::DirectPage& Qv4000Page() {
+  return vel::DirectPageForModel(vel::kModelQv4000);
+}
 
 }  // namespace
 
@@ -48,15 +50,19 @@ void CPage1_40::DoDataExchange(fw::CDataExchange& dx) {
 
 void CPage1_40::OnSelchangeExposure() {
   UpdateData(true);
-  if (auto* sheet = qobject_cast<CCameraSheet*>(Sheet())) sheet->SendExposureMode();
+  if (auto* sheet = qobject_cast<CCameraSheet*>(Sheet()))
+    sheet->SendExposureMode();
 }
 
 void CPage1_40::OnSelchangeDrive() {
   UpdateData(true);
-  if (auto* sheet = qobject_cast<CCameraSheet*>(Sheet())) sheet->SendDriveMode();
+  if (auto* sheet = qobject_cast<CCameraSheet*>(Sheet()))
+    sheet->SendDriveMode();
 }
 
-void CPage1_40::OnDeltaposSpin(int delta) { SendKeyBytes(vel::UpDownDeltaBytes(delta)); }
+void CPage1_40::OnDeltaposSpin(int delta) {
+  SendKeyBytes(vel::UpDownDeltaBytes(delta));
+}
 
 void CPage1_40::RunDialogKey(QAbstractButton* button, const vel::DialogKeyOpen& open) {
   const vel::ModeDialog* dialog = vel::FindModeDialog(open.dialogTemplate);

@@ -39,6 +39,7 @@ class PseudoTerminal {
 
   bool Ok() const { return m_master >= 0; }
   const std::string& SlavePath() const { return m_path; }
+  int MasterFd() const { return m_master; }
 
   // Closes the test's own handle on the slave, so that the program's handle
   // is the only one (needed to see the far end vanish).

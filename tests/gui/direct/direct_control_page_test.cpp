@@ -15,8 +15,12 @@ namespace {
 
 constexpr int kShutter = 1016;
 
-void Press(QAbstractButton* button) { QTest::mousePress(button, Qt::LeftButton); }
-void Release(QAbstractButton* button) { QTest::mouseRelease(button, Qt::LeftButton); }
+void Press(QAbstractButton* button) {
+  QTest::mousePress(button, Qt::LeftButton);
+}
+void Release(QAbstractButton* button) {
+  QTest::mouseRelease(button, Qt::LeftButton);
+}
 
 // A pointer move with the left button held, to a point in the button's
 // coordinates.
@@ -132,18 +136,30 @@ void DirectControlPageTest::modelChoosesThePage_data() {
   QTest::addColumn<int>("model");
   QTest::addColumn<QString>("className");
   QTest::addColumn<QString>("title");
-  QTest::newRow("0") << 0 << "CPage1_20" << "QV-2000UX";
-  QTest::newRow("1") << 1 << "CPage1_23" << "QV-2300UX";
-  QTest::newRow("2") << 2 << "CPage1_23" << "QV-2400UX";
-  QTest::newRow("3") << 3 << "CPage1_23" << "QV-2800UX";
-  QTest::newRow("4") << 4 << "CPage1_23" << "QV-2900UX";
-  QTest::newRow("5") << 5 << "CPage1" << "QV-3000EX";
-  QTest::newRow("6") << 6 << "CPage1_35" << "QV-3500EX";
-  QTest::newRow("7") << 7 << "CPage1_40" << "QV-4000";
-  QTest::newRow("8") << 8 << "CPage1_40" << "QV-5700";
-  QTest::newRow("9") << 9 << "CPage1_80" << "QV-8000SX";
-  QTest::newRow("10") << 10 << "CPage1" << "QV-3000EX";
-  QTest::newRow("-1") << -1 << "CPage1" << "QV-3000EX";
+  QTest::newRow("0") << 0 << "CPage1_20"
+                     << "QV-2000UX";
+  QTest::newRow("1") << 1 << "CPage1_23"
+                     << "QV-2300UX";
+  QTest::newRow("2") << 2 << "CPage1_23"
+                     << "QV-2400UX";
+  QTest::newRow("3") << 3 << "CPage1_23"
+                     << "QV-2800UX";
+  QTest::newRow("4") << 4 << "CPage1_23"
+                     << "QV-2900UX";
+  QTest::newRow("5") << 5 << "CPage1"
+                     << "QV-3000EX";
+  QTest::newRow("6") << 6 << "CPage1_35"
+                     << "QV-3500EX";
+  QTest::newRow("7") << 7 << "CPage1_40"
+                     << "QV-4000";
+  QTest::newRow("8") << 8 << "CPage1_40"
+                     << "QV-5700";
+  QTest::newRow("9") << 9 << "CPage1_80"
+                     << "QV-8000SX";
+  QTest::newRow("10") << 10 << "CPage1"
+                      << "QV-3000EX";
+  QTest::newRow("-1") << -1 << "CPage1"
+                      << "QV-3000EX";
 }
 
 void DirectControlPageTest::modelChoosesThePage() {

@@ -22,7 +22,8 @@ constexpr int kAeLock = 1007;
 void WhenDialogOpens(std::function<void(CModeDialog&)> steps) {
   QTimer::singleShot(30, [steps] {
     auto* dialog = qobject_cast<CModeDialog*>(QApplication::activeModalWidget());
-    if (!dialog) return;
+    if (!dialog)
+      return;
     steps(*dialog);
   });
 }
