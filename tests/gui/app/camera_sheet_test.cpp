@@ -1,3 +1,4 @@
+#include <QComboBox>
 #include <QDialog>
 #include <QMessageBox>
 #include <QPushButton>
@@ -27,6 +28,7 @@ class CameraSheetTest : public QObject {
   void portFailureShowsItsBoxAndOpensOnConfig();
   void exitEscAndCloseBoxAllEndThroughOnExit_data();
   void exitEscAndCloseBoxAllEndThroughOnExit();
+  void pageNeverShownTransfersNothing();
   void runWritesAllSettingsBackAndKeepsForeignContent();
   void closeForeignDialogSparesTheProgramsOwn();
   void removedRemovableVolumeIsNoticed();
@@ -104,6 +106,7 @@ void CameraSheetTest::exitEscAndCloseBoxAllEndThroughOnExit_data() {
 
 void CameraSheetTest::exitEscAndCloseBoxAllEndThroughOnExit() {
   QFETCH(QString, how);
+  vel::Model = 7;
   struct Sheet : CCameraSheet {
     int exits = 0;
     void OnExit() override {
@@ -113,6 +116,10 @@ void CameraSheetTest::exitEscAndCloseBoxAllEndThroughOnExit() {
   } sheet;
   int result = -1;
   QTimer::singleShot(20, &sheet, [&] {
+    // A change the page has not stored yet: only the exit's transfer saves it.
+    auto* exposure = sheet.GetActivePage()->Item<QComboBox>(1061);
+    QSignalBlocker quiet(exposure);
+    exposure->setCurrentIndex(2);
     if (how == "exit")
       QTest::mouseClick(sheet.CancelButton(), Qt::LeftButton);
     if (how == "esc")
@@ -124,7 +131,20 @@ void CameraSheetTest::exitEscAndCloseBoxAllEndThroughOnExit() {
   result = sheet.DoModal();
   QCOMPARE(sheet.exits, 1);
   QCOMPARE(result, int(QDialog::Rejected));
+  QCOMPARE(vel::ExposureMode, 2);
   QVERIFY(!sheet.isVisible());
+}
+
+void CameraSheetTest::pageNeverShownTransfersNothing() {
+  MessageBoxRecorder boxes;
+  vel::Model = 7;
+  vel::ExposureMode = 42;  // the list cannot show it; a transfer would store -1
+  vel::ComPort = "/dev/velorantica-missing";
+  CCameraSheet sheet;
+  QTimer::singleShot(20, &sheet, [&] { sheet.OnExit(); });
+  sheet.DoModal();
+  QVERIFY(!sheet.DirectControlPage()->HasWindow());
+  QCOMPARE(vel::ExposureMode, 42);
 }
 
 void CameraSheetTest::runWritesAllSettingsBackAndKeepsForeignContent() {
