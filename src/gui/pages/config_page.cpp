@@ -1,9 +1,137 @@
 #include "gui/pages/config_page.h"
 
+#include <QComboBox>
+
+#include "core/app/settings.h"
+#include "core/camera/com_port.h"
+#include "core/camera/models.h"
+#include "core/camera/serial_ports.h"
+#include "core/ui/page_templates.h"
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/message_box.h"
+#include "gui/framework/template_builder.h"
+#include "gui/framework/up_down.h"
+#include "gui/pages/model_rules.h"
+
 namespace {
 
-constexpr vel::DialogTemplate kTemplate{132, "Config", 230, 110, {}};
+const QString kPortOpened = QStringLiteral("Open ComPort successful.");
+const QString kModelChosenPrefix = QStringLiteral("Casio model ");
+const QString kModelChosenSuffix = QStringLiteral(
+    " selected.\n\nTo make effect of the new setting EXIT the program and RESTART it.\n\n"
+    "Sorry for this small mangle of convenience!");
+
+std::string& DeviceRoot() {
+  static std::string root;
+  return root;
+}
+
+int FindExact(const QComboBox* list, const QString& text) {
+  for (int i = 0; i < list->count(); ++i)
+    if (list->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+      return i;
+  return -1;
+}
+
+// Selects the entry that is the port, ignoring case; a port that is not
+// present now (COM9, an unplugged adapter) gets an entry of its own, so
+// that it stays the setting until the user picks another one.
+void SelectPort(QComboBox* list, const QString& port) {
+  int index = FindExact(list, port);
+  if (index < 0) {
+    list->addItem(port);
+    index = list->count() - 1;
+  }
+  list->setCurrentIndex(index);
+}
 
 }  // namespace
 
-CConfig::CConfig() : fw::CPropertyPage(kTemplate) {}
+CConfig::CConfig() : fw::CPropertyPage(vel::ConfigTemplate()) {}
+
+void CConfig::SetDeviceRoot(std::string root) {
+  DeviceRoot() = std::move(root);
+}
+
+QComboBox* CConfig::PortList() const {
+  return Item<QComboBox>(kComPortList);
+}
+
+// COM1 to COM6, then the serial devices present now. The current choice is
+// kept, whether or not its device is still there.
+void CConfig::FillPortList() {
+  QComboBox* list = PortList();
+  const QString current = list->currentIndex() >= 0 ? list->currentText() : QString();
+  list->clear();
+  for (std::string_view entry : vel::ComPortEntries()) list->addItem(fw::TemplateText(entry));
+  for (const std::string& device : vel::PresentSerialDevices(DeviceRoot())) {
+    const QString name = QString::fromStdString(device);
+    if (FindExact(list, name) < 0)
+      list->addItem(name);
+  }
+  if (current.isEmpty())
+    list->setCurrentIndex(-1);
+  else
+    SelectPort(list, current);
+}
+
+bool CConfig::OnInitDialog() {
+  FillPortList();
+  fw::CPropertyPage::OnInitDialog();
+  for (fw::CUpDown* spin : {m_spinRecUsb, m_spinUsbRec, m_spinBulb})
+    if (spin)
+      spin->SetRange(0, kMaxDelay);
+  if (!pages::HasUsbSwitch(vel::Model)) {
+    GetDlgItem(kDelayRecUsbEdit)->setEnabled(false);
+    GetDlgItem(kDelayUsbRecEdit)->setEnabled(false);
+  }
+  connect(PortList(), &QComboBox::activated, this, [this] { OnSelChangeComPort(); });
+  connect(Item<QComboBox>(kModelList), &QComboBox::activated, this, [this] { OnSelChangeModel(); });
+  return true;
+}
+
+bool CConfig::OnSetActive() {
+  if (HasWindow())
+    FillPortList();
+  return fw::CPropertyPage::OnSetActive();
+}
+
+// The spin buttons are attached first, then the settings follow in a fixed
+// order: a delay that cannot be read stops the save after the port and
+// before the model.
+void CConfig::DoDataExchange(fw::CDataExchange& dx) {
+  m_spinUsbRec = Item<fw::CUpDown>(kDelayUsbRecSpin);
+  m_spinRecUsb = Item<fw::CUpDown>(kDelayRecUsbSpin);
+  m_spinBulb = Item<fw::CUpDown>(kDelayBulbSpin);
+  ExchangeComPort(dx);
+  fw::DDX_TextUnsigned(dx, kDelayRecUsbEdit, vel::DelayRecUsb);
+  fw::DDX_TextUnsigned(dx, kDelayUsbRecEdit, vel::DelayUsbRec);
+  fw::DDX_TextUnsigned(dx, kDelayBulbEdit, vel::DelayBulb);
+  fw::DDX_CBIndex(dx, kModelList, vel::Model);
+}
+
+// Saving takes the list's text. Loading selects the entry equal to the
+// setting rather than the first one that merely begins with it, so that
+// "/dev/ttyUSB1" never turns into "/dev/ttyUSB10"; only an empty setting is
+// left to the list's own match, which picks the first port.
+void CConfig::ExchangeComPort(fw::CDataExchange& dx) {
+  if (dx.m_bSaveAndValidate || vel::ComPort.empty()) {
+    fw::DDX_CBString(dx, kComPortList, vel::ComPort);
+    return;
+  }
+  SelectPort(PortList(), QString::fromStdString(vel::ComPort));
+}
+
+void CConfig::OnSelChangeComPort() {
+  UpdateData(true);
+  // On failure the port has closed and its own reporter has shown the error.
+  if (vel::g_pComPort && vel::g_pComPort->Open() != 0)
+    fw::MessageBox(this, kPortOpened, fw::ProgramCaption(), fw::BoxIcon::None);
+}
+
+void CConfig::OnSelChangeModel() {
+  UpdateData(true);
+  const QString text =
+      kModelChosenPrefix + fw::TemplateText(vel::ModelName(vel::Model)) + kModelChosenSuffix;
+  fw::MessageBox(this, text, fw::ProgramCaption(), fw::BoxIcon::None);
+}

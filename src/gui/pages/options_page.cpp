@@ -1,9 +1,140 @@
 #include "gui/pages/options_page.h"
 
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <algorithm>
+
+#include "core/app/settings.h"
+#include "core/timelapse/switch_usb_rec.h"
+#include "core/ui/page_templates.h"
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/dialog_units.h"
+#include "gui/framework/file_chooser.h"
+#include "gui/framework/template_builder.h"
+#include "gui/framework/ui_clock.h"
+#include "gui/pages/model_rules.h"
+
 namespace {
 
-constexpr vel::DialogTemplate kTemplate{131, "Options", 230, 110, {}};
+const QString kDestFileDirTitle = QStringLiteral("Select destination folder");
+
+// The margin between the controls and the page's edges, in dialog units.
+constexpr int kPageMargin = 4;
+
+// The programs worth running after a shot, as this system runs them.
+fw::OpenFileRequest ProgramRequest() {
+#ifdef Q_OS_WIN
+  return {{QStringLiteral("Batch Files (*.bat)"), QStringLiteral("Executable Files (*.exe)"),
+           QStringLiteral("All Files (*.*)")},
+          QStringLiteral("bat")};
+#else
+  return {{QStringLiteral("Scripts (*.sh)"), QStringLiteral("All Files (*)")}, QString()};
+#endif
+}
 
 }  // namespace
 
-COptions::COptions() : fw::CPropertyPage(kTemplate) {}
+COptions::COptions()
+    : fw::CPropertyPage(vel::OptionsTemplate()), m_widthForTexts(WidthForCheckBoxTexts()) {}
+
+void COptions::Connect(int buttonId, void (COptions::*handler)()) {
+  connect(Item<QAbstractButton>(buttonId), &QAbstractButton::clicked, this,
+          [this, handler] { (this->*handler)(); });
+}
+
+// The check boxes' long texts are laid out for the system's dialog font; in
+// a wider font they would be cut off. The page asks the sheet for the room
+// they need, keeping the right margin, and each box takes it.
+int COptions::WidthForCheckBoxTexts() const {
+  const fw::DialogUnits units(font());
+  int width = TemplatePixelSize().width();
+  for (const vel::ControlTemplate& control : Template().controls) {
+    if (control.kind != vel::ControlKind::CheckBox)
+      continue;
+    QCheckBox probe(fw::TemplateText(control.text));
+    probe.setFont(font());
+    const int boxWidth = std::max(units.X(control.w), probe.sizeHint().width());
+    width = std::max(width, units.X(control.x) + boxWidth + units.X(kPageMargin));
+  }
+  return width;
+}
+
+QSize COptions::sizeHint() const {
+  return {m_widthForTexts, TemplatePixelSize().height()};
+}
+
+void COptions::FitCheckBoxes() {
+  for (QWidget* control : Controls()) {
+    if (auto* box = qobject_cast<QCheckBox*>(control))
+      box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
+  }
+}
+
+bool COptions::OnInitDialog() {
+  FitCheckBoxes();
+  fw::CPropertyPage::OnInitDialog();
+  if (!pages::HasUsbSwitch(vel::Model)) {
+    m_copyOffered = false;
+    GetDlgItem(kSwitchUsbRecButton)->setEnabled(false);
+    GetDlgItem(kCopyFileCheck)->setEnabled(false);
+    EnableCopyControls(false);
+  }
+  Connect(kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
+  Connect(kBrowseCommandButton, &COptions::OnBrowseCommand);
+  Connect(kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
+  Connect(kCopyFileCheck, &COptions::OnCopyFile);
+  return true;
+}
+
+void COptions::DoDataExchange(fw::CDataExchange& dx) {
+  fw::DDX_Check(dx, kCopyFileCheck, vel::CopyFile);
+  fw::DDX_Text(dx, kCommandEdit, vel::Command);
+  fw::DDX_Check(dx, kUseExternalCommandCheck, vel::UseExternalCommand);
+  fw::DDX_Text(dx, kDestFileDirEdit, vel::DestFileDir);
+  fw::DDX_Check(dx, kDeleteAfterCopyCheck, vel::DeleteAfterCopy);
+  fw::DDX_CBIndex(dx, kCopyAndDeleteList, vel::CopyAndDelete);
+  if (!dx.m_bSaveAndValidate)
+    EnableCopyControls(vel::CopyFile != 0);
+}
+
+void COptions::EnableCopyControls(bool enable) {
+  enable = enable && m_copyOffered;
+  for (int id : {kDestFileDirEdit, kBrowseDestFileDirButton, kDeleteAfterCopyCheck,
+                 kCopyAndDeleteLabel, kCopyAndDeleteList})
+    GetDlgItem(id)->setEnabled(enable);
+}
+
+void COptions::OnCopyFile() {
+  UpdateData(true);
+  EnableCopyControls(vel::CopyFile != 0);
+}
+
+void COptions::OnSwitchUsbRec() {
+  vel::SwitchUsbRec(fw::TheUiClock());
+}
+
+// The chosen folder is stored as the chooser gives it, with no separator
+// added or removed. What the user changed on the page meanwhile is saved
+// first, so that showing the new folder does not undo it.
+void COptions::OnBrowseDestFileDir() {
+  const std::optional<QString> folder = fw::TheFileChooser().ChooseFolder(
+      this, kDestFileDirTitle, QString::fromStdString(vel::DestFileDir));
+  if (!folder)
+    return;
+  UpdateData(true);
+  vel::DestFileDir = folder->toStdString();
+  UpdateData(false);
+}
+
+// Cancelling the chooser keeps the program that was set: the edit is
+// read-only, and clearing "Invoke external program" is the way to stop
+// running it.
+void COptions::OnBrowseCommand() {
+  const std::optional<QString> program =
+      fw::TheFileChooser().ChooseExistingFile(window(), ProgramRequest());
+  if (!program)
+    return;
+  UpdateData(true);
+  vel::Command = program->toStdString();
+  UpdateData(false);
+}

@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "core/camera/serial_ports.h"
+
+namespace vel {
+namespace {
+
+// "COM" followed by digits only: the system's names of serial ports.
+bool IsComPortName(std::string_view name) {
+  if (name.size() < 4 || name.substr(0, 3) != "COM")
+    return false;
+  return std::all_of(name.begin() + 3, name.end(),
+                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+}
+
+// Every name of the system's device namespace, as the list of
+// zero-terminated strings that QueryDosDevice fills in.
+std::string DosDeviceNames() {
+  std::string buffer(64 * 1024, '\0');
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    const DWORD length =
+        ::QueryDosDeviceA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length != 0) {
+      buffer.resize(length);
+      return buffer;
+    }
+    if (::GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+      break;
+    buffer.assign(buffer.size() * 2, '\0');
+  }
+  return {};
+}
+
+}  // namespace
+
+std::vector<std::string> PresentSerialDevices(const std::string&) {
+  std::vector<std::string> ports;
+  const std::string names = DosDeviceNames();
+  std::size_t start = 0;
+  while (start < names.size()) {
+    std::size_t end = names.find('\0', start);
+    if (end == std::string::npos)
+      end = names.size();
+    const std::string_view name(names.data() + start, end - start);
+    if (IsComPortName(name))
+      ports.emplace_back(name);
+    start = end + 1;
+  }
+  std::sort(ports.begin(), ports.end(), NaturalLess);
+  ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
+  return ports;
+}
+
+}  // namespace vel
