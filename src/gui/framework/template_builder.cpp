@@ -20,15 +20,6 @@ bool Has(const vel::ControlTemplate& control, unsigned flag) {
   return (control.flags & flag) != 0;
 }
 
-Qt::Alignment TextAlignment(const vel::ControlTemplate& control) {
-  Qt::Alignment alignment = Qt::AlignLeft;
-  if (Has(control, vel::kCentered))
-    alignment = Qt::AlignHCenter;
-  if (Has(control, vel::kRightAligned))
-    alignment = Qt::AlignRight;
-  return alignment | (Has(control, vel::kVCentered) ? Qt::AlignVCenter : Qt::AlignTop);
-}
-
 bool TakesLabelName(vel::ControlKind kind) {
   using K = vel::ControlKind;
   return kind == K::Edit || kind == K::ComboList || kind == K::TimePicker || kind == K::UpDown ||
@@ -76,6 +67,15 @@ QWidget* MakeIcon(QWidget* parent) {
 }
 
 }  // namespace
+
+Qt::Alignment TextAlignment(const vel::ControlTemplate& control) {
+  Qt::Alignment alignment = Qt::AlignLeft;
+  if (Has(control, vel::kCentered))
+    alignment = Qt::AlignHCenter;
+  if (Has(control, vel::kRightAligned))
+    alignment = Qt::AlignRight;
+  return alignment | (Has(control, vel::kVCentered) ? Qt::AlignVCenter : Qt::AlignTop);
+}
 
 QString TemplateText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<int>(text.size()));

@@ -11,6 +11,8 @@ class QWidget;
 namespace fw {
 
 QString TemplateText(std::string_view text);
+// How a static control of the template aligns its text.
+Qt::Alignment TextAlignment(const vel::ControlTemplate& control);
 
 // Builds the controls of a dialog template on a parent widget, placed in
 // dialog units, and names each for keyboard and assistive technology: a

@@ -1,9 +1,102 @@
 #include "gui/pages/about_page.h"
 
+#include <QAbstractButton>
+#include <QLabel>
+#include <algorithm>
+
+#include "core/app/settings.h"
+#include "core/direct/command_check.h"
+#include "core/ui/page_templates.h"
+#include "gui/direct/direct_control_page.h"
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/template_builder.h"
+#include "gui/widgets/hyperlink.h"
+
 namespace {
 
-constexpr vel::DialogTemplate kTemplate{135, "About", 230, 110, {}};
+constexpr int kLinkId = 1069;
+constexpr int kCommandCheckLabelId = 1065;
+// The idle pass samples the buttons in this id range; on this page only the
+// Check button lies in it.
+constexpr int kFirstSampledId = 1002;
+constexpr int kLastSampledId = vel::kCommandCheckButtonId;
+
+// Hidden, in this order, when the profile does not ask for the command check.
+constexpr int kCommandCheckControls[] = {kCommandCheckLabelId, vel::kCommandCheckListId,
+                                         vel::kCommandCheckButtonId};
+
+int ControlId(const QWidget* widget) {
+  return widget->property("controlId").toInt();
+}
 
 }  // namespace
 
-CAbout::CAbout() : fw::CPropertyPage(kTemplate) {}
+CAbout::CAbout() : fw::CPropertyPage(vel::AboutTemplate()) {}
+
+// The link is built with the page's window, in its place in the tab order.
+QWidget* CAbout::CreateControl(const vel::ControlTemplate& control) {
+  if (control.id != kLinkId)
+    return nullptr;
+  m_link = new CHyperLink(fw::TemplateText(control.text));
+  m_link->setAlignment(fw::TextAlignment(control));
+  return m_link;
+}
+
+void CAbout::DoDataExchange(fw::CDataExchange& dx) {
+  fw::DDX_CBString(dx, vel::kCommandCheckListId, m_checkChar);
+  DDX_Control(dx, kLinkId, *m_link);
+}
+
+bool CAbout::OnInitDialog() {
+  fw::CPropertyPage::OnInitDialog();
+  MakeRoomForLinkCaption();
+  m_link->SetLinkTarget(fw::TemplateText(vel::kMakerSiteAddress));
+  if (vel::CommandCheck == 0) {
+    for (int id : kCommandCheckControls)
+      if (QWidget* control = GetDlgItem(id))
+        control->hide();
+  }
+  return true;
+}
+
+// The caption before the link ("Further informations at") needs more room
+// than its box in fonts wider than the template's; it then grows to its text
+// and the link moves right by as much, so that the two still read as one
+// line with a blank between them.
+void CAbout::MakeRoomForLinkCaption() {
+  const std::vector<QWidget*>& controls = Controls();
+  const auto link = std::find(controls.begin(), controls.end(), m_link);
+  if (link == controls.begin() || link == controls.end())
+    return;
+  auto* caption = qobject_cast<QLabel*>(*(link - 1));
+  if (!caption)
+    return;
+  const QFontMetrics metrics(caption->font());
+  const int needed = metrics.horizontalAdvance(caption->text() + QLatin1Char(' '));
+  const int shift = needed - caption->width();
+  if (shift <= 0)
+    return;
+  caption->resize(needed, caption->height());
+  m_link->move(m_link->x() + shift, m_link->y());
+}
+
+int CAbout::OnKickIdle(int) {
+  if (!HasWindow())
+    return 0;
+  for (QWidget* control : Controls()) {
+    const int id = ControlId(control);
+    if (id < kFirstSampledId || id > kLastSampledId)
+      continue;
+    if (auto* button = qobject_cast<QAbstractButton*>(control))
+      OnUpdateCommandCheck(button);
+  }
+  return 0;
+}
+
+void CAbout::OnUpdateCommandCheck(QAbstractButton* button) {
+  const bool pushed = button->isDown();
+  // The release byte follows the selection at release time, so the list is
+  // read on every pass.
+  UpdateData(true);
+  SendKeyBytes(vel::StepCommandCheck(m_checkUp, ControlId(button), pushed, m_checkChar));
+}

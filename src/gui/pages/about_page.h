@@ -1,9 +1,37 @@
 #pragma once
 
+#include <string>
+
 #include "gui/framework/property_page.h"
 
+class CHyperLink;
+class QAbstractButton;
+
+// The last page: product and version, the icon, the link to the maker's web
+// site, and, when the profile asks for it, the command check: a list of
+// single characters and a "Check" button that works like a camera key,
+// sending the selected character while it is held and that character plus
+// 0x20 when it comes up.
 class CAbout : public fw::CPropertyPage {
   Q_OBJECT
  public:
   CAbout();
+
+  int OnKickIdle(int idleCount) override;
+  // The link to the maker's web site; null until the page has its window.
+  CHyperLink* Link() const { return m_link; }
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(fw::CDataExchange& dx) override;
+  QWidget* CreateControl(const vel::ControlTemplate& control) override;
+  // Samples the Check button and sends what its change calls for.
+  void OnUpdateCommandCheck(QAbstractButton* button);
+
+ private:
+  void MakeRoomForLinkCaption();
+
+  CHyperLink* m_link = nullptr;
+  int m_checkUp = 1;
+  std::string m_checkChar = "A";
 };

@@ -1,0 +1,84 @@
+#pragma once
+
+#include <QColor>
+#include <QLabel>
+#include <functional>
+#include <string_view>
+
+namespace fw {
+class CDataExchange;
+}
+
+// A static text turned into a web link: underlined, drawn in the link colour,
+// in the visited colour after the last attempt to open it succeeded, and in
+// the highlight colour while the pointer is over it. It shows a pointing hand
+// and a tooltip with its target, sizes itself to its text, and opens the
+// target when clicked or when Enter or Space is pressed while it has the
+// focus. A failed open beeps and explains itself in a box.
+class CHyperLink : public QLabel {
+  Q_OBJECT
+ public:
+  // Opens an address and reports the shell's result code (above 32 is
+  // success).
+  using Opener = std::function<int(std::string_view address)>;
+
+  static const QColor kLinkColour;
+  static const QColor kVisitedColour;
+
+  explicit CHyperLink(const QString& text = {}, QWidget* parent = nullptr);
+
+  // Makes the placed label a link, once: the text and the target stand in
+  // for each other when one is empty, the font gets its underline, the label
+  // fits its text and the tooltip shows the target.
+  void PreSubclassWindow();
+  bool IsBound() const { return m_bound; }
+
+  // A new address to open; the label keeps its text.
+  void SetLinkTarget(const QString& target);
+  const QString& LinkTarget() const { return m_target; }
+  void SetVisitedState(bool visited);
+  bool IsVisited() const { return m_visited; }
+  bool IsHovering() const { return m_hover; }
+  QColor HoverColour() const { return m_hoverColour; }
+
+  // Resizes the label to its text in its font and moves it as its alignment
+  // says: left-aligned keeps its left edge, right-aligned its right edge,
+  // centred its centre; top-aligned keeps its top, vertically centred its
+  // middle.
+  void FitToText();
+
+  // Opens an address with the opener (the desktop's, unless replaced).
+  int OpenLink(const QString& address);
+  void SetOpener(Opener opener);
+  // The failure box for a result of OpenLink that is 32 or less.
+  static void ShowOpenError(int result);
+
+  // What a click does: open the target, let the visited state follow the
+  // result, beep and explain a failure.
+  void Activate();
+
+ protected:
+  void enterEvent(QEnterEvent* event) override;
+  void leaveEvent(QEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  void SetHover(bool hover);
+  void ApplyColour();
+  QColor CurrentColour() const;
+
+  QColor m_hoverColour;
+  bool m_hover = false;
+  bool m_visited = false;
+  bool m_bound = false;
+  bool m_pressedInside = false;
+  QString m_target;
+  Opener m_opener;
+};
+
+// The first exchange of a page binds the link to its label.
+void DDX_Control(fw::CDataExchange& dx, int id, CHyperLink& link);
