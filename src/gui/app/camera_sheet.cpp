@@ -7,6 +7,7 @@
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
 #include "core/camera/models.h"
+#include "gui/app/resources.h"
 #include "gui/app/volume_watcher.h"
 #include "gui/direct/direct_control_page.h"
 #include "gui/framework/message_box.h"
@@ -25,7 +26,7 @@ void ShowPortError(const std::string& text) {
 }  // namespace
 
 CCameraSheet::CCameraSheet(QWidget* parent)
-    : fw::CPropertySheet(parent), m_hIcon(QStringLiteral(":/velorantica.png")) {
+    : fw::CPropertySheet(parent), m_hIcon((LoadProgramResources(), QStringLiteral(":/velorantica.png"))) {
   QString title = QStringLiteral("Velorantica for Casio ");
   title += QString::fromUtf8(vel::ModelName(vel::Model).data());
   m_pDirectControl = CreateDirectControlPage(vel::Model);

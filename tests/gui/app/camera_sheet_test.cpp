@@ -59,7 +59,8 @@ void CameraSheetTest::freshProfileComesUpForTheQv4000() {
   QVERIFY(sheet.CancelButton()->isVisible());
   QCOMPARE(sheet.CancelButton()->text(), QStringLiteral("Exit"));
   QVERIFY(sheet.windowFlags() & Qt::WindowMinimizeButtonHint);
-  QVERIFY(!sheet.windowIcon().isNull());
+  QVERIFY(!sheet.windowIcon().availableSizes().isEmpty());
+  QVERIFY(!sheet.windowIcon().pixmap(32).isNull());
   QVERIFY(vel::g_pComPort && vel::g_pComPort->IsOpen());
   QVERIFY(boxes.Boxes().empty());
 }
