@@ -130,6 +130,9 @@ void CComPort::CloseDevice(bool purgeInput) {
     return;
   if (purgeInput)
     ::tcflush(m_handle->fd, TCIFLUSH);
+  // The exclusive flag belongs to the terminal, not to this handle: left set,
+  // it would keep the next opener out while anyone else holds the device.
+  ::ioctl(m_handle->fd, TIOCNXCL);
   ::close(m_handle->fd);  // also drops the lock
   m_handle->fd = -1;
 }

@@ -3,7 +3,9 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void InitVeloranticaResources() { Q_INIT_RESOURCE(velorantica); }
+static void InitVeloranticaResources() {
+  Q_INIT_RESOURCE(velorantica);
+}
 
 void LoadProgramResources() {
   static const bool loaded = (InitVeloranticaResources(), true);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 
@@ -32,7 +33,22 @@ CUpDown::CUpDown(Qt::Orientation orientation, QWidget* parent)
 }
 
 void CUpDown::SetBuddy(QLineEdit* buddy) {
+  if (m_buddy)
+    m_buddy->removeEventFilter(this);
   m_buddy = buddy;
+  if (m_buddy)
+    m_buddy->installEventFilter(this);
+}
+
+bool CUpDown::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+      Step(key == Qt::Key_Up ? +1 : -1);
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
 }
 
 void CUpDown::SetRange(int lower, int upper) {

@@ -33,6 +33,8 @@ class CUpDown : public QWidget {
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
+  // The arrow keys in the buddy edit step like the arrows.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void Step(int towardsUpper);

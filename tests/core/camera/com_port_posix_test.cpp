@@ -85,7 +85,7 @@ TEST_F(ComPortTest, SecondOpenerIsRefusedWhileHeld) {
   ASSERT_EQ(m_reports.size(), 1u);
   EXPECT_NE(m_reports[0].find("busy"), std::string::npos) << m_reports[0];
   m_port.Close();
-  EXPECT_NE(second.Open(), 0);
+  EXPECT_NE(second.Open(), 0) << second.LastErrorText();
 }
 
 TEST_F(ComPortTest, NotASerialDeviceIsRefused) {
