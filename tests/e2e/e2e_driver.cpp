@@ -13,6 +13,8 @@
 //   text ID VALUE           put VALUE into edit ID
 //   waittext ID PREFIX MS   wait until control ID's text begins with PREFIX
 //   exit                    click "Exit"
+//   mark NAME               print "mark NAME <ms>" on standard output, with the
+//                           monotonic clock's milliseconds (as CLOCK_MONOTONIC)
 // A line that cannot be played is reported on standard error as "e2e: ...".
 #include <QAbstractButton>
 #include <QApplication>
@@ -24,6 +26,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 namespace {
@@ -92,6 +95,14 @@ class ScriptPlayer : public QObject {
     if (verb == "page") {
       MainWindow()->findChild<QTabWidget*>()->setCurrentIndex(words.value(1).toInt());
       return 50;
+    }
+    if (verb == "mark") {
+      const auto now = std::chrono::steady_clock::now().time_since_epoch();
+      std::printf("mark %s %lld\n", qPrintable(words.value(1)),
+                  static_cast<long long>(
+                      std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+      std::fflush(stdout);
+      return 0;
     }
     if (verb == "exit") {
       for (auto* button : MainWindow()->findChildren<QPushButton*>())
