@@ -13,6 +13,8 @@ std::string SystemText(DWORD code) {
   std::string result = text ? text : "";
   if (text)
     LocalFree(text);
+  // Without the line end the system puts after it, as on the other systems.
+  while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
   return result;
 }
 
@@ -25,6 +27,23 @@ bool Fail(std::string* error, DWORD code) {
 std::string ParentFolder(const std::string& path) {
   const auto slash = path.find_last_of("\\/");
   return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+// Creates folder and every missing folder above it. False with the last
+// error set when one cannot be made or a file stands in the way.
+bool MakeFolders(const std::string& folder) {
+  if (folder.empty())
+    return true;
+  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES) {
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+      return true;
+    SetLastError(ERROR_DIRECTORY);
+    return false;
+  }
+  if (!MakeFolders(ParentFolder(folder)))
+    return false;
+  return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 }  // namespace
@@ -43,17 +62,24 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* erro
   }
   text.clear();
   char buffer[8192];
-  DWORD read = 0;
-  while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0)
+  for (;;) {
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
+      const DWORD code = GetLastError();
+      CloseHandle(file);
+      return Fail(error, code);
+    }
+    if (read == 0)
+      break;
     text.append(buffer, read);
+  }
   CloseHandle(file);
   return true;
 }
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
-  const std::string folder = ParentFolder(path);
-  if (!folder.empty())
-    CreateDirectoryA(folder.c_str(), nullptr);
+  if (!MakeFolders(ParentFolder(path)))
+    return Fail(error, GetLastError());
   const std::string temp = path + ".new";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -9,7 +9,9 @@
 #include "core/app/settings.h"
 #include "core/camera/com_port.h"
 #include "core/platform/clock.h"
+#ifndef _WIN32
 #include "support/pseudo_terminal.h"
+#endif
 
 namespace vel {
 namespace {
@@ -271,6 +273,7 @@ TEST_F(ShotPlanSettings, EachPlanTakesTheSettingsOfItsMoment) {
   EXPECT_EQ(secondRun.Texts().back(), "Doze (picture 2 taken)");
 }
 
+#ifndef _WIN32
 // The bytes of a focus shot sent through the real serial port object reach
 // the far end of a pseudo-terminal in their order.
 class PortExecutor final : public ShotExecutor {
@@ -305,6 +308,7 @@ TEST_F(ShotPlanSettings, FocusShotBytesArriveInOrderOnTheSerialLine) {
   g_pComPort = savedGlobal;
   ComPort = savedPort;
 }
+#endif  // !_WIN32
 
 }  // namespace
 }  // namespace vel

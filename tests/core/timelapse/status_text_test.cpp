@@ -1,10 +1,7 @@
 #include "core/timelapse/status_text.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <time.h>
 
-#include <chrono>
 #include <string>
 
 namespace vel {
@@ -34,37 +31,6 @@ TEST(TimeTexts, DayMonthYearAndTwentyFourHourTime) {
   EXPECT_EQ(DateWord(june7), "07.06.2003");
   EXPECT_EQ(TimeWord(june7), "14:05:09");
   EXPECT_EQ(StatusTimeText({999, 12, 31, 0, 0, 0}), "31.12.0999 00:00:00");
-}
-
-// Under TZ=UTC the local time is the calendar date of the system clock, which
-// std::chrono works out on its own.
-TEST(CurrentLocalTime, MatchesTheSystemClockInUtc) {
-  const char* saved = ::getenv("TZ");
-  const std::string savedTz = saved ? saved : "";
-  ::setenv("TZ", "UTC0", 1);
-  ::tzset();
-  LocalTime local;
-  std::chrono::sys_seconds expected;
-  do {
-    expected = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
-    local = CurrentLocalTime();
-  } while (expected != std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()));
-  if (saved) {
-    ::setenv("TZ", savedTz.c_str(), 1);
-  } else {
-    ::unsetenv("TZ");
-  }
-  ::tzset();
-
-  const auto day = std::chrono::floor<std::chrono::days>(expected);
-  const std::chrono::year_month_day date{day};
-  const std::chrono::hh_mm_ss time{expected - day};
-  EXPECT_EQ(local.year, static_cast<int>(date.year()));
-  EXPECT_EQ(local.month, static_cast<int>(static_cast<unsigned>(date.month())));
-  EXPECT_EQ(local.day, static_cast<int>(static_cast<unsigned>(date.day())));
-  EXPECT_EQ(local.hour, time.hours().count());
-  EXPECT_EQ(local.minute, time.minutes().count());
-  EXPECT_EQ(local.second, time.seconds().count());
 }
 
 }  // namespace

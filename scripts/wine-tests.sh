@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# Builds the core and its tests for 64-bit and 32-bit Windows with mingw-w64
+# (build-win64/, build-win32/) and runs every core test program under Wine,
+# in a Wine prefix of its own. Installs what it needs when it is missing.
+#
+# The serial-port tests get a real COM port: two pseudo-terminals linked back
+# to back by socat, mapped to COM8 and COM9 through Wine's registry
+# (HKLM\Software\Wine\Ports). Both builds run in the one 64-bit prefix, the
+# 32-bit programs as they would on 64-bit Windows.
+#
+# Prints, per test program, how many of its tests passed, and per
+# architecture a closing "N passed, M failed" line. Exits non-zero when a
+# test failed or a build broke.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+ROOT=$PWD
+
+PORT=COM8
+PEER=COM9
+PREFIX_DIR=$ROOT/build-win64/wine-prefix
+SERIAL_DIR=$ROOT/build-win64/wine-serial
+LOG_DIR=$ROOT/build-win64/wine-logs
+
+# ---- packages -------------------------------------------------------------
+
+installed() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+as_root() {
+  if [[ $(id -u) -eq 0 ]]; then
+    "$@"
+  elif command -v sudo >/dev/null && sudo -n true 2>/dev/null; then
+    sudo "$@"
+  else
+    return 1
+  fi
+}
+
+apt_install() {
+  as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" \
+    >/dev/null
+}
+
+install_packages() {
+  local wanted=(cmake ninja-build g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+    googletest wine wine64 socat)
+  local missing=() package
+  for package in "${wanted[@]}"; do
+    installed "$package" || missing+=("$package")
+  done
+  if ((${#missing[@]})); then
+    echo "Installing missing packages: ${missing[*]}"
+    as_root apt-get update -qq || true
+    apt_install "${missing[@]}" || {
+      echo "Could not install: ${missing[*]} (run as root or with sudo)" >&2
+      exit 1
+    }
+  fi
+  # The 32-bit Wine loader comes from the i386 architecture.
+  if ! installed wine32:i386; then
+    echo "Installing wine32:i386 for the 32-bit programs"
+    if ! dpkg --print-foreign-architectures | grep -qx i386; then
+      as_root dpkg --add-architecture i386 && as_root apt-get update -qq || true
+    fi
+    apt_install wine32:i386 || echo "wine32:i386 cannot be installed here" >&2
+  fi
+}
+
+# ---- builds ---------------------------------------------------------------
+
+# Configures and builds one target; the compiler's output goes to a log that
+# is shown when the build fails.
+build() {
+  local dir=$1 toolchain=$2 log
+  mkdir -p "$ROOT/$dir"
+  log=$ROOT/$dir/build.log
+  echo "Building $dir ($toolchain)"
+  if ! { cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/$toolchain" \
+    -DVELORANTICA_BUILD_GUI=OFF -DVELORANTICA_BUILD_BENCH=OFF &&
+    cmake --build "$ROOT/$dir" -j "$(nproc)"; } >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "$dir: the build failed (log: $log)" >&2
+    exit 1
+  fi
+  if grep -q 'warning:' "$log"; then
+    grep -A3 'warning:' "$log" | head -40
+  fi
+}
+
+# ---- Wine -----------------------------------------------------------------
+
+export WINEPREFIX=$PREFIX_DIR WINEARCH=win64 WINEDEBUG=-all DISPLAY=
+# No Mono or Gecko: nothing here needs them, and asking for them would stall.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+
+SOCAT_PID=
+cleanup() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [[ -n $SOCAT_PID ]]; then
+    kill "$SOCAT_PID" 2>/dev/null || true
+    wait "$SOCAT_PID" 2>/dev/null || true
+  fi
+}
+trap cleanup EXIT
+
+make_prefix() {
+  if [[ ! -f $PREFIX_DIR/system.reg ]]; then
+    echo "Creating the Wine prefix $PREFIX_DIR"
+    wineboot --init </dev/null >/dev/null 2>&1
+  fi
+}
+
+# Two pseudo-terminals joined back to back; their stable link names go into
+# the registry once, the terminals behind them are new each run.
+start_serial_pair() {
+  mkdir -p "$SERIAL_DIR"
+  rm -f "$SERIAL_DIR/port" "$SERIAL_DIR/peer"
+  socat pty,raw,echo=0,link="$SERIAL_DIR/port" pty,raw,echo=0,link="$SERIAL_DIR/peer" \
+    </dev/null >/dev/null 2>"$SERIAL_DIR/socat.log" &
+  SOCAT_PID=$!
+  local tries
+  for tries in $(seq 50); do
+    [[ -e $SERIAL_DIR/port && -e $SERIAL_DIR/peer ]] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+map_com_ports() {
+  if grep -qF "\"$PORT\"=\"$SERIAL_DIR/port\"" "$PREFIX_DIR/system.reg" &&
+    grep -qF "\"$PEER\"=\"$SERIAL_DIR/peer\"" "$PREFIX_DIR/system.reg"; then
+    return 0
+  fi
+  local reg=$SERIAL_DIR/ports.reg
+  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n"%s"="%s"\n"%s"="%s"\n' \
+    "$PORT" "$SERIAL_DIR/port" "$PEER" "$SERIAL_DIR/peer" >"$reg"
+  # Into the 64-bit registry view, which Wine's mount manager reads.
+  wine reg import "$(winepath -w "$reg" 2>/dev/null)" /reg:64 </dev/null >/dev/null 2>&1
+}
+
+# Runs one test program; prints its line and adds to the counters.
+run_program() {
+  local exe=$1 arch=$2 name log passed failed skipped status
+  name=$(basename "$exe" .exe)
+  log=$LOG_DIR/$arch-$name.log
+  status=0
+  timeout 300 wine "$exe" </dev/null >"$log" 2>&1 || status=$?
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tail -1)
+  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$log" | tail -1)
+  skipped=$(sed -n 's/^\[  SKIPPED \] \([0-9]*\) tests\?, listed below.*/\1/p' "$log" | tail -1)
+  passed=${passed:-0} failed=${failed:-0} skipped=${skipped:-0}
+  if ((status != 0 && failed == 0)); then
+    failed=1  # crashed or hung before its summary
+  fi
+  local line
+  line=$(printf '  %-22s %4d passed, %d failed' "$name" "$passed" "$failed")
+  ((skipped)) && line+=", $skipped skipped"
+  echo "$line"
+  if ((failed)); then
+    grep -E '^\[  FAILED  \] [A-Za-z]|Failure$' "$log" | sed 's/^/      /' | head -20
+    echo "      (log: $log)"
+  fi
+  ARCH_PASSED=$((ARCH_PASSED + passed))
+  ARCH_FAILED=$((ARCH_FAILED + failed))
+  ARCH_SKIPPED=$((ARCH_SKIPPED + skipped))
+}
+
+run_arch() {
+  local arch=$1 dir=$2 exe
+  ARCH_PASSED=0 ARCH_FAILED=0 ARCH_SKIPPED=0
+  echo "Core tests under Wine, $arch:"
+  for exe in "$ROOT/$dir"/tests/core/core_*_tests.exe; do
+    run_program "$exe" "$arch"
+  done
+  local line="$arch: $ARCH_PASSED passed, $ARCH_FAILED failed"
+  ((ARCH_SKIPPED)) && line+=", $ARCH_SKIPPED skipped"
+  echo "$line"
+  TOTAL_PASSED=$((TOTAL_PASSED + ARCH_PASSED))
+  TOTAL_FAILED=$((TOTAL_FAILED + ARCH_FAILED))
+  TOTAL_SKIPPED=$((TOTAL_SKIPPED + ARCH_SKIPPED))
+}
+
+# ---- main -----------------------------------------------------------------
+
+install_packages
+build build-win64 mingw-w64-x86_64.cmake
+build build-win32 mingw-w64-i686.cmake
+
+mkdir -p "$LOG_DIR"
+# A session left over from an interrupted run would keep the old port map.
+wineserver -k >/dev/null 2>&1 || true
+make_prefix
+if start_serial_pair; then
+  map_com_ports
+  export VELORANTICA_TEST_COM_PORT=$PORT VELORANTICA_TEST_COM_PEER=$PEER
+else
+  echo "socat gave no pseudo-terminal pair: the COM port tests are skipped" >&2
+fi
+# Wine's mount manager reads the port map when a session starts: end the one
+# that set things up.
+wineserver -w
+# One Wine session for all programs; its services are started here so that
+# they hold no test program's output open.
+wineserver -p >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+
+TOTAL_PASSED=0 TOTAL_FAILED=0 TOTAL_SKIPPED=0
+run_arch win64 build-win64
+if [[ -x /usr/lib/wine/wine ]]; then
+  run_arch win32 build-win32
+else
+  echo "win32: built, not run (the 32-bit Wine loader, wine32:i386, is not installed)"
+fi
+line="wine: $TOTAL_PASSED passed, $TOTAL_FAILED failed"
+((TOTAL_SKIPPED)) && line+=", $TOTAL_SKIPPED skipped"
+echo "$line"
+((TOTAL_FAILED == 0))

@@ -1,0 +1,100 @@
+#pragma once
+
+// A Windows test program that can stand in for the program it starts. A
+// copy of the test program, started with VELORANTICA_RECORD_ARGUMENTS naming
+// a file, writes there the arguments it was given, one per line (UTF-8),
+// then "end", and exits with VELORANTICA_RECORD_EXIT (0 when unset), before
+// any test runs. Starting the copy by a path with blanks shows how the
+// program under test quotes its command line.
+
+#include <shellapi.h>
+#include <windows.h>
+
+#include <chrono>
+#include <string>
+#include <thread>
+
+#include "support/temp_dir.h"
+
+namespace vel::test {
+
+inline constexpr const char* kRecordFileVariable = "VELORANTICA_RECORD_ARGUMENTS";
+inline constexpr const char* kRecordExitVariable = "VELORANTICA_RECORD_EXIT";
+
+namespace recorder_detail {
+
+inline std::string Utf8(const wchar_t* text) {
+  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 1)
+    return {};
+  std::string narrow(static_cast<std::size_t>(size), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), size, nullptr, nullptr);
+  narrow.pop_back();  // the terminating NUL
+  return narrow;
+}
+
+inline int RecordArgumentsWhenAsked() {
+  wchar_t path[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableW(L"VELORANTICA_RECORD_ARGUMENTS", path, MAX_PATH))
+    return 0;
+  int count = 0;
+  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::string text;
+  for (int i = 1; i < count; ++i) text += Utf8(arguments[i]) + "\n";
+  text += "end\n";
+  ::LocalFree(arguments);
+  const HANDLE file =
+      ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+  ::CloseHandle(file);
+  wchar_t exitCode[16] = {};
+  ::GetEnvironmentVariableW(L"VELORANTICA_RECORD_EXIT", exitCode, 16);
+  ::ExitProcess(static_cast<UINT>(_wtoi(exitCode)));
+}
+
+// Runs while the program starts up, before main.
+inline const int kRecorded = RecordArgumentsWhenAsked();
+
+}  // namespace recorder_detail
+
+// A copy of this test program, under the name given, to be started as the
+// program under test would start any other.
+inline bool CopyThisProgramTo(const std::string& path) {
+  wchar_t self[MAX_PATH] = {};
+  if (!::GetModuleFileNameW(nullptr, self, MAX_PATH))
+    return false;
+  const std::wstring target(path.begin(), path.end());
+  return ::CopyFileW(self, target.c_str(), FALSE);
+}
+
+// Sets the recorder's variables for the programs started from now on, which
+// inherit this environment; clears them again when it goes.
+class RecordingEnvironment {
+ public:
+  RecordingEnvironment(const std::string& recordFile, int exitCode = 0) {
+    ::SetEnvironmentVariableA(kRecordFileVariable, recordFile.c_str());
+    ::SetEnvironmentVariableA(kRecordExitVariable, std::to_string(exitCode).c_str());
+  }
+  ~RecordingEnvironment() {
+    ::SetEnvironmentVariableA(kRecordFileVariable, nullptr);
+    ::SetEnvironmentVariableA(kRecordExitVariable, nullptr);
+  }
+  RecordingEnvironment(const RecordingEnvironment&) = delete;
+  RecordingEnvironment& operator=(const RecordingEnvironment&) = delete;
+};
+
+// The record once it is complete, without the closing "end"; empty after
+// ten seconds without one.
+inline std::string AwaitRecord(const std::string& recordFile) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (std::chrono::steady_clock::now() < deadline) {
+    const std::string text = TempDir::ReadFile(recordFile);
+    if (text.size() >= 4 && text.compare(text.size() - 4, 4, "end\n") == 0)
+      return text.substr(0, text.size() - 4);
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  return {};
+}
+
+}  // namespace vel::test
