@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "core/camera/com_port.h"
+#include "core/platform/system_error.h"
 
 namespace vel {
 
@@ -24,7 +25,7 @@ namespace {
 constexpr int kWriteTimeoutMs = 2000;
 
 std::string SystemText(int error) {
-  return std::string(std::strerror(error)) + "\n";
+  return SystemErrorText(error) + "\n";
 }
 
 // "COMn" (any case) is the n-th standard serial port.

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/camera/com_port.h"
+#include "core/platform/system_error.h"
 
 namespace vel {
 
@@ -10,17 +11,10 @@ struct CComPort::Handle {
 
 namespace {
 
-// The system's own text for an error code, in the user's default language,
-// with the line end the system gives it.
+// The system's own text for an error code, with the line end the system
+// gives it.
 std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = text ? text : "";
-  if (text)
-    LocalFree(text);
-  return result;
+  return SystemErrorText(static_cast<int>(code)) + "\r\n";
 }
 
 void ApplyLineSettings(DCB& dcb) {

@@ -6,12 +6,13 @@
 #include <cstring>
 
 #include "core/platform/files.h"
+#include "core/platform/system_error.h"
 
 namespace vel {
 namespace {
 
 std::string SystemText(int error) {
-  return std::strerror(error);
+  return SystemErrorText(error);
 }
 
 std::string ParentFolder(const std::string& path) {

@@ -1,21 +1,13 @@
 #include <windows.h>
 
 #include "core/platform/files.h"
+#include "core/platform/system_error.h"
 
 namespace vel {
 namespace {
 
 std::string SystemText(DWORD code) {
-  char* text = nullptr;
-  FormatMessageA(
-      FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER,
-      nullptr, code, 0x0400, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string result = text ? text : "";
-  if (text)
-    LocalFree(text);
-  // Without the line end the system puts after it, as on the other systems.
-  while (!result.empty() && (result.back() == '\n' || result.back() == '\r')) result.pop_back();
-  return result;
+  return SystemErrorText(static_cast<int>(code));
 }
 
 bool Fail(std::string* error, DWORD code) {

@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "core/platform/system_error.h"
 #include "core/timelapse/external_command.h"
 #include "core/timelapse/external_command_quoting.h"
 
@@ -23,13 +24,6 @@ std::wstring Widen(const std::string& text) {
   ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
                         length);
   return wide;
-}
-
-std::string Narrow(const wchar_t* text, int length) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-  std::string narrow(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, length, narrow.data(), size, nullptr, nullptr);
-  return narrow;
 }
 
 // The command interpreter in the system folder, named in full so that no
@@ -119,18 +113,7 @@ void ExternalCommand::Release() {
 }
 
 std::string ExternalCommand::SystemErrorText(int code) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  if (length == 0 || !buffer)
-    return "error " + std::to_string(code);
-  std::string text = Narrow(buffer, static_cast<int>(length));
-  ::LocalFree(buffer);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-    text.pop_back();
-  }
-  return text;
+  return vel::SystemErrorText(code);
 }
 
 }  // namespace vel

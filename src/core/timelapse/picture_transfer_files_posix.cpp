@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/system_error.h"
 #include "core/timelapse/picture_transfer_files.h"
 
 namespace vel {
@@ -41,7 +42,7 @@ EntryKind KindOf(mode_t mode) {
 }
 
 bool Fail(std::string& errorText, int error) {
-  errorText = std::strerror(error);
+  errorText = SystemErrorText(error);
   return false;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/system_error.h"
 #include "core/timelapse/picture_transfer_files.h"
 
 namespace vel {
@@ -35,16 +36,8 @@ std::string Narrow(const wchar_t* text, int length) {
   return narrow;
 }
 
-// The system's message for an error code, in the user's default language.
 std::string SystemText(DWORD error) {
-  wchar_t* buffer = nullptr;
-  const DWORD length = ::FormatMessageW(
-      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT),
-      reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
-  std::string text = Narrow(buffer, static_cast<int>(length));
-  ::LocalFree(buffer);
-  return text;
+  return SystemErrorText(static_cast<int>(error)) + "\r\n";  // as the system gives it
 }
 
 bool Fail(std::string& errorText, DWORD error) {
