@@ -88,6 +88,12 @@ int ParseProfileInt(std::string_view text) {
 
 IniProfile IniProfile::FromText(std::string_view text) {
   IniProfile profile;
+  // Editors such as Notepad put a byte-order mark before the first section.
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (text.substr(0, kUtf8Bom.size()) == kUtf8Bom) {
+    profile.m_utf8Bom = true;
+    text.remove_prefix(kUtf8Bom.size());
+  }
   profile.m_crlf = text.find("\r\n") != npos;
   profile.m_finalNewline = text.empty() || text.back() == '\n';
   std::size_t start = 0;
@@ -179,7 +185,7 @@ void IniProfile::WriteString(std::string_view section, std::string_view key,
 
 std::string IniProfile::Text() const {
   const char* eol = m_crlf ? "\r\n" : "\n";
-  std::string text;
+  std::string text = m_utf8Bom ? "\xEF\xBB\xBF" : "";
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
     text += m_lines[i];
     if (i + 1 < m_lines.size() || m_finalNewline)

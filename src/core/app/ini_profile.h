@@ -40,6 +40,7 @@ class IniProfile {
   std::vector<std::string> m_lines;  // without line ends
   bool m_crlf = false;
   bool m_finalNewline = true;
+  bool m_utf8Bom = false;  // written back as it was found
 
   struct Found {
     std::size_t sectionLine;  // npos when the section is missing

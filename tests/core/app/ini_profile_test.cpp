@@ -44,6 +44,13 @@ TEST(IniProfileRead, CrlfCommentsAndBlanksAreUnderstood) {
   EXPECT_EQ(profile.GetString("Options", "; a comment", "none"), "none");
 }
 
+TEST(IniProfileRead, ByteOrderMarkIsNotPartOfTheFirstSection) {
+  auto profile = IniProfile::FromText("\xEF\xBB\xBF[Options]\r\nModel=8\r\n");
+  EXPECT_EQ(profile.GetInt("Options", "Model", 0), 8);
+  profile.WriteInt("Options", "Model", 3);
+  EXPECT_EQ(profile.Text(), "\xEF\xBB\xBF[Options]\r\nModel=3\r\n");
+}
+
 TEST(IniProfileWrite, KeepsWhatItDoesNotOwn) {
   const std::string text =
       "; my notes\r\n[Other]\r\nKeep=this\r\n\r\n[Options]\r\nunknown=1\r\nmodel=3\r\n; tail\r\n";
