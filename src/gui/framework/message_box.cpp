@@ -46,6 +46,19 @@ void MessageBox(QWidget* owner, const QString& text, const QString& caption, Box
   box.exec();
 }
 
+QMessageBox* ShowMessageBoxModeless(QWidget* owner, const QString& text, const QString& caption,
+                                    BoxIcon icon) {
+  if (Hook()) {
+    Hook()({owner, text, caption, icon});
+    return nullptr;
+  }
+  auto* box = new QMessageBox(QtIcon(icon), caption, text, QMessageBox::Ok, owner);
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->setWindowModality(Qt::NonModal);
+  box->show();
+  return box;
+}
+
 void AfxMessageBox(const QString& text, BoxIcon icon) {
   MessageBox(QApplication::activeWindow(), text, AppName(), icon);
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <functional>
 
+class QMessageBox;
 class QWidget;
 
 namespace fw {
@@ -35,5 +36,11 @@ void MessageBox(QWidget* owner, const QString& text, const QString& caption, Box
 
 // A box captioned with the application's name.
 void AfxMessageBox(const QString& text, BoxIcon icon);
+
+// A box that does not wait for its OK: it shows, returns at once and deletes
+// itself when closed, so that an unattended run goes on while it is open.
+// With a test hook set, the hook gets the request and the result is null.
+QMessageBox* ShowMessageBoxModeless(QWidget* owner, const QString& text, const QString& caption,
+                                    BoxIcon icon);
 
 }  // namespace fw

@@ -1,9 +1,181 @@
+// The Time Lapse page's controls: their data exchange with the settings, the
+// enable rules of the three check boxes, and the status lines. The series
+// itself is in time_lapse_series.cpp.
+
 #include "gui/timelapse/time_lapse_page.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimeEdit>
+
+#include "core/app/settings.h"
+#include "core/timelapse/status_text.h"
+#include "core/ui/page_templates.h"
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/up_down.h"
 
 namespace {
 
-constexpr vel::DialogTemplate kTemplate{130, "Time Lapse", 230, 110, {}};
+// Each check box governs one edit and its arrows: Infinity disables the
+// count, Focus and Bulb enable their seconds.
+struct EnableRule {
+  int checkId;
+  int editId;
+  int upDownId;
+  int* setting;
+  bool enabledWhenSet;
+};
+
+const EnableRule kEnableRules[] = {
+    {CTimeLapse::kInfinityCheck, CTimeLapse::kCountEdit, CTimeLapse::kCountUpDown, &vel::Infinity,
+     false},
+    {CTimeLapse::kBulbCheck, CTimeLapse::kBulbSecondsEdit, CTimeLapse::kBulbSecondsUpDown,
+     &vel::Bulb, true},
+    {CTimeLapse::kFocusCheck, CTimeLapse::kFocusSecondsEdit, CTimeLapse::kFocusSecondsUpDown,
+     &vel::Focus, true},
+};
+
+const EnableRule& RuleOf(int checkId) {
+  for (const EnableRule& rule : kEnableRules)
+    if (rule.checkId == checkId)
+      return rule;
+  return kEnableRules[0];
+}
+
+bool RuleEnables(const EnableRule& rule) {
+  return (*rule.setting != 0) == rule.enabledWhenSet;
+}
+
+// The up-down control with the given id, the first time it is asked for.
+void AttachUpDown(CTimeLapse& page, fw::CUpDown*& upDown, int id) {
+  if (!upDown)
+    upDown = page.Item<fw::CUpDown>(id);
+}
+
+QTime TimeOfDay(int hour, int minute, int second) {
+  // Values out of range carry over into the next unit, as a calendar time
+  // would; only the time of day is kept.
+  const long long seconds = (static_cast<long long>(hour) * 60 + minute) * 60 + second;
+  return QTime(0, 0).addSecs(static_cast<int>(seconds % (24 * 60 * 60)));
+}
 
 }  // namespace
 
-CTimeLapse::CTimeLapse() : fw::CPropertyPage(kTemplate) {}
+CTimeLapse::CTimeLapse() : fw::CPropertyPage(vel::TimeLapseTemplate()) {
+  m_seriesTimer.setSingleShot(true);
+  m_seriesTimer.setTimerType(Qt::PreciseTimer);
+  connect(&m_seriesTimer, &QTimer::timeout, this, &CTimeLapse::OnSeriesTimerFired);
+}
+
+CTimeLapse::~CTimeLapse() = default;
+
+bool CTimeLapse::OnInitDialog() {
+  fw::CPropertyPage::OnInitDialog();
+  m_timeInterval = TimeOfDay(vel::Hour, vel::Minute, vel::Second);
+  m_pStartButton = Item<QPushButton>(kStartButton);
+  m_pCancelButton = Item<QPushButton>(kCancelButton);
+  m_pStartButton->setEnabled(true);
+  m_pCancelButton->setEnabled(false);
+  for (fw::CUpDown* upDown : {m_spinCount, m_spinBulbSeconds, m_spinFocusSeconds})
+    upDown->SetRange(kUpDownLower, kUpDownUpper);
+  Item<QTimeEdit>(kIntervalPicker)->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  ConnectHandlers();
+  UpdateData(false);
+  return true;
+}
+
+void CTimeLapse::ConnectHandlers() {
+  connect(m_pStartButton, &QPushButton::clicked, this, &CTimeLapse::OnStart);
+  connect(m_pCancelButton, &QPushButton::clicked, this, &CTimeLapse::OnCancelSeries);
+  connect(Item<QCheckBox>(kInfinityCheck), &QCheckBox::clicked, this, &CTimeLapse::OnInfinity);
+  connect(Item<QCheckBox>(kBulbCheck), &QCheckBox::clicked, this, &CTimeLapse::OnBulb);
+  connect(Item<QCheckBox>(kFocusCheck), &QCheckBox::clicked, this, &CTimeLapse::OnFocus);
+}
+
+void CTimeLapse::DoDataExchange(fw::CDataExchange& dx) {
+  fw::CPropertyPage::DoDataExchange(dx);
+  AttachUpDown(*this, m_spinBulbSeconds, kBulbSecondsUpDown);
+  AttachUpDown(*this, m_spinFocusSeconds, kFocusSecondsUpDown);
+  fw::DDX_Check(dx, kInfinityCheck, vel::Infinity);
+  AttachUpDown(*this, m_spinCount, kCountUpDown);
+  ExchangeInterval(dx);
+  fw::DDX_TextUnsigned(dx, kCountEdit, vel::Count);
+  fw::DDX_Check(dx, kBulbCheck, vel::Bulb);
+  fw::DDX_TextUnsigned(dx, kBulbSecondsEdit, vel::BulbSeconds);
+  fw::DDX_Check(dx, kFocusCheck, vel::Focus);
+  fw::DDX_TextUnsigned(dx, kFocusSecondsEdit, vel::FocusSeconds);
+  if (dx.m_bSaveAndValidate) {
+    vel::Hour = m_timeInterval.hour();
+    vel::Minute = m_timeInterval.minute();
+    vel::Second = m_timeInterval.second();
+  } else {
+    ApplyEnableRules();
+  }
+}
+
+void CTimeLapse::ExchangeInterval(fw::CDataExchange& dx) {
+  int hour = m_timeInterval.hour();
+  int minute = m_timeInterval.minute();
+  int second = m_timeInterval.second();
+  fw::DDX_Time(dx, kIntervalPicker, hour, minute, second);
+  if (dx.m_bSaveAndValidate)
+    m_timeInterval = TimeOfDay(hour, minute, second);
+}
+
+void CTimeLapse::EnablePair(int editId, int upDownId, bool enable) {
+  GetDlgItem(editId)->setEnabled(enable);
+  GetDlgItem(upDownId)->setEnabled(enable);
+}
+
+void CTimeLapse::ApplyEnableRules() {
+  for (const EnableRule& rule : kEnableRules)
+    EnablePair(rule.editId, rule.upDownId, RuleEnables(rule));
+}
+
+void CTimeLapse::OnInfinity() {
+  StoreAndEnable(kInfinityCheck);
+}
+
+void CTimeLapse::OnBulb() {
+  StoreAndEnable(kBulbCheck);
+}
+
+void CTimeLapse::OnFocus() {
+  StoreAndEnable(kFocusCheck);
+}
+
+void CTimeLapse::StoreAndEnable(int checkId) {
+  // The whole page goes into the settings, where a running series picks the
+  // values up at its next shot; a field that cannot be read has said so.
+  UpdateData(true);
+  const EnableRule& rule = RuleOf(checkId);
+  EnablePair(rule.editId, rule.upDownId, RuleEnables(rule));
+}
+
+void CTimeLapse::SetStatus(std::string text) {
+  if (!m_pStatusText || !m_pStatusTime) {
+    m_pStatusText = Item<QLabel>(kStatusTextLine);
+    m_pStatusTime = Item<QLabel>(kStatusTimeLine);
+  }
+  if (!m_pStatusText || !m_pStatusTime)
+    return;
+  const QString line = QString::fromStdString(text);
+  const QString time = QString::fromStdString(vel::StatusTimeText(vel::CurrentLocalTime()));
+  m_pStatusText->setText(line);
+  m_pStatusTime->setText(time);
+  // A shot holds the thread between its waits; the lines must not wait for
+  // the next pass of the event loop to show.
+  m_pStatusText->repaint();
+  m_pStatusTime->repaint();
+  emit StatusShown(line, time);
+}
+
+void CTimeLapse::ShowIdle() {
+  m_szStatus = vel::IdleText(m_nTaken, m_bCancelled);
+  SetStatus(m_szStatus);
+  if (m_pStartButton)
+    m_pStartButton->setEnabled(true);
+  if (m_pCancelButton)
+    m_pCancelButton->setEnabled(false);
+}

@@ -1,9 +1,151 @@
 #pragma once
 
+#include <QPointer>
+#include <QTime>
+#include <QTimer>
+#include <cstdint>
+#include <string>
+
+#include "core/timelapse/picture_transfer.h"
+#include "core/timelapse/series_schedule.h"
+#include "core/timelapse/volumes.h"
 #include "gui/framework/property_page.h"
 
+class QLabel;
+class QMessageBox;
+class QPushButton;
+
+namespace fw {
+class CUpDown;
+}
+
+// The Time Lapse page: how many shots (or endless), the interval, an optional
+// focus lead time and an optional bulb exposure; Start and Cancel; and a
+// two-line status, what the series does and when that line was written.
+//
+// A series takes its first shot inside the Start click and the others on a
+// fixed grid of the interval. Each shot runs on the user-interface thread;
+// its waits keep the window painting while the user's input to it waits
+// until the shot is over.
 class CTimeLapse : public fw::CPropertyPage {
   Q_OBJECT
  public:
+  static constexpr int kCountEdit = 998;
+  static constexpr int kCountUpDown = 1047;
+  static constexpr int kInfinityCheck = 1034;
+  static constexpr int kIntervalPicker = 1045;
+  static constexpr int kFocusCheck = 1026;
+  static constexpr int kFocusSecondsEdit = 1001;
+  static constexpr int kFocusSecondsUpDown = 1028;
+  static constexpr int kBulbCheck = 1022;
+  static constexpr int kBulbSecondsEdit = 997;
+  static constexpr int kBulbSecondsUpDown = 1021;
+  static constexpr int kStatusTextLine = 1023;
+  static constexpr int kStatusTimeLine = 1024;
+  static constexpr int kStartButton = 1048;
+  static constexpr int kCancelButton = 1025;
+
+  // The id under which the series timer runs.
+  static constexpr unsigned kSeriesTimerId = 4711;
+  // The range of the three up-down arrows; the edits take any run of digits.
+  static constexpr int kUpDownLower = 0;
+  static constexpr int kUpDownUpper = 32767;
+
   CTimeLapse();
+  ~CTimeLapse() override;
+
+  // Line 1023 shows the text, line 1024 the local date and time of writing;
+  // both are painted at once, also in the middle of a shot.
+  void SetStatus(std::string text);
+  // Shows the Idle text, enables Start and disables Cancel. The series timer
+  // is left as it is.
+  void ShowIdle();
+
+  // Click handlers of the check boxes: each stores the whole page into the
+  // settings, then enables its own pair of edit and arrows.
+  void OnInfinity();
+  void OnBulb();
+  void OnFocus();
+  // Start and Cancel.
+  void OnStart();
+  void OnCancelSeries();
+  // A tick of the series timer; a tick under any other id is ignored, and
+  // one that comes while a shot runs is handled when the shot has ended.
+  void OnTimer(unsigned id);
+
+  // Where drives are looked up when a series starts and when a picture is
+  // copied; tests point this at a fixture mount table.
+  void SetVolumeSources(vel::VolumeSources sources) { m_volumeSources = std::move(sources); }
+
+  bool ShotRunning() const { return m_bShooting; }
+  bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
+  std::uint32_t Taken() const { return m_nTaken; }
+  std::uint32_t IntervalMs() const { return m_nIntervalMs; }
+
+ signals:
+  // Every status write, as the two lines show it.
+  void StatusShown(const QString& text, const QString& time);
+
+ protected:
+  bool OnInitDialog() override;
+  void DoDataExchange(fw::CDataExchange& dx) override;
+
+  // One shot: the plan of the settings as they are now, run step by step.
+  void TakeShot();
+  // Takes the newest picture off the camera's drive; 1 on success (also when
+  // there was nothing new), 0 after showing what failed in a box that does
+  // not hold up the series.
+  int CopyNewestPicture();
+
+ private:
+  class ShotRunner;
+  class ShotScope;
+
+  void ConnectHandlers();
+  // Enables an edit and its arrows together.
+  void EnablePair(int editId, int upDownId, bool enable);
+  void ApplyEnableRules();
+  // Stores the page, then applies the rule of one check box.
+  void StoreAndEnable(int checkId);
+  void ExchangeInterval(fw::CDataExchange& dx);
+  // Takes over the series' numbers from the schedule after each change.
+  void SyncSeries();
+  // Arms the single-shot timer for the schedule's next tick, while the
+  // series timer runs; stops it otherwise.
+  void ArmSeriesTimer();
+  void StopSeriesTimer();
+  void OnSeriesTimerFired();
+  void ShowCopyError(const std::string& message);
+  void RunExternalProgram(const std::string& program, const std::vector<std::string>& words);
+
+  fw::CUpDown* m_spinBulbSeconds = nullptr;
+  fw::CUpDown* m_spinFocusSeconds = nullptr;
+  fw::CUpDown* m_spinCount = nullptr;
+  // Only its time of day counts: hours, minutes and seconds of the interval.
+  QTime m_timeInterval{0, 0};
+  // The running series, fixed at Start: its count, shots taken so far, and
+  // its interval.
+  std::uint32_t m_nCount = 0;
+  std::uint32_t m_nTaken = 0;
+  std::uint32_t m_nIntervalMs = 0;
+  std::string m_szStatus;
+  bool m_bCancelled = false;
+  QLabel* m_pStatusText = nullptr;
+  QLabel* m_pStatusTime = nullptr;
+  QPushButton* m_pStartButton = nullptr;
+  QPushButton* m_pCancelButton = nullptr;
+  // Keeps the picture taken up last (path and name) for as long as the page
+  // lives, across series.
+  vel::PictureTransfer m_transfer;
+  // The drives present when Start was pressed; the camera's drive is the
+  // one that was not.
+  vel::DriveSnapshot m_dwDrivesAtStart;
+  unsigned m_nTimerId = 0;
+
+  vel::SeriesSchedule m_schedule;
+  QTimer m_seriesTimer;
+  vel::VolumeSources m_volumeSources;
+  bool m_bShooting = false;
+  bool m_bTickPending = false;
+  QPointer<QMessageBox> m_pCopyErrorBox;
 };

@@ -1,0 +1,154 @@
+// The Time Lapse page as the camera sees it, on a pseudo-terminal behind the
+// real window: the shutter and REC/USB switch gaps when the waits run the
+// window's event loop, and how far the shot starts of a 31-shot series at a
+// 1 s interval stray from the ideal grid anchored at the end of the first
+// shot (30 shots measured, about 30 s).
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QPushButton>
+#include <QtTest>
+#include <algorithm>
+#include <cmath>
+#include <thread>
+
+#include "core/app/settings.h"
+#include "gui/timelapse/time_lapse_page.h"
+#include "support/sheet_fixture.h"
+#include "timelapse/series_recorders.h"
+
+namespace {
+
+using vel::test::ByteRecorder;
+using vel::test::MsBetween;
+using vel::test::SheetFixture;
+using vel::test::StatusLog;
+
+constexpr int kTimeLapsePage = 1;
+
+struct PageBench {
+  explicit PageBench(const std::string& profile) : sheet(5, profile) {
+    sheet.ShowPage(kTimeLapsePage);
+    page = qobject_cast<CTimeLapse*>(sheet.Page());
+    statuses = std::make_unique<StatusLog>(page);
+    camera = std::make_unique<ByteRecorder>(sheet.Camera());
+  }
+  void Start() {
+    QTest::mouseClick(page->Item<QPushButton>(CTimeLapse::kStartButton), Qt::LeftButton);
+  }
+  // Runs the event loop as the program's own loop does (QTest::qWait would
+  // sleep between its passes and delay the ticks) until the series is over.
+  void RunUntilSeriesEnds() {
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+      if (!page->SeriesTimerRunning())
+        loop.quit();
+    });
+    check.start(50);
+    loop.exec();
+  }
+  // The arrivals so far, once at least count bytes have come.
+  std::vector<ByteRecorder::Arrival> Arrivals(std::size_t count) {
+    for (int i = 0; i < 2000 && camera->Count() < count; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return camera->Arrivals();
+  }
+
+  SheetFixture sheet;
+  CTimeLapse* page = nullptr;
+  std::unique_ptr<StatusLog> statuses;
+  std::unique_ptr<ByteRecorder> camera;
+};
+
+// Gaps from each arrival of press to the arrival right after it.
+std::vector<double> Gaps(const std::vector<ByteRecorder::Arrival>& arrivals, std::uint8_t press) {
+  std::vector<double> gaps;
+  for (std::size_t i = 0; i + 1 < arrivals.size(); ++i)
+    if (arrivals[i].byte == press)
+      gaps.push_back(MsBetween(arrivals[i].at, arrivals[i + 1].at));
+  return gaps;
+}
+
+void Report(benchmark::State& state, std::vector<double> gaps) {
+  if (gaps.empty()) {
+    state.SkipWithError("no bytes arrived");
+    return;
+  }
+  std::sort(gaps.begin(), gaps.end());
+  state.counters["samples"] = static_cast<double>(gaps.size());
+  state.counters["best_ms"] = gaps.front();
+  state.counters["median_ms"] = gaps[gaps.size() / 2];
+  state.counters["worst_ms"] = gaps.back();
+}
+
+// One shot per Start click: "B", 10 ms, "b".
+void BM_PageShutterPressToRelease(benchmark::State& state) {
+  PageBench bench("[Interval]\nCount=1\nSecond=1\n");
+  std::size_t expected = 0;
+  for (auto _ : state) {
+    bench.Start();
+    bench.Arrivals(expected += 2);
+  }
+  Report(state, Gaps(bench.camera->Arrivals(), 'B'));
+}
+BENCHMARK(BM_PageShutterPressToRelease)
+    ->Iterations(100)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// One copying shot per Start click, the copy failing at once (no camera
+// drive): "B" "b", then "M", 250 ms, "m" twice.
+void BM_PageSwitchPressToRelease(benchmark::State& state) {
+  PageBench bench(
+      "[Interval]\nCount=1\nSecond=1\n[Options]\nCopyFile=1\nDelayRecUsb=0\n"
+      "DelayUsbRec=0\n");
+  bench.page->SetVolumeSources({"/nonexistent/mountinfo", "/nonexistent"});
+  vel::test::MessageBoxRecorder boxes;
+  std::size_t expected = 0;
+  for (auto _ : state) {
+    bench.Start();
+    bench.Arrivals(expected += 6);
+  }
+  Report(state, Gaps(bench.camera->Arrivals(), 'M'));
+}
+BENCHMARK(BM_PageSwitchPressToRelease)
+    ->Iterations(50)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// Shot k (2 to 31) should start k - 1 intervals after the end of shot 1; its
+// start is the arrival of its "B".
+void BM_PageGridDeviation(benchmark::State& state) {
+  constexpr int kShots = 31;
+  PageBench bench("[Interval]\nCount=31\nSecond=1\n");
+  double worst = 0, last = 0, sum = 0;
+  for (auto _ : state) {
+    bench.Start();
+    const vel::test::SteadyTime anchor = bench.statuses->At("Doze (picture 1 of 31 taken)");
+    bench.RunUntilSeriesEnds();
+    const std::vector<ByteRecorder::Arrival> arrivals = bench.Arrivals(2 * kShots);
+    for (int shot = 2; shot <= kShots; ++shot) {
+      const double ideal = (shot - 1) * 1000.0;
+      last = MsBetween(anchor, arrivals.at(2 * (shot - 1)).at) - ideal;
+      worst = std::max(worst, std::abs(last));
+      sum += std::abs(last);
+    }
+  }
+  state.counters["shots_on_grid"] = kShots - 1;
+  state.counters["worst_deviation_ms"] = worst;
+  state.counters["last_deviation_ms"] = last;
+  state.counters["mean_deviation_ms"] = sum / (kShots - 1);
+}
+BENCHMARK(BM_PageGridDeviation)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <memory>
+#include <vector>
+
+class QEvent;
+class QWidget;
+
+// Holds back the user's input to one window for as long as it lives and
+// hands it on, in the order it came, once it ends: a step that must not be
+// interrupted (a shot between two command bytes) sees no click or key press,
+// and none is lost. The waits inside such a step keep the window system's
+// input queued themselves; this also catches input that is posted to the
+// window's widgets directly.
+class InputHold : public QObject {
+ public:
+  explicit InputHold(QWidget* window);
+  ~InputHold() override;
+  InputHold(const InputHold&) = delete;
+  InputHold& operator=(const InputHold&) = delete;
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* event) override;
+
+ private:
+  struct HeldEvent {
+    QPointer<QObject> receiver;
+    std::unique_ptr<QEvent> event;
+  };
+
+  bool BelongsToWindow(QObject* receiver) const;
+
+  QPointer<QWidget> m_window;
+  std::vector<HeldEvent> m_held;
+};
