@@ -143,6 +143,23 @@ QWidget* TemplateBuilder::Place(const vel::ControlTemplate& control, QWidget* wi
   // A list's template height is its dropped-down height.
   if (control.kind == vel::ControlKind::ComboList)
     rect.setHeight(widget->sizeHint().height());
+  // The templates were measured in another font; a one-line label or check
+  // box whose text is wider than its place grows rather than cut its text.
+  const bool oneLineText =
+      (control.kind == vel::ControlKind::Static || control.kind == vel::ControlKind::CheckBox) &&
+      !(control.flags & vel::kMultiline) &&
+      !(control.flags & (vel::kCentered | vel::kRightAligned));
+  if (oneLineText && widget->sizeHint().width() > rect.width())
+    rect.setWidth(widget->sizeHint().width());
+  // Spin arrows sit inside the right end of their edit, which gives up that
+  // much of its width, as the system's up-down control does with its buddy.
+  if (control.kind == vel::ControlKind::UpDown) {
+    if (auto* buddy = qobject_cast<QLineEdit*>(m_previous)) {
+      const QRect edit = buddy->geometry();
+      buddy->setGeometry(edit.adjusted(0, 0, -rect.width(), 0));
+      rect = QRect(edit.right() - rect.width() + 1, edit.top(), rect.width(), edit.height());
+    }
+  }
   widget->setGeometry(rect);
   widget->setProperty("controlId", control.id);
   Name(control, widget);

@@ -61,8 +61,8 @@ bool CAbout::OnInitDialog() {
 
 // The caption before the link ("Further informations at") needs more room
 // than its box in fonts wider than the template's; it then grows to its text
-// and the link moves right by as much, so that the two still read as one
-// line with a blank between them.
+// and the link moves right of it, so that the two still read as one line
+// with a blank between them.
 void CAbout::MakeRoomForLinkCaption() {
   const std::vector<QWidget*>& controls = Controls();
   const auto link = std::find(controls.begin(), controls.end(), m_link);
@@ -73,11 +73,11 @@ void CAbout::MakeRoomForLinkCaption() {
     return;
   const QFontMetrics metrics(caption->font());
   const int needed = metrics.horizontalAdvance(caption->text() + QLatin1Char(' '));
-  const int shift = needed - caption->width();
-  if (shift <= 0)
-    return;
-  caption->resize(needed, caption->height());
-  m_link->move(m_link->x() + shift, m_link->y());
+  if (needed > caption->width())
+    caption->resize(needed, caption->height());
+  const int captionEnd = caption->x() + needed;
+  if (m_link->x() < captionEnd)
+    m_link->move(captionEnd, m_link->y());
 }
 
 int CAbout::OnKickIdle(int) {
