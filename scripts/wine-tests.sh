@@ -129,7 +129,7 @@ start_serial_pair() {
 }
 
 map_com_ports() {
-  if grep -qF "\"$PORT\"=\"$SERIAL_DIR/port\"" "$PREFIX_DIR/system.reg" &&
+  if grep -qF "\"$PORT\"=\"$SERIAL_DIR/port\"" "$PREFIX_DIR/system.reg" 2>/dev/null &&
     grep -qF "\"$PEER\"=\"$SERIAL_DIR/peer\"" "$PREFIX_DIR/system.reg"; then
     return 0
   fi
