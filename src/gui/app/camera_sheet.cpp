@@ -7,6 +7,7 @@
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
 #include "core/camera/models.h"
+#include "gui/app/dialog_stack.h"
 #include "gui/app/resources.h"
 #include "gui/app/volume_watcher.h"
 #include "gui/direct/direct_control_page.h"
@@ -26,7 +27,8 @@ void ShowPortError(const std::string& text) {
 }  // namespace
 
 CCameraSheet::CCameraSheet(QWidget* parent)
-    : fw::CPropertySheet(parent), m_hIcon((LoadProgramResources(), QStringLiteral(":/velorantica.png"))) {
+    : fw::CPropertySheet(parent),
+      m_hIcon((LoadProgramResources(), QStringLiteral(":/velorantica.png"))) {
   QString title = QStringLiteral("Velorantica for Casio ");
   title += QString::fromUtf8(vel::ModelName(vel::Model).data());
   m_pDirectControl = CreateDirectControlPage(vel::Model);
@@ -47,6 +49,7 @@ CCameraSheet::CCameraSheet(QWidget* parent)
   if (port->Open() == 0)
     SetActivePage(kConfigPageIndex);
 
+  DialogStack::Instance();  // starts following which dialog is on top
   m_volumeWatcher = new VolumeWatcher(this);
   connect(m_volumeWatcher, &VolumeWatcher::RemovableVolumeRemoved, this,
           &CCameraSheet::OnVolumeRemoved);
@@ -84,20 +87,8 @@ void CCameraSheet::OnVolumeRemoved() {
 }
 
 void CCameraSheet::CloseForeignDialog() {
-  // The topmost modal dialog is the first one in stacking order; without one,
-  // the first visible top-level dialog.
-  QWidget* first = QApplication::activeModalWidget();
-  if (!first) {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-      if (widget->isVisible() && qobject_cast<QDialog*>(widget)) {
-        first = widget;
-        break;
-      }
-    }
-  }
-  if (!first || !qobject_cast<QDialog*>(first))
-    return;
-  if (first->windowTitle().left(11) == QLatin1String("Velorantica"))
+  QDialog* first = DialogStack::Instance().Top();
+  if (!first || first->windowTitle().left(11) == QLatin1String("Velorantica"))
     return;
   first->close();
 }

@@ -31,6 +31,7 @@ class CameraSheetTest : public QObject {
   void pageNeverShownTransfersNothing();
   void runWritesAllSettingsBackAndKeepsForeignContent();
   void closeForeignDialogSparesTheProgramsOwn();
+  void closeForeignDialogSeesModelessBoxesOnTop();
   void removedRemovableVolumeIsNoticed();
 
  private:
@@ -208,6 +209,34 @@ void CameraSheetTest::closeForeignDialogSparesTheProgramsOwn() {
   QVERIFY(foreignClosed);
   QVERIFY(ownSurvived);
   QVERIFY(frameworkClosed);
+}
+
+void CameraSheetTest::closeForeignDialogSeesModelessBoxesOnTop() {
+  CCameraSheet sheet;
+  bool boxClosed = false, ownKept = false, sheetKept = false;
+  QTimer::singleShot(20, &sheet, [&] {
+    // A box that does not block, as a failed copy during a series shows.
+    auto* box = new QMessageBox(QMessageBox::Critical, fw::AppName(), "copy error", QMessageBox::Ok,
+                                &sheet);
+    box->setModal(false);
+    box->show();
+    CCameraSheet::CloseForeignDialog();
+    boxClosed = !box->isVisible();
+    auto* own = new QMessageBox(QMessageBox::NoIcon, "Velorantica", "own", QMessageBox::Ok, &sheet);
+    own->setModal(false);
+    own->show();
+    CCameraSheet::CloseForeignDialog();
+    ownKept = own->isVisible();
+    own->close();
+    CCameraSheet::CloseForeignDialog();  // the sheet is on top again
+    sheetKept = sheet.isVisible();
+    sheet.done(0);
+  });
+  QTimer::singleShot(3000, &sheet, [&] { sheet.done(0); });
+  sheet.DoModal();
+  QVERIFY(boxClosed);
+  QVERIFY(ownKept);
+  QVERIFY(sheetKept);
 }
 
 void CameraSheetTest::removedRemovableVolumeIsNoticed() {
