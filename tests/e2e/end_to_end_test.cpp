@@ -148,8 +148,8 @@ TEST_F(EndToEnd, ExitWritesTheProfile) {
   EXPECT_EQ(profile.GetInt("Interval", "Count", 0), 7);
   EXPECT_EQ(profile.GetInt("Interval", "Bulb", 0), 1);
   EXPECT_EQ(profile.GetString("Mine", "Keep", ""), "this");
-  for (const vel::SettingSpec& spec : vel::SettingsTable())
-    EXPECT_NE(profile.GetString(spec.section, spec.key, "-"), "-") << spec.key;
+  for (const vel::SettingEntry& setting : vel::SettingsTable())
+    EXPECT_NE(profile.GetString(setting.section, setting.key, "-"), "-") << setting.key;
 }
 
 TEST_F(EndToEnd, SeriesCopiesAndDeletesEveryPicture) {

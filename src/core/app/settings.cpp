@@ -38,16 +38,16 @@ namespace {
 constexpr std::string_view kInterval = "Interval";
 constexpr std::string_view kOptions = "Options";
 
-SettingSpec Int(std::string_view section, std::string_view key, int& variable, int fallback) {
+SettingEntry Int(std::string_view section, std::string_view key, int& variable, int fallback) {
   return {section, key, SettingType::Integer, &variable, nullptr, fallback, {}};
 }
 
-SettingSpec Str(std::string_view section, std::string_view key, std::string& variable,
-                std::string_view fallback) {
+SettingEntry Str(std::string_view section, std::string_view key, std::string& variable,
+                 std::string_view fallback) {
   return {section, key, SettingType::String, nullptr, &variable, 0, fallback};
 }
 
-const std::array<SettingSpec, 23> kSettings = {
+const std::array<SettingEntry, 23> kSettings = {
     Int(kInterval, "Hour", Hour, 0),
     Int(kInterval, "Minute", Minute, 0),
     Int(kInterval, "Second", Second, 0),
@@ -73,15 +73,15 @@ const std::array<SettingSpec, 23> kSettings = {
     Int(kOptions, "CommandCheck", CommandCheck, 0),
 };
 
-std::string StringDefault(const SettingSpec& spec) {
-  if (spec.string == &DestFileDir)
+std::string StringDefault(const SettingEntry& setting) {
+  if (setting.string == &DestFileDir)
     return DefaultDestFileDir();
-  return std::string(spec.stringDefault);
+  return std::string(setting.stringDefault);
 }
 
 }  // namespace
 
-std::span<const SettingSpec> SettingsTable() {
+std::span<const SettingEntry> SettingsTable() {
   return kSettings;
 }
 
@@ -94,11 +94,11 @@ int DeriveSendSwitchRelease(int model) {
 }
 
 void LoadSettings(const IniProfile& profile) {
-  for (const SettingSpec& spec : kSettings) {
-    if (spec.type == SettingType::Integer)
-      *spec.integer = profile.GetInt(spec.section, spec.key, spec.integerDefault);
+  for (const SettingEntry& setting : kSettings) {
+    if (setting.type == SettingType::Integer)
+      *setting.integer = profile.GetInt(setting.section, setting.key, setting.integerDefault);
     else
-      *spec.string = profile.GetString(spec.section, spec.key, StringDefault(spec));
+      *setting.string = profile.GetString(setting.section, setting.key, StringDefault(setting));
   }
   if (ComPort.empty())
     ComPort = "COM1";
@@ -106,11 +106,11 @@ void LoadSettings(const IniProfile& profile) {
 }
 
 void SaveSettings(IniProfile& profile) {
-  for (const SettingSpec& spec : kSettings) {
-    if (spec.type == SettingType::Integer)
-      profile.WriteInt(spec.section, spec.key, *spec.integer);
+  for (const SettingEntry& setting : kSettings) {
+    if (setting.type == SettingType::Integer)
+      profile.WriteInt(setting.section, setting.key, *setting.integer);
     else
-      profile.WriteString(spec.section, spec.key, *spec.string);
+      profile.WriteString(setting.section, setting.key, *setting.string);
   }
 }
 

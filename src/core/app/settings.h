@@ -40,7 +40,7 @@ extern int SendSwitchRelease;
 
 enum class SettingType { Integer, String };
 
-struct SettingSpec {
+struct SettingEntry {
   std::string_view section;
   std::string_view key;
   SettingType type;
@@ -51,7 +51,7 @@ struct SettingSpec {
 };
 
 // The 23 settings in the order they are read and written.
-std::span<const SettingSpec> SettingsTable();
+std::span<const SettingEntry> SettingsTable();
 
 // The destination folder used when the profile names none: "C:\" on Windows,
 // the user's pictures folder (else the home folder) elsewhere.

@@ -194,18 +194,18 @@ TEST_F(WindowsDirectoryProfile, WhatTheSystemCallsWriteIsReadBack) {
 class SettingsSnapshot {
  public:
   SettingsSnapshot() {
-    for (const SettingSpec& spec : SettingsTable()) {
-      m_integers.push_back(spec.integer ? *spec.integer : 0);
-      m_strings.push_back(spec.string ? *spec.string : std::string());
+    for (const SettingEntry& setting : SettingsTable()) {
+      m_integers.push_back(setting.integer ? *setting.integer : 0);
+      m_strings.push_back(setting.string ? *setting.string : std::string());
     }
   }
   ~SettingsSnapshot() {
     std::size_t i = 0;
-    for (const SettingSpec& spec : SettingsTable()) {
-      if (spec.integer)
-        *spec.integer = m_integers[i];
-      if (spec.string)
-        *spec.string = m_strings[i];
+    for (const SettingEntry& setting : SettingsTable()) {
+      if (setting.integer)
+        *setting.integer = m_integers[i];
+      if (setting.string)
+        *setting.string = m_strings[i];
       ++i;
     }
   }
@@ -226,12 +226,13 @@ TEST_F(WindowsDirectoryProfile, AllSettingsSurviveASaveAndAChangeBySystemCalls) 
   SaveSettings(profile);
   std::string error;
   ASSERT_TRUE(profile.Save(m_path, &error)) << error;
-  for (const SettingSpec& spec : SettingsTable()) {
+  for (const SettingEntry& setting : SettingsTable()) {
     constexpr const char* kMissing = "<missing>";
     char buffer[MAX_PATH] = {};
-    ::GetPrivateProfileStringA(std::string(spec.section).c_str(), std::string(spec.key).c_str(),
-                               kMissing, buffer, sizeof buffer, m_fileName.c_str());
-    EXPECT_STRNE(buffer, kMissing) << spec.key;
+    ::GetPrivateProfileStringA(std::string(setting.section).c_str(),
+                               std::string(setting.key).c_str(), kMissing, buffer, sizeof buffer,
+                               m_fileName.c_str());
+    EXPECT_STRNE(buffer, kMissing) << setting.key;
   }
   ASSERT_TRUE(::WritePrivateProfileStringA("options", "model", "2", m_fileName.c_str()));
   ::WritePrivateProfileStringA(nullptr, nullptr, nullptr, m_fileName.c_str());

@@ -32,10 +32,10 @@ TEST(Settings, AllKeysAreWrittenInTableOrder) {
   const std::string text = profile.Text();
   std::size_t last = 0;
   int found = 0;
-  for (const SettingSpec& spec : SettingsTable()) {
-    const auto at = text.find("\n" + std::string(spec.key) + "=");
-    ASSERT_NE(at, std::string::npos) << spec.key;
-    EXPECT_GT(at, last) << spec.key;
+  for (const SettingEntry& setting : SettingsTable()) {
+    const auto at = text.find("\n" + std::string(setting.key) + "=");
+    ASSERT_NE(at, std::string::npos) << setting.key;
+    EXPECT_GT(at, last) << setting.key;
     last = at;
     ++found;
   }

@@ -162,9 +162,9 @@ void CameraSheetTest::runWritesAllSettingsBackAndKeepsForeignContent() {
   CCameraApp app;
   QCOMPARE(app.InitInstance(), 0);
   const vel::IniProfile saved = vel::IniProfile::Load(path);
-  for (const vel::SettingSpec& spec : vel::SettingsTable())
-    QVERIFY2(saved.GetString(spec.section, spec.key, "<missing>") != "<missing>",
-             std::string(spec.key).c_str());
+  for (const vel::SettingEntry& setting : vel::SettingsTable())
+    QVERIFY2(saved.GetString(setting.section, setting.key, "<missing>") != "<missing>",
+             std::string(setting.key).c_str());
   const std::string text = vel::test::TempDir::ReadFile(path);
   QVERIFY(text.rfind("; my notes\r\n[Options]\r\n", 0) == 0);
   QVERIFY(text.find("[Mine]\r\nKeep=1\r\n") != std::string::npos);
