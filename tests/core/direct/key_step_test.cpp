@@ -136,18 +136,6 @@ TEST(KeyStep, ShortFlagSpanNeverReadsPastItsEnd) {
   EXPECT_TRUE(StepKey(page.keys, keyUp, last.id, true).empty());
 }
 
-TEST(KeyStep, SameIdSendsEachModelsOwnBytes) {
-  auto pressOf = [](int model, int id) {
-    const DirectPage& page = DirectPageForModel(model);
-    std::vector<int> keyUp(KeyFlagCount(page), kKeyUp);
-    return ToBytes(SampleKey(page, keyUp, id, true).send);
-  };
-  for (int model : {5, 0}) EXPECT_EQ(pressOf(model, 1012), (Bytes{0x4C})) << model;
-  for (int model : {1, 6, 9}) EXPECT_EQ(pressOf(model, 1012), (Bytes{0x46})) << model;
-  EXPECT_EQ(pressOf(5, 1003), (Bytes{0x46}));
-  for (int model : {6, 7}) EXPECT_EQ(pressOf(model, 1003), (Bytes{0x51})) << model;
-}
-
 TEST(Qv4000Page, OffSendsNThenPAndReleasesWithP) {
   PageState state(DirectPageForModel(7));
   state.Sample(1020, true);
@@ -165,26 +153,6 @@ TEST(Qv4000Page, RecPlaySendsNOnlyAndNothingOnRelease) {
   EXPECT_EQ(state.UpCount(), static_cast<int>(state.keyUp.size())) << "the key is up again";
   state.Sample(1019, true);
   EXPECT_EQ(state.sent, (Bytes{0x4E, 0x4E})) << "and presses again next time";
-}
-
-TEST(Qv4000Page, OffAndRecPlayOnOtherPagesKeepTheUsualPairs) {
-  for (int model : {1, 6}) {
-    PageState state(DirectPageForModel(model));
-    for (int id : {1020, 1019}) {
-      state.Sample(id, true);
-      state.Sample(id, false);
-    }
-    EXPECT_EQ(state.sent, (Bytes{0x50, 0x70, 0x4E, 0x6E})) << model;
-  }
-}
-
-TEST(Qv4000Page, SelfTimerAndDispUseTheBytesAboveTheLetters) {
-  PageState state(DirectPageForModel(7));
-  for (int id : {1009, 1011}) {
-    state.Sample(id, true);
-    state.Sample(id, false);
-  }
-  EXPECT_EQ(state.sent, (Bytes{0x5F, 0x7F, 0x5C, 0x7C}));
 }
 
 TEST(DialogKeyStep, EachDialogKeyHoldsOpensAndReleases) {
@@ -221,50 +189,10 @@ TEST(DialogKeyStep, DialogKeysDoNotDisturbPlainKeys) {
   EXPECT_EQ(state.sent, (Bytes{0x42, 0x62}));
 }
 
-// Plays a dialog key through: hold byte, the clicks of the dialog, release.
-Bytes RunDialogKey(int keyId, std::initializer_list<int> clicks) {
-  PageState state(DirectPageForModel(7));
-  KeySample sample = state.Sample(keyId, true);
-  if (!sample.dialog)
-    return {};
-  Bytes sent{sample.dialog->holdByte};
-  for (int button : clicks) {
-    KeyBytes pair = DialogButtonBytes(sample.dialog->dialogTemplate, button);
-    sent.insert(sent.end(), pair.begin(), pair.end());
-  }
-  sent.push_back(sample.dialog->releaseByte);
-  state.Sample(keyId, false);
-  sent.insert(sent.end(), state.sent.begin(), state.sent.end());
-  return sent;
-}
-
-TEST(DialogKeyStep, MeteringWithNextNextPreviousThenOk) {
-  EXPECT_EQ(RunDialogKey(1057, {1055, 1055, 1054, kModeDialogOkId}),
-            (Bytes{0x58, 0x5B, 0x7B, 0x5B, 0x7B, 0x5A, 0x7A, 0x78}));
-}
-
-TEST(DialogKeyStep, AeLockWithShutter) {
-  EXPECT_EQ(RunDialogKey(1007, {1016}), (Bytes{0x57, 0x42, 0x62, 0x77}));
-}
-
-TEST(DialogKeyStep, FocusModeArrowsAndWhiteBalanceSteps) {
-  EXPECT_EQ(RunDialogKey(1012, {1003, 1006, 1004, 1005}),
-            (Bytes{0x53, 0x51, 0x71, 0x52, 0x72, 0x47, 0x67, 0x48, 0x68, 0x73}));
-  EXPECT_EQ(RunDialogKey(1008, {1054}), (Bytes{0x59, 0x5A, 0x7A, 0x79}));
-}
-
 TEST(DialogButtons, UnknownDialogsAndButtonsSendNothing) {
   EXPECT_TRUE(DialogButtonBytes(149, 1003).empty()) << "Metering has no arrow keys";
   EXPECT_TRUE(DialogButtonBytes(154, 1055).empty());
   EXPECT_TRUE(DialogButtonBytes(145, 1016).empty()) << "a page is no mode dialog";
-}
-
-TEST(UpDown, RightArrowStepsLikeNextLeftArrowLikePrevious) {
-  EXPECT_EQ(ToBytes(UpDownDeltaBytes(-1)), (Bytes{0x5B, 0x7B}));
-  EXPECT_EQ(ToBytes(UpDownDeltaBytes(1)), (Bytes{0x5A, 0x7A}));
-  for (int delta : {0, 2, -2, 100, -100}) EXPECT_TRUE(UpDownDeltaBytes(delta).empty()) << delta;
-  EXPECT_EQ(UpDownDeltaBytes(-1), DialogButtonBytes(149, 1055));
-  EXPECT_EQ(UpDownDeltaBytes(1), DialogButtonBytes(152, 1054));
 }
 
 }  // namespace

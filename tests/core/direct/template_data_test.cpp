@@ -34,12 +34,6 @@ int CountIf(const DialogTemplate& dialog, bool (*wanted)(const ControlTemplate&)
   return static_cast<int>(std::count_if(dialog.controls.begin(), dialog.controls.end(), wanted));
 }
 
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
-
 TEST(TemplateData, NoTwoControlsShareAnId) {
   for (const DialogTemplate* dialog : AllTemplates()) {
     std::set<int> ids;
@@ -63,35 +57,6 @@ TEST(TemplateData, EveryControlLiesInsideItsDialog) {
       EXPECT_GT(c.h, 0);
       EXPECT_LE(c.x + c.w, dialog->width);
       EXPECT_LE(c.y + height, dialog->height);
-    }
-  }
-}
-
-TEST(TemplateData, TwoLineCaptionsAreExactlyTheMultilineOnes) {
-  for (const DialogTemplate* dialog : AllTemplates()) {
-    for (const ControlTemplate& c : dialog->controls) {
-      const bool twoLines = c.text.find('\n') != std::string_view::npos;
-      EXPECT_EQ(twoLines, (c.flags & kMultiline) != 0) << dialog->id << " " << c.id;
-    }
-  }
-}
-
-TEST(TemplateData, ListsHaveEntriesAndSortedListsAreInOrder) {
-  for (const DialogTemplate* dialog : AllTemplates()) {
-    for (const ControlTemplate& c : dialog->controls) {
-      if (c.kind != ControlKind::ComboList) {
-        EXPECT_TRUE(c.items.empty()) << dialog->id << " " << c.id;
-        continue;
-      }
-      EXPECT_FALSE(c.items.empty()) << dialog->id << " " << c.id;
-      if (c.flags & kSorted) {
-        // A sorted list shows its entries in sorted order; the stored index
-        // is only right when the template order is that order already.
-        EXPECT_TRUE(std::is_sorted(
-            c.items.begin(), c.items.end(),
-            [](std::string_view a, std::string_view b) { return Lower(a) < Lower(b); }))
-            << dialog->id << " " << c.id;
-      }
     }
   }
 }
@@ -149,23 +114,6 @@ TEST(DirectPageData, EverySampledButtonIsAKey) {
   }
 }
 
-TEST(DirectPageData, ShutterIsTheOnlyDefaultButtonAndNotifies) {
-  for (const DirectPage& page : DirectPages()) {
-    EXPECT_EQ(page.dialog.caption, "Direct Control");
-    EXPECT_EQ(
-        CountIf(page.dialog,
-                [](const ControlTemplate& c) { return c.kind == ControlKind::DefPushButton; }),
-        1)
-        << page.className;
-    for (const ControlTemplate& c : page.dialog.controls) {
-      if (c.kind != ControlKind::DefPushButton)
-        continue;
-      EXPECT_EQ(c.text, "Shutter") << page.className;
-      EXPECT_TRUE(c.flags & kNotify) << page.className;
-    }
-  }
-}
-
 // The keys whose bytes depart from "one press byte, release 0x20 above".
 bool IsDocumentedException(const DirectPage& page, int id) {
   return page.className == "CPage1_40" && (id == 1020 || id == 1019);
@@ -207,17 +155,6 @@ TEST(DirectPageData, NoTwoKeysOfAPageShareAByteAndNoneUsesTheSwitchByte) {
   }
 }
 
-TEST(DirectPageData, FocusLockAndShutterAreTheSameOnEveryPage) {
-  for (const DirectPage& page : DirectPages()) {
-    std::map<int, const KeyRow*> byId;
-    for (const KeyRow& key : page.keys) byId[key.id] = &key;
-    ASSERT_TRUE(byId.count(1015) && byId.count(1016)) << page.className;
-    EXPECT_EQ(byId[1015]->caption, "Focus Lock");
-    EXPECT_EQ(byId[1015]->press, KeyBytes('A'));
-    EXPECT_EQ(byId[1016]->press, KeyBytes('B'));
-  }
-}
-
 TEST(DirectPageData, DialogKeysOpenTheirOwnModeDialogs) {
   std::set<int> opened;
   for (const DialogKeyRow& key : DirectPageForModel(7).dialogKeys) {
@@ -225,22 +162,6 @@ TEST(DirectPageData, DialogKeysOpenTheirOwnModeDialogs) {
     opened.insert(key.dialogTemplate);
   }
   EXPECT_EQ(opened.size(), ModeDialogs().size());
-}
-
-TEST(DirectPageData, Qv4000ListsHoldTheModesInByteOrder) {
-  const DirectPage& page = DirectPageForModel(7);
-  const ControlTemplate* exposure = FindControl(page.dialog, kExposureListId);
-  const ControlTemplate* drive = FindControl(page.dialog, kDriveListId);
-  ASSERT_TRUE(exposure && drive);
-  EXPECT_EQ(exposure->items.size(), 6u);
-  EXPECT_EQ(exposure->items[3], "Program AE");
-  EXPECT_EQ(drive->items.size(), 5u);
-  EXPECT_EQ(drive->items[3], "Movie recording");
-  EXPECT_FALSE(exposure->flags & kSorted);
-  EXPECT_FALSE(drive->flags & kSorted);
-  const ControlTemplate* upDown = FindControl(page.dialog, kModeUpDownId);
-  ASSERT_NE(upDown, nullptr);
-  EXPECT_EQ(upDown->kind, ControlKind::UpDownHorz);
 }
 
 // --- Mode dialogs ---
@@ -268,68 +189,7 @@ TEST(ModeDialogData, OkEndsTheDialogAndEveryOtherButtonSendsAPair) {
   }
 }
 
-TEST(ModeDialogData, ArrowButtonsSendTheQv4000PageArrowBytes) {
-  const DirectPage& page = DirectPageForModel(7);
-  for (int id : {1003, 1004, 1005, 1006}) {
-    auto key = std::find_if(page.keys.begin(), page.keys.end(),
-                            [id](const KeyRow& k) { return k.id == id; });
-    ASSERT_NE(key, page.keys.end());
-    EXPECT_EQ(DialogButtonBytes(153, id), KeyBytes(key->press[0], key->release[0])) << id;
-  }
-}
-
 // --- Settings pages ---
-
-TEST(PageTemplateData, ConfigLabelsStandBeforeTheirControls) {
-  const DialogTemplate& config = ConfigTemplate();
-  for (std::size_t i = 0; i < config.controls.size(); ++i) {
-    const ControlKind kind = config.controls[i].kind;
-    if (kind != ControlKind::ComboList && kind != ControlKind::Edit)
-      continue;
-    ASSERT_GT(i, 0u);
-    EXPECT_EQ(config.controls[i - 1].kind, ControlKind::Static) << config.controls[i].id;
-    EXPECT_FALSE(config.controls[i - 1].text.empty()) << config.controls[i].id;
-  }
-}
-
-TEST(PageTemplateData, ConfigModelListIndexIsTheModelIndex) {
-  const ControlTemplate* models = FindControl(ConfigTemplate(), 1046);
-  ASSERT_NE(models, nullptr);
-  ASSERT_EQ(models->items.size(), 10u);
-  EXPECT_EQ(models->items[7], "QV-4000");
-  const ControlTemplate* ports = FindControl(ConfigTemplate(), 1044);
-  ASSERT_NE(ports, nullptr);
-  EXPECT_EQ(ports->items.front(), "COM1");
-  EXPECT_EQ(ports->items.back(), "COM6");
-}
-
-TEST(PageTemplateData, AboutCarriesLinkAndCommandCheck) {
-  const DialogTemplate& about = AboutTemplate();
-  const ControlTemplate* link = FindControl(about, 1069);
-  ASSERT_NE(link, nullptr);
-  EXPECT_EQ(link->kind, ControlKind::HyperLink);
-  EXPECT_NE(kMakerSiteAddress.find(link->text), std::string_view::npos)
-      << "the address opens the host the link shows";
-  const ControlTemplate* list = FindControl(about, kCommandCheckListId);
-  const ControlTemplate* check = FindControl(about, kCommandCheckButtonId);
-  ASSERT_TRUE(list && check);
-  EXPECT_EQ(list->items.size(), CommandCheckEntries().size());
-  EXPECT_FALSE(list->flags & kSorted);
-  EXPECT_TRUE(IsButton(*check));
-  EXPECT_NE(FindControl(about, 1065), nullptr);
-}
-
-TEST(PageTemplateData, OptionsListMatchesTheCopyAndDeleteIndex) {
-  const ControlTemplate* list = FindControl(OptionsTemplate(), 1051);
-  ASSERT_NE(list, nullptr);
-  ASSERT_EQ(list->items.size(), 3u);
-  EXPECT_EQ(list->items[1], "Picture only");
-  for (int id : {1000, 999}) {
-    const ControlTemplate* edit = FindControl(OptionsTemplate(), id);
-    ASSERT_NE(edit, nullptr);
-    EXPECT_TRUE(edit->flags & kReadOnly) << id;
-  }
-}
 
 }  // namespace
 }  // namespace vel

@@ -216,19 +216,6 @@ TEST_F(PictureTransferTest, ThumbnailOnlyLeavesThePictureOnTheCamera) {
   EXPECT_EQ(FilesBelow(OnCamera("DCIM")), (std::set<std::string>{"100CASIO/CIMG0001.JPG"}));
 }
 
-TEST_F(PictureTransferTest, UnknownCopyAndDeleteValueTakesUpThePictureButTouchesNothing) {
-  vel::CopyAndDelete = 3;
-  vel::DeleteAfterCopy = 1;
-  PutOnCamera("DCIM/100CASIO/CIMG0001.JPG", "picture", Day(1));
-  PutOnCamera("DCIM/100CASIO/PREVIEW/CIMG0001.JPG", "thumbnail", Day(1));
-  AttachCamera();
-
-  ExpectSuccess(Transfer());
-  EXPECT_EQ(m_transfer.LastName(), "CIMG0001.JPG");
-  EXPECT_TRUE(FilesBelow(m_dest).empty());
-  EXPECT_EQ(FilesBelow(OnCamera("DCIM")).size(), 2u);
-}
-
 TEST_F(PictureTransferTest, NameIsTheFileNameWhateverItsLength) {
   vel::CopyAndDelete = kPictureAndThumbnail;
   vel::DeleteAfterCopy = 1;
@@ -347,13 +334,6 @@ TEST_F(PictureTransferTest, DriveWithoutDcimGivesNoFilesFound) {
   EXPECT_EQ(result.ok, 0);
   EXPECT_EQ(result.message, "No files found in " + m_camera + "/DCIM/*.* !?");
   EXPECT_EQ(result.detail, "");
-}
-
-TEST_F(PictureTransferTest, DcimWithoutPicturesSucceedsSilently) {
-  fs::create_directories(OnCamera("DCIM/100CASIO"));
-  AttachCamera();
-  ExpectSuccess(Transfer());
-  EXPECT_EQ(m_transfer.LastName(), "");
 }
 
 TEST_F(PictureTransferTest, MissingThumbnailFailsBeforeAnyDelete) {

@@ -158,18 +158,6 @@ TEST(SeriesStart, IntervalZeroWithBulbRunsTheShotsBackToBack) {
   EXPECT_EQ(driver.statuses.back(), "Idle (5 pictures taken)");
 }
 
-TEST(SeriesStart, StartingAgainBeginsAFreshSeries) {
-  SeriesDriver driver;
-  driver.Start(Series(10, 1));
-  driver.Tick();
-  driver.Cancel();
-  driver.Start(Series(2, 1));
-  EXPECT_EQ(driver.schedule.Taken(), 1u);
-  EXPECT_FALSE(driver.schedule.Cancelled());
-  driver.TickUntilStopped();
-  EXPECT_EQ(driver.statuses.back(), "Idle (2 pictures taken)");
-}
-
 TEST(SeriesCancel, BetweenShotsEndsTheSeriesWithoutFurtherShots) {
   SeriesDriver driver;
   driver.Start(Series(10, 5));
@@ -201,18 +189,6 @@ TEST(SeriesInfinity, ClearingItEndsAnEndlessSeriesAtTheNextTick) {
   EXPECT_EQ(driver.shotStarts.size(), 6u);
   EXPECT_EQ(driver.statuses.back(), "Idle (6 pictures taken)");
   EXPECT_FALSE(driver.schedule.TimerRunning());
-}
-
-TEST(SeriesSettings, StartReadsCountAsUnsigned) {
-  const int savedCount = Count;
-  const int savedHour = Hour;
-  Count = -1;
-  Hour = 2;
-  const SeriesStartSettings settings = SeriesStartSettings::FromSettings();
-  Count = savedCount;
-  Hour = savedHour;
-  EXPECT_EQ(settings.count, 4'294'967'295u);
-  EXPECT_EQ(settings.hour, 2);
 }
 
 TEST(SeriesTiming, ShotStartsStayOnTheGridWhateverTheShotsTake) {

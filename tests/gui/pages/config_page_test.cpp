@@ -92,7 +92,6 @@ class ConfigPageTest : public QObject {
   void pickingAMissingPortShowsItsErrorAndClosesTheOldOne();
   void pickingAModelAsksForARestartAndKeepsTheTitle_data();
   void pickingAModelAsksForARestartAndKeepsTheTitle();
-  void onlyTheUsersChoiceCounts();
   void storedPortStaysSelectedAndIsSavedBack_data();
   void storedPortStaysSelectedAndIsSavedBack();
   void portListOffersComPortsThenTheDevicesPresentAtEachVisit();
@@ -189,20 +188,6 @@ void ConfigPageTest::pickingAModelAsksForARestartAndKeepsTheTitle() {
   QCOMPARE(box.owner, f.Page());
   QCOMPARE(f.Sheet().windowTitle(), title);
   QCOMPARE(f.Camera().Read(), Bytes{});
-}
-
-void ConfigPageTest::onlyTheUsersChoiceCounts() {
-  SheetFixture f(5);
-  MessageBoxRecorder boxes;
-  ConfigView page(f);
-  f.ShowPage(kOptionsPage);
-  f.ShowPage(kConfigPage);
-  QVERIFY(boxes.Boxes().empty());
-  page.Models()->setFocus();
-  QTest::keyClick(page.Models(), Qt::Key_Down);
-  QCOMPARE(vel::Model, 6);
-  QCOMPARE(boxes.Boxes().size(), std::size_t(1));
-  QCOMPARE(boxes.Boxes().front().text, "Casio model QV-3500EX" + kRestartAdvice);
 }
 
 void ConfigPageTest::storedPortStaysSelectedAndIsSavedBack_data() {

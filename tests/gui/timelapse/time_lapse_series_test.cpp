@@ -143,9 +143,7 @@ class TimeLapseSeriesTest : public QObject {
   void nothingToDoShowsIdleAtOnce_data();
   void nothingToDoShowsIdleAtOnce();
   void cancelBetweenShotsStopsTheBytes();
-  void endlessSeriesRunsUntilCancel();
   void clearingInfinityEndsTheSeriesAtTheNextTick();
-  void settingsStoredDuringASeriesReachTheNextShotButNotItsCount();
   void focusAndBulbVariantsSendTheirBytesAndWaits_data();
   void focusAndBulbVariantsSendTheirBytesAndWaits();
   void bulbWithoutIntervalRunsBackToBackAndStaysCancellable();
@@ -155,7 +153,6 @@ class TimeLapseSeriesTest : public QObject {
   void copyFailureShowsABoxAndTheSeriesGoesOn_data();
   void copyFailureShowsABoxAndTheSeriesGoesOn();
   void copyErrorBoxDoesNotBlockAndDoesNotPileUp();
-  void failingProgramIsReportedOnStandardError();
 };
 
 void TimeLapseSeriesTest::threeShotsOnTheGridThenIdleTwice() {
@@ -233,19 +230,6 @@ void TimeLapseSeriesTest::cancelBetweenShotsStopsTheBytes() {
   QCOMPARE(f.statuses->Last(), QStringLiteral("Idle (2 pictures taken, cancelled)"));
 }
 
-void TimeLapseSeriesTest::endlessSeriesRunsUntilCancel() {
-  SeriesFixture f(Profile("Count=0\nInfinity=1\nSecond=1\n"));
-  QVERIFY(!f.page->GetDlgItem(CTimeLapse::kCountEdit)->isEnabled());
-  f.ClickStart();
-  QCOMPARE(f.statuses->Last(), QStringLiteral("Doze (picture 1 taken)"));
-  QVERIFY(f.WaitForStatus("Doze (picture 3 taken)", 5000));
-  QVERIFY(f.page->SeriesTimerRunning());
-  f.ClickCancel();
-  QCOMPARE(f.statuses->Last(), QStringLiteral("Idle (3 pictures taken, cancelled)"));
-  f.Pause(100);
-  QCOMPARE(f.camera->Bytes(), (Bytes{B, b, B, b, B, b}));
-}
-
 void TimeLapseSeriesTest::clearingInfinityEndsTheSeriesAtTheNextTick() {
   SeriesFixture f(Profile("Count=0\nInfinity=1\nSecond=1\n"));
   f.ClickStart();
@@ -258,21 +242,6 @@ void TimeLapseSeriesTest::clearingInfinityEndsTheSeriesAtTheNextTick() {
            (QStringList{"#1 Shoot", "Doze (picture 1 taken)", "Idle (1 picture taken)"}));
   QVERIFY(f.Idle());
   QCOMPARE(f.camera->Bytes(), (Bytes{B, b}));
-}
-
-void TimeLapseSeriesTest::settingsStoredDuringASeriesReachTheNextShotButNotItsCount() {
-  SeriesFixture f(Profile("Count=2\nSecond=1\nFocusSeconds=0\n"));
-  f.ClickStart();
-  // Typed and stored by a check-box click between shots 1 and 2.
-  f.page->Item<QLineEdit>(CTimeLapse::kCountEdit)->setText("5");
-  QTest::mouseClick(f.page->Item<QCheckBox>(CTimeLapse::kFocusCheck), Qt::LeftButton);
-  QCOMPARE(vel::Count, 5);
-  QVERIFY(f.WaitForSeriesEnd());
-  QCOMPARE(f.statuses->Texts(),
-           (QStringList{"#1 Shoot", "Doze (picture 1 of 2 taken)", "Focus (0 seconds)", "#2 Shoot",
-                        "Doze (picture 2 of 2 taken)", "Idle (2 pictures taken)",
-                        "Idle (2 pictures taken)"}));
-  QCOMPARE(f.camera->Bytes(), (Bytes{B, b, A, a, B, b}));
 }
 
 void TimeLapseSeriesTest::focusAndBulbVariantsSendTheirBytesAndWaits_data() {
@@ -504,22 +473,6 @@ void TimeLapseSeriesTest::copyErrorBoxDoesNotBlockAndDoesNotPileUp() {
   }
   openBoxes()[0]->close();
   QTRY_VERIFY(openBoxes().isEmpty());
-}
-
-void TimeLapseSeriesTest::failingProgramIsReportedOnStandardError() {
-  vel::test::TempDir dir;
-  const std::string program = dir / "fails.sh";
-  vel::test::TempDir::WriteFile(program, "#!/bin/sh\nexit 3\n");
-  ::chmod(program.c_str(), 0755);
-  SeriesFixture f(
-      Profile("Count=1\nSecond=1\n", "UseExternalCommand=1\nCommand=" + program + "\n"));
-  vel::test::StderrCapture stderrText;
-  f.ClickStart();
-  stderrText.Restore();
-  QCOMPARE(f.statuses->Texts(), (QStringList{"#1 Shoot", "Doze (picture 1 of 1 taken)",
-                                             "Idle (1 picture taken)", "Idle (1 picture taken)"}));
-  QCOMPARE(stderrText.Text(),
-           "Velorantica: external command \"" + program + "\" exited with status 3\n");
 }
 
 QTEST_MAIN(TimeLapseSeriesTest)

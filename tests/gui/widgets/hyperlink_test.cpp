@@ -73,11 +73,9 @@ class HyperLinkTest : public QObject {
  private slots:
   void boundLabelLooksLikeALink();
   void hoverColourOnlyWhileThePointerIsOver();
-  void pointerDraggedOffEndsHover();
   void successfulClickShowsTheVisitedColour();
   void failedClickBeepsExplainsAndClearsVisited_data();
   void failedClickBeepsExplainsAndClearsVisited();
-  void releaseAwayFromTheLinkOpensNothing();
   void keyboardReachesAndActivatesTheLink();
   void assistiveTechnologySeesAPressableLink();
   void fitKeepsTheAnchorOfEachAlignment_data();
@@ -113,18 +111,6 @@ void HyperLinkTest::hoverColourOnlyWhileThePointerIsOver() {
   QCOMPARE(w.PaintColour(), w.link->HoverColour());
   Leave(w.link);
   QCOMPARE(w.PaintColour(), CHyperLink::kVisitedColour);
-}
-
-void HyperLinkTest::pointerDraggedOffEndsHover() {
-  LinkWindow w(QStringLiteral("www.example.org"));
-  w.link->PreSubclassWindow();
-  Enter(w.link);
-  const QPoint outside(w.link->width() + 5, w.link->height() / 2);
-  QMouseEvent move(QEvent::MouseMove, outside, w.link->mapToGlobal(outside), Qt::NoButton,
-                   Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(w.link, &move);
-  QVERIFY(!w.link->IsHovering());
-  QCOMPARE(w.PaintColour(), CHyperLink::kLinkColour);
 }
 
 void HyperLinkTest::successfulClickShowsTheVisitedColour() {
@@ -171,16 +157,6 @@ void HyperLinkTest::failedClickBeepsExplainsAndClearsVisited() {
   QTest::mouseClick(w.link, Qt::LeftButton);
   QCOMPARE(w.opened.size(), std::size_t(3));
   QCOMPARE(w.PaintColour(), CHyperLink::kVisitedColour);
-}
-
-void HyperLinkTest::releaseAwayFromTheLinkOpensNothing() {
-  LinkWindow w(QStringLiteral("www.example.org"));
-  w.link->PreSubclassWindow();
-  QTest::mousePress(w.link, Qt::LeftButton);
-  QTest::mouseRelease(w.link, Qt::LeftButton, {}, QPoint(w.link->width() + 10, 0));
-  QVERIFY(w.opened.empty());
-  QTest::mouseClick(w.link, Qt::RightButton);
-  QVERIFY(w.opened.empty());
 }
 
 void HyperLinkTest::keyboardReachesAndActivatesTheLink() {

@@ -53,12 +53,6 @@ TEST(CommandDecoder, NamesEveryKeyOfTheQv3000ExPage) {
   ExpectEveryKeyNamed(5);
 }
 
-TEST(CommandDecoder, NamesEveryKeyOfTheQv2300UxPageWithTwoLineCaptions) {
-  ExpectEveryKeyNamed(1);
-  EXPECT_EQ(CommandDecoder(1).Decode('L').text, "Timer / Delete pressed");
-  EXPECT_EQ(CommandDecoder(1).Decode('g').text, "\"-\" released");
-}
-
 TEST(CommandDecoder, NamesEveryKeyOfTheQv4000PageIncludingDialogKeysAndButtons) {
   ExpectEveryKeyNamed(7);
   const CommandDecoder decoder(7);
@@ -75,26 +69,6 @@ TEST(CommandDecoder, TheSameByteMeansDifferentKeysOnDifferentModels) {
   EXPECT_EQ(CommandDecoder(9).Decode('L').text, "Self Timer pressed");
   EXPECT_EQ(CommandDecoder(5).Decode('F').text, "Up pressed");
   EXPECT_EQ(CommandDecoder(6).Decode('F').text, "Focus / Resize pressed");
-}
-
-TEST(CommandDecoder, SharedAndTwoByteKeysOfTheQv4000AreAllNamed) {
-  const CommandDecoder decoder(8);
-  EXPECT_EQ(decoder.Decode('N').text, "Off pressed (byte 1 of 2) or Rec / Play pressed");
-  EXPECT_EQ(decoder.Decode('P').text, "Off pressed (byte 2 of 2)");
-  EXPECT_EQ(decoder.Decode('p').text, "Off released");
-  // "Rec / Play" sends no release byte on this page.
-  EXPECT_FALSE(decoder.Decode('n').known);
-}
-
-TEST(CommandDecoder, ShutterAndFocusLockAreTheSameOnEveryModel) {
-  for (int model = 0; model < vel::kModelCount; ++model) {
-    const CommandDecoder decoder(model);
-    EXPECT_EQ(decoder.Decode('B').text, "Shutter pressed") << model;
-    EXPECT_EQ(decoder.Decode('b').text, "Shutter released") << model;
-    EXPECT_EQ(decoder.Decode('b').event, CameraEvent::ShutterReleased) << model;
-    EXPECT_EQ(decoder.Decode('A').text, "Focus Lock pressed") << model;
-    EXPECT_EQ(decoder.Decode('a').text, "Focus Lock released") << model;
-  }
 }
 
 TEST(CommandDecoder, SwitchBytesToggleTheMode) {
@@ -120,12 +94,6 @@ TEST(CommandDecoder, ModeBytesNameTheListEntries) {
   }
   EXPECT_EQ(decoder.Decode(0x83).text, "Exposure mode: Program AE");
   EXPECT_EQ(decoder.Decode(0x8B).text, "Drive mode: Movie recording");
-}
-
-TEST(CommandDecoder, ModeBytesAreMarkedIgnoredOnModelsWithoutThem) {
-  const CommandDecoder decoder(5);
-  EXPECT_EQ(decoder.Decode(0x83).text,
-            "Exposure mode: Program AE (ignored: the QV-3000EX takes no mode bytes)");
 }
 
 TEST(CommandDecoder, BytesOutsideTheTablesAreUnknownInHex) {
@@ -162,11 +130,6 @@ TEST(CommandDecoder, KnownBytesAreExactlyTheTableBytes) {
           << vel::ModelName(model) << " " << ByteLabel(static_cast<std::uint8_t>(byte));
     }
   }
-}
-
-TEST(CommandDecoder, UnknownModelIndexesDecodeAsTheQv3000Ex) {
-  EXPECT_EQ(CommandDecoder(12).Model(), 5);
-  EXPECT_EQ(CommandDecoder(-1).Decode('Q').text, "Preview pressed");
 }
 
 }  // namespace
