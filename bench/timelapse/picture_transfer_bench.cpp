@@ -12,10 +12,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
+#include "support/temp_dir.h"
 
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/picture_transfer_files.h"
@@ -27,27 +29,8 @@ namespace fs = std::filesystem;
 constexpr int kPictureFolders = 100;
 constexpr std::size_t kLargePictureBytes = 50 * 1000 * 1000;
 
-// A temporary folder removed when the program ends.
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "velorantica-bench-XXXXXX").string();
-    if (::mkdtemp(pattern.data()))
-      m_path = pattern;
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    if (!m_path.empty())
-      fs::remove_all(m_path, ignored);
-  }
-  const std::string& path() const { return m_path; }
-
- private:
-  std::string m_path;
-};
-
-TempDir& Scratch() {
-  static TempDir dir;
+vel::test::TempDir& Scratch() {
+  static vel::test::TempDir dir;
   return dir;
 }
 
@@ -60,7 +43,7 @@ const std::vector<std::string>& PictureFolders(int fileCount) {
     return it->second;
   std::mt19937 random(fileCount);
   std::uniform_int_distribution<time_t> second(1000000000, 1000000000 + 365 * 86400);
-  const std::string dcim = Scratch().path() + "/tree" + std::to_string(fileCount) + "/DCIM";
+  const std::string dcim = Scratch().Path() + "/tree" + std::to_string(fileCount) + "/DCIM";
   for (int folder = 0; folder < kPictureFolders; ++folder) {
     const std::string path = dcim + "/" + std::to_string(100 + folder) + "CASIO";
     fs::create_directories(path);
@@ -92,7 +75,7 @@ BENCHMARK(BM_FindNewestPicture)->Arg(10000)->Arg(100000)->Unit(benchmark::kMilli
 
 const std::string& LargePicture() {
   static const std::string path = [] {
-    const std::string file = Scratch().path() + "/large.JPG";
+    const std::string file = Scratch().Path() + "/large.JPG";
     std::vector<char> block(1 << 20);
     std::mt19937 random(42);
     for (char& c : block) c = static_cast<char>(random());
@@ -106,7 +89,7 @@ const std::string& LargePicture() {
 }
 
 std::string CopyTarget() {
-  return Scratch().path() + "/copy.JPG";
+  return Scratch().Path() + "/copy.JPG";
 }
 
 int RunCp(const std::string& source, const std::string& target) {

@@ -26,6 +26,7 @@
 #include "core/platform/clock.h"
 #include "core/timelapse/shot_plan.h"
 #include "core/timelapse/switch_usb_rec.h"
+#include "support/gap_report.h"
 
 namespace {
 
@@ -116,18 +117,6 @@ double Ms(SteadyTime from, SteadyTime to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-void Report(benchmark::State& state, std::vector<double> gaps) {
-  if (gaps.empty()) {
-    state.SkipWithError("no bytes arrived");
-    return;
-  }
-  std::sort(gaps.begin(), gaps.end());
-  state.counters["samples"] = static_cast<double>(gaps.size());
-  state.counters["best_ms"] = gaps.front();
-  state.counters["median_ms"] = gaps[gaps.size() / 2];
-  state.counters["worst_ms"] = gaps.back();
-}
-
 void BM_ShutterPressToRelease(benchmark::State& state) {
   CameraLine camera;
   if (!camera.Open()) {
@@ -143,7 +132,7 @@ void BM_ShutterPressToRelease(benchmark::State& state) {
     if (bytes.size() == 2)
       gaps.push_back(Ms(bytes[0], bytes[1]));
   }
-  Report(state, gaps);
+  vel::bench::ReportGaps(state, gaps);
 }
 BENCHMARK(BM_ShutterPressToRelease)->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -162,7 +151,7 @@ void BM_SwitchPressToRelease(benchmark::State& state) {
     if (bytes.size() == 2)
       gaps.push_back(Ms(bytes[0], bytes[1]));
   }
-  Report(state, gaps);
+  vel::bench::ReportGaps(state, gaps);
 }
 BENCHMARK(BM_SwitchPressToRelease)->Iterations(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 

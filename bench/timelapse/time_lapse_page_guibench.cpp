@@ -14,6 +14,7 @@
 
 #include "core/app/settings.h"
 #include "gui/timelapse/time_lapse_page.h"
+#include "support/gap_report.h"
 #include "support/sheet_fixture.h"
 #include "timelapse/series_recorders.h"
 
@@ -70,18 +71,6 @@ std::vector<double> Gaps(const std::vector<ByteRecorder::Arrival>& arrivals, std
   return gaps;
 }
 
-void Report(benchmark::State& state, std::vector<double> gaps) {
-  if (gaps.empty()) {
-    state.SkipWithError("no bytes arrived");
-    return;
-  }
-  std::sort(gaps.begin(), gaps.end());
-  state.counters["samples"] = static_cast<double>(gaps.size());
-  state.counters["best_ms"] = gaps.front();
-  state.counters["median_ms"] = gaps[gaps.size() / 2];
-  state.counters["worst_ms"] = gaps.back();
-}
-
 // One shot per Start click: "B", 10 ms, "b".
 void BM_PageShutterPressToRelease(benchmark::State& state) {
   PageBench bench("[Interval]\nCount=1\nSecond=1\n");
@@ -90,7 +79,7 @@ void BM_PageShutterPressToRelease(benchmark::State& state) {
     bench.Start();
     bench.Arrivals(expected += 2);
   }
-  Report(state, Gaps(bench.camera->Arrivals(), 'B'));
+  vel::bench::ReportGaps(state, Gaps(bench.camera->Arrivals(), 'B'));
 }
 BENCHMARK(BM_PageShutterPressToRelease)
     ->Iterations(100)
@@ -110,7 +99,7 @@ void BM_PageSwitchPressToRelease(benchmark::State& state) {
     bench.Start();
     bench.Arrivals(expected += 6);
   }
-  Report(state, Gaps(bench.camera->Arrivals(), 'M'));
+  vel::bench::ReportGaps(state, Gaps(bench.camera->Arrivals(), 'M'));
 }
 BENCHMARK(BM_PageSwitchPressToRelease)
     ->Iterations(50)

@@ -491,15 +491,15 @@ TEST(PictureTransferRealMountTest, LoopMountedCameraUnderMediaIsFoundCopiedAndDe
 
   TempDir dir;
   SettingsGuard settings;
-  const std::string staging = dir.path() + "/staging";
-  const std::string dest = dir.path() + "/destination";
+  const std::string staging = dir.Path() + "/staging";
+  const std::string dest = dir.Path() + "/destination";
   fs::create_directories(dest);
   velotest::WriteFile(staging + "/DCIM/100CASIO/CIMG0001.JPG", "first");
   velotest::WriteFile(staging + "/DCIM/100CASIO/CIMG0002.JPG", "second");
   velotest::WriteFile(staging + "/DCIM/100CASIO/PREVIEW/CIMG0002.JPG", "second thumbnail");
   SetLastWrite(staging + "/DCIM/100CASIO/CIMG0001.JPG", Day(1));
   SetLastWrite(staging + "/DCIM/100CASIO/CIMG0002.JPG", Day(2));
-  const std::string image = dir.path() + "/camera.img";
+  const std::string image = dir.Path() + "/camera.img";
   if (RunProgram({mkfs, "-q", "-F", "-L", "CAMERA", "-d", staging, image, "8M"}) != 0)
     GTEST_SKIP() << "mkfs.ext4 cannot build an image filled from a folder here";
 
