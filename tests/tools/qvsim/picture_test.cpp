@@ -8,27 +8,6 @@
 namespace qvsim {
 namespace {
 
-struct Box {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
-  bool Empty() const { return right < 0; }
-};
-
-// The box around all pixels that differ from the background value.
-Box InkBox(const GrayImage& image, std::uint8_t background) {
-  Box box;
-  for (int y = 0; y < image.height; ++y) {
-    for (int x = 0; x < image.width; ++x) {
-      if (image.At(x, y) != background) {
-        box.left = std::min(box.left, x);
-        box.right = std::max(box.right, x);
-        box.top = std::min(box.top, y);
-        box.bottom = std::max(box.bottom, y);
-      }
-    }
-  }
-  return box;
-}
-
 // The pixels in which two pictures differ.
 std::vector<int> Differences(const GrayImage& a, const GrayImage& b) {
   std::vector<int> positions;
@@ -37,32 +16,6 @@ std::vector<int> Differences(const GrayImage& a, const GrayImage& b) {
       positions.push_back(static_cast<int>(i));
   }
   return positions;
-}
-
-TEST(Picture, TextCoversExactlyItsMeasuredWidth) {
-  // '#' reaches the left edge of its cell and '0' the right edge of its
-  // own, so the ink spans the whole measured width.
-  for (int scale : {1, 3}) {
-    GrayImage image(200, 40, 0);
-    DrawText(image, "#10", 5, 6, scale, 255);
-    const Box box = InkBox(image, 0);
-    EXPECT_EQ(box.left, 5);
-    EXPECT_EQ(box.top, 6);
-    EXPECT_EQ(box.right - box.left + 1, TextWidth("#10", scale));
-    EXPECT_EQ(box.bottom - box.top + 1, kGlyphHeight * scale);
-  }
-}
-
-TEST(Picture, UnknownCharactersLeaveAGapAndLowerCaseDrawsAsUpper) {
-  GrayImage unknown(100, 10, 0);
-  DrawText(unknown, "?!", 0, 0, 1, 255);
-  EXPECT_TRUE(InkBox(unknown, 0).Empty());
-
-  GrayImage lower(100, 10, 0), upper(100, 10, 0);
-  DrawText(lower, "cimg", 0, 0, 1, 255);
-  DrawText(upper, "CIMG", 0, 0, 1, 255);
-  EXPECT_EQ(lower.pixels, upper.pixels);
-  EXPECT_FALSE(InkBox(upper, 0).Empty());
 }
 
 TEST(Picture, NumberAndTimeShowInSeparatePlaces) {
@@ -80,16 +33,6 @@ TEST(Picture, NumberAndTimeShowInSeparatePlaces) {
   EXPECT_TRUE(both.empty());
   EXPECT_EQ(first.width, kPictureWidth);
   EXPECT_EQ(first.height, kPictureHeight);
-}
-
-TEST(Picture, DownscaleTakesTheMeanOfEachSquare) {
-  GrayImage image(4, 2);
-  image.pixels = {0, 100, 10, 10, 200, 100, 30, 50};
-  const GrayImage small = Downscale(image, 2);
-  ASSERT_EQ(small.width, 2);
-  ASSERT_EQ(small.height, 1);
-  EXPECT_EQ(small.At(0, 0), 100);
-  EXPECT_EQ(small.At(1, 0), 25);
 }
 
 TEST(Picture, ShotAndThumbnailDecodeAtTheirSizes) {
