@@ -14,8 +14,6 @@
 namespace qvsim {
 namespace {
 
-constexpr int kShutterId = 1016;
-
 // A caption as one line: "Rec\nPlay" reads "Rec / Play". Captions without a
 // letter ("-", "<") are quoted so that they stand out in a sentence.
 std::string CaptionText(std::string_view caption) {
@@ -52,7 +50,7 @@ class MeaningTable {
       Add(row.press[i], std::move(phrase));
     }
     const CameraEvent releaseEvent =
-        row.id == kShutterId ? CameraEvent::ShutterReleased : CameraEvent::None;
+        row.id == vel::kShutterKey ? CameraEvent::ShutterReleased : CameraEvent::None;
     for (std::uint8_t byte : row.release) Add(byte, caption + " released", releaseEvent);
   }
 
@@ -65,8 +63,7 @@ class MeaningTable {
       const std::string caption = CaptionText(row.caption);
       Add(row.hold, caption + " pressed");
       Add(row.release, caption + " released");
-      if (const vel::ModeDialog* dialog = vel::FindModeDialog(row.dialogTemplate))
-        AddKeys(dialog->buttons);
+      AddKeys(vel::ModeDialogLayoutOf(row.dialog).buttons);
     }
   }
 

@@ -2,8 +2,6 @@
 
 #include <cctype>
 #include <cstdint>
-#include <fstream>
-#include <sstream>
 
 #include "core/platform/files.h"
 
@@ -110,11 +108,11 @@ IniProfile IniProfile::FromText(std::string_view text) {
   return profile;
 }
 
-IniProfile IniProfile::Load(const std::string& path, std::string* error) {
+Result IniProfile::Load(const std::string& path, IniProfile& profile) {
   std::string text;
-  if (!ReadWholeFile(path, text, error))
-    return IniProfile();
-  return FromText(text);
+  Result read = ReadWholeFile(path, text, MissingFile::ReadsEmpty);
+  profile = FromText(text);
+  return read;
 }
 
 IniProfile::Found IniProfile::Find(std::string_view section, std::string_view key) const {
@@ -194,8 +192,8 @@ std::string IniProfile::Text() const {
   return text;
 }
 
-bool IniProfile::Save(const std::string& path, std::string* error) const {
-  return ReplaceFileAtomically(path, Text(), error);
+Result IniProfile::Save(const std::string& path) const {
+  return ReplaceFileAtomically(path, Text());
 }
 
 }  // namespace vel

@@ -4,6 +4,8 @@
 #include <string_view>
 #include <vector>
 
+#include "core/platform/result.h"
+
 namespace vel {
 
 // An INI profile read and written with the rules of the Windows profile
@@ -18,9 +20,10 @@ class IniProfile {
   IniProfile() = default;
   static IniProfile FromText(std::string_view text);
 
-  // Reads the file; a missing or unreadable file gives an empty profile
-  // (error, when given, receives the reason for an unreadable one).
-  static IniProfile Load(const std::string& path, std::string* error = nullptr);
+  // Reads the file into profile; a file that does not exist gives an empty
+  // profile. A file that cannot be read leaves profile empty and fails with
+  // the system's reason.
+  static Result Load(const std::string& path, IniProfile& profile);
 
   int GetInt(std::string_view section, std::string_view key, int defaultValue) const;
   std::string GetString(std::string_view section, std::string_view key,
@@ -34,7 +37,7 @@ class IniProfile {
   // Replaces the file in one step: a temporary file beside it is written,
   // flushed to disk and renamed over the old one, so an interrupted write
   // never leaves a truncated profile. Creates the folder when missing.
-  bool Save(const std::string& path, std::string* error) const;
+  Result Save(const std::string& path) const;
 
  private:
   std::vector<std::string> m_lines;  // without line ends

@@ -8,46 +8,44 @@ namespace vel {
 
 class IniProfile;
 
-// The program's settings: one variable per profile key, shared by all pages.
-// Integers are 32-bit, flags hold 0 or 1.
-extern int Hour;
-extern int Minute;
-extern int Second;
-extern int Count;
-extern int Bulb;
-extern int BulbSeconds;
-extern int Focus;
-extern int FocusSeconds;
-extern int Infinity;
-extern std::string ComPort;
-extern std::string Command;
-extern int UseExternalCommand;
-extern int CopyFile;
-extern std::string DestFileDir;
-extern int DeleteAfterCopy;
-extern int DelayRecUsb;
-extern int DelayUsbRec;
-extern int DelayBulb;
-extern int Model;
-extern int ExposureMode;
-extern int DriveMode;
-extern int CopyAndDelete;
-extern int CommandCheck;
+// The program's settings, one member per profile key, named after the key,
+// with the value a profile without that key gives. Integers are 32-bit,
+// flags hold 0 or 1. The front end keeps one of these for the whole run;
+// the core takes what it needs from it as arguments.
+struct Settings {
+  // Section "Interval"
+  int Hour = 0;
+  int Minute = 0;
+  int Second = 0;
+  int Count = 1;
+  int Bulb = 0;
+  int BulbSeconds = 0;
+  int Focus = 0;
+  int FocusSeconds = 2;
+  int Infinity = 0;
+  // Section "Options"
+  std::string ComPort = "COM1";
+  std::string Command;
+  int UseExternalCommand = 0;
+  int CopyFile = 0;
+  std::string DestFileDir;  // the default comes from DefaultDestFileDir
+  int DeleteAfterCopy = 0;
+  int DelayRecUsb = 8;
+  int DelayUsbRec = 3;
+  int DelayBulb = 20;
+  int Model = 7;
+  int ExposureMode = 5;
+  int DriveMode = 0;
+  int CopyAndDelete = 0;
+  int CommandCheck = 0;
+};
 
-// Derived once at start-up from Model: 0 for the QV-4000 and QV-5700, which
-// take no release byte after the REC/USB switch, 1 for every other value.
-extern int SendSwitchRelease;
-
-enum class SettingType { Integer, String };
-
+// One profile key and the member it is kept in: integer or string.
 struct SettingEntry {
   std::string_view section;
   std::string_view key;
-  SettingType type;
-  int* integer;         // for SettingType::Integer
-  std::string* string;  // for SettingType::String
-  int integerDefault;
-  std::string_view stringDefault;  // empty for DestFileDir: see DefaultDestFileDir
+  int Settings::*integer = nullptr;
+  std::string Settings::*string = nullptr;
 };
 
 // The 23 settings in the order they are read and written.
@@ -57,13 +55,15 @@ std::span<const SettingEntry> SettingsTable();
 // the user's pictures folder (else the home folder) elsewhere.
 std::string DefaultDestFileDir();
 
+// 0 for the QV-4000 and QV-5700, which take no release byte after the
+// REC/USB switch, 1 for every other model value.
 int DeriveSendSwitchRelease(int model);
 
-// Reads every setting from the profile in table order, turns an empty ComPort
-// into "COM1" and derives SendSwitchRelease.
-void LoadSettings(const IniProfile& profile);
+// Every setting from the profile in table order; a key that is missing
+// keeps its default, and an empty ComPort becomes "COM1".
+Settings LoadSettings(const IniProfile& profile);
 
 // Writes every setting into the profile in table order.
-void SaveSettings(IniProfile& profile);
+void SaveSettings(const Settings& settings, IniProfile& profile);
 
 }  // namespace vel

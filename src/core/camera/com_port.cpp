@@ -1,10 +1,6 @@
 #include "core/camera/com_port.h"
 
-#include "core/app/settings.h"
-
 namespace vel {
-
-CComPort* g_pComPort = nullptr;
 
 std::string ComPortErrorText(const std::string& systemText) {
   return "ComPort opening error. System error message:\n\n" + systemText +
@@ -13,30 +9,27 @@ std::string ComPortErrorText(const std::string& systemText) {
          "- ComPort is not in use by another application\n";
 }
 
-int SendCommandByte(std::uint8_t byte) {
-  return g_pComPort ? g_pComPort->Write(&byte, 1) : 0;
-}
-
-int CComPort::Open() {
+Result CComPort::Open(const std::string& portName) {
   CloseDevice(/*purgeInput=*/true);
   std::string systemText;
-  if (!OpenDevice(ComPort, systemText)) {
+  if (!OpenDevice(portName, systemText)) {
     CloseDevice(/*purgeInput=*/false);
-    ReportOpenFailure(systemText);
-    return 0;
+    return Result::Failure(ComPortErrorText(systemText));
   }
-  m_lastError.clear();
-  return 1;
+  return Result::Success();
+}
+
+Result CComPort::Write(const void* bytes, std::uint32_t count) {
+  if (!IsOpen())
+    return Result::Failure("The port is not open.");
+  std::string systemText;
+  if (!WriteDevice(bytes, count, systemText))
+    return Result::Failure(systemText);
+  return Result::Success();
 }
 
 void CComPort::Close() {
   CloseDevice(/*purgeInput=*/false);
-}
-
-void CComPort::ReportOpenFailure(const std::string& systemText) {
-  m_lastError = ComPortErrorText(systemText);
-  if (m_reporter)
-    m_reporter(m_lastError);
 }
 
 }  // namespace vel

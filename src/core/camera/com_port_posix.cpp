@@ -97,10 +97,7 @@ std::string CComPort::DevicePath(const std::string& portName) {
   return "/dev/" + portName;
 }
 
-CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
-  if (!g_pComPort)
-    g_pComPort = this;
-}
+CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {}
 
 CComPort::~CComPort() {
   Close();
@@ -138,28 +135,32 @@ void CComPort::CloseDevice(bool purgeInput) {
   m_handle->fd = -1;
 }
 
-int CComPort::Write(const void* bytes, std::uint32_t count) {
+bool CComPort::WriteDevice(const void* bytes, std::uint32_t count, std::string& systemText) {
   const int fd = m_handle->fd;
-  if (fd < 0)
-    return 0;
   const auto* data = static_cast<const unsigned char*>(bytes);
   std::uint32_t written = 0;
+  int error = 0;
   while (written < count) {
     const ssize_t n = ::write(fd, data + written, count - written);
     if (n > 0) {
       written += static_cast<std::uint32_t>(n);
     } else if (n < 0 && errno == EINTR) {
       continue;
-    } else if (n < 0 && errno == EAGAIN && WaitWritable(fd)) {
-      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      if (WaitWritable(fd))
+        continue;
+      error = ETIMEDOUT;
+      break;
     } else {
+      error = n < 0 ? errno : EIO;
       break;
     }
   }
   if (written == count)
-    return 1;
+    return true;
   ::tcflush(fd, TCOFLUSH);
-  return 0;
+  systemText = SystemText(error);
+  return false;
 }
 
 }  // namespace vel

@@ -59,10 +59,7 @@ std::string CComPort::DevicePath(const std::string& portName) {
   return portName;
 }
 
-CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {
-  if (!g_pComPort)
-    g_pComPort = this;
-}
+CComPort::CComPort() : m_handle(std::make_unique<Handle>()) {}
 
 CComPort::~CComPort() {
   Close();
@@ -108,17 +105,17 @@ void CComPort::CloseDevice(bool purgeInput) {
   m_handle->handle = INVALID_HANDLE_VALUE;
 }
 
-int CComPort::Write(const void* bytes, std::uint32_t count) {
-  if (m_handle->handle == INVALID_HANDLE_VALUE)
-    return 0;
+bool CComPort::WriteDevice(const void* bytes, std::uint32_t count, std::string& systemText) {
   DWORD written = 0;
-  WriteFile(m_handle->handle, bytes, count, &written, nullptr);
+  const BOOL ok = WriteFile(m_handle->handle, bytes, count, &written, nullptr);
+  const DWORD code = ok ? ERROR_WRITE_FAULT : GetLastError();
   if (written == count)
-    return 1;
+    return true;
   DWORD errors = 0;
   ClearCommError(m_handle->handle, &errors, nullptr);
   PurgeComm(m_handle->handle, PURGE_TXABORT | PURGE_TXCLEAR);
-  return 0;
+  systemText = SystemText(code);
+  return false;
 }
 
 }  // namespace vel

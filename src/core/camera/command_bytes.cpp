@@ -1,6 +1,5 @@
 #include "core/camera/command_bytes.h"
 
-#include "core/app/settings.h"
 #include "core/camera/com_port.h"
 
 namespace vel {
@@ -16,13 +15,21 @@ std::optional<std::uint8_t> DriveModeByte(int driveMode) {
   return static_cast<std::uint8_t>(0x88 + driveMode);
 }
 
-void SendExposureMode() {
-  SendCommandByte(ExposureModeByte(ExposureMode));
+Result SendCommandByte(CComPort& port, std::uint8_t byte) {
+  return port.Write(&byte, 1);
 }
 
-void SendDriveMode() {
-  if (const auto byte = DriveModeByte(DriveMode))
-    SendCommandByte(*byte);
+void SendKeyBytes(CComPort& port, const KeyBytes& bytes) {
+  for (std::uint8_t byte : bytes) (void)SendCommandByte(port, byte);
+}
+
+void SendExposureMode(CComPort& port, int exposureMode) {
+  (void)SendCommandByte(port, ExposureModeByte(exposureMode));
+}
+
+void SendDriveMode(CComPort& port, int driveMode) {
+  if (const auto byte = DriveModeByte(driveMode))
+    (void)SendCommandByte(port, *byte);
 }
 
 }  // namespace vel

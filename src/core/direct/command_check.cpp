@@ -35,7 +35,7 @@ std::span<const std::string_view> CommandCheckEntries() {
 }
 
 KeyBytes StepCommandCheck(int& checkUp, int id, bool pushed, std::string_view selection) {
-  if (id != kCommandCheckButtonId)
+  if (id != kCommandCheckButton)
     return {};
   // The check button is a one-row key table whose bytes come from the list.
   KeyRow check{id, "Check", {}, {}};

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "core/direct/key_table.h"
+#include "core/ui/control_ids.h"
 
 namespace vel {
 
@@ -11,12 +12,10 @@ namespace vel {
 // button that works like a camera key. Pushing it sends the selected
 // character, letting go sends the character selected at that moment plus
 // 0x20.
-inline constexpr int kCommandCheckListId = 1043;
-inline constexpr int kCommandCheckButtonId = 1041;
 inline constexpr char kCommandCheckFirstChar = 0x3C;  // '<'
 inline constexpr char kCommandCheckLastChar = 0x60;   // grave accent
 
-// The 37 entries of list 1043, one character each, from 0x3C to 0x60.
+// The 37 entries of the list, one character each, from 0x3C to 0x60.
 std::span<const std::string_view> CommandCheckEntries();
 
 // One sample of control id with the given pushed state. checkUp is the

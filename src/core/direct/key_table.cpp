@@ -47,7 +47,7 @@ std::optional<DialogKeyOpen> StepDialogKey(std::span<const DialogKeyRow> keys, s
   if (!FollowButton(keyUp[*index], pushed) || !pushed)
     return std::nullopt;
   const DialogKeyRow& key = keys[*index];
-  return DialogKeyOpen{key.hold, key.dialogTemplate, key.release};
+  return DialogKeyOpen{key.hold, key.dialog, key.release};
 }
 
 KeyBytes UpDownDeltaBytes(int delta) {

@@ -1,42 +1,13 @@
 #pragma once
 
-#include <array>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string_view>
 
+#include "core/camera/command_bytes.h"
+
 namespace vel {
-
-// Up to two command bytes, written one at a time in this order. A key sends
-// one byte on press and one on release as a rule; a few keys send two bytes on
-// press or none on release.
-class KeyBytes {
- public:
-  constexpr KeyBytes() = default;
-  constexpr explicit KeyBytes(std::uint8_t only) : m_bytes{only, 0}, m_size(1) {}
-  constexpr KeyBytes(std::uint8_t first, std::uint8_t second) : m_bytes{first, second}, m_size(2) {}
-
-  constexpr std::size_t size() const { return m_size; }
-  constexpr bool empty() const { return m_size == 0; }
-  constexpr const std::uint8_t* begin() const { return m_bytes.data(); }
-  constexpr const std::uint8_t* end() const { return m_bytes.data() + m_size; }
-  constexpr std::uint8_t operator[](std::size_t i) const { return m_bytes[i]; }
-
-  friend constexpr bool operator==(const KeyBytes& a, const KeyBytes& b) {
-    return a.m_size == b.m_size && (a.m_size < 1 || a.m_bytes[0] == b.m_bytes[0]) &&
-           (a.m_size < 2 || a.m_bytes[1] == b.m_bytes[1]);
-  }
-
- private:
-  std::array<std::uint8_t, 2> m_bytes{};
-  std::size_t m_size = 0;
-};
-
-// Camera keys release with the press byte plus this offset: upper case
-// presses, lower case releases.
-inline constexpr std::uint8_t kReleaseOffset = 0x20;
 
 // One key of a Direct Control page.
 struct KeyRow {
@@ -46,6 +17,9 @@ struct KeyRow {
   KeyBytes release;
 };
 
+// The small modal dialogs of the QV-4000/QV-5700 page.
+enum class ModeDialogKind { Metering, WhiteBalance, FocusMode, AeLock };
+
 // A key that holds a camera button while a modal dialog is open: the hold
 // byte goes out before the dialog opens, the release byte after it closes.
 struct DialogKeyRow {
@@ -53,14 +27,14 @@ struct DialogKeyRow {
   std::string_view caption;
   std::uint8_t hold = 0;
   std::uint8_t release = 0;
-  int dialogTemplate = 0;
+  ModeDialogKind dialog = ModeDialogKind::Metering;
 };
 
-// What a dialog key asks for when it goes down: send holdByte, run the dialog
-// on dialogTemplate modally, then send releaseByte.
+// What a dialog key asks for when it goes down: send holdByte, run the
+// dialog modally, then send releaseByte.
 struct DialogKeyOpen {
   std::uint8_t holdByte;
-  int dialogTemplate;
+  ModeDialogKind dialog;
   std::uint8_t releaseByte;
 
   friend constexpr bool operator==(const DialogKeyOpen&, const DialogKeyOpen&) = default;

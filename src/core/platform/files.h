@@ -2,15 +2,20 @@
 
 #include <string>
 
+#include "core/platform/result.h"
+
 namespace vel {
 
-// Reads a whole file. False when it is missing or unreadable; error then
-// holds the system's reason (empty for a file that simply does not exist).
-bool ReadWholeFile(const std::string& path, std::string& text, std::string* error);
+// What reading a file that does not exist gives.
+enum class MissingFile { Fails, ReadsEmpty };
+
+// Reads a whole file into text. A failure carries the system's reason.
+Result ReadWholeFile(const std::string& path, std::string& text,
+                     MissingFile missing = MissingFile::Fails);
 
 // Writes text to a temporary file beside path, flushes it to disk and renames
 // it over path, creating the folder when missing. On failure path is left as
-// it was and error holds the system's reason.
-bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error);
+// it was and the result carries the system's reason.
+Result ReplaceFileAtomically(const std::string& path, const std::string& text);
 
 }  // namespace vel

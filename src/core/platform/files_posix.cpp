@@ -11,10 +11,6 @@
 namespace vel {
 namespace {
 
-std::string SystemText(int error) {
-  return SystemErrorText(error);
-}
-
 std::string ParentFolder(const std::string& path) {
   const auto slash = path.find_last_of('/');
   if (slash == std::string::npos)
@@ -46,24 +42,20 @@ bool WriteAll(int fd, const std::string& text) {
   return true;
 }
 
-bool Fail(std::string* error, int code) {
-  if (error)
-    *error = SystemText(code);
-  return false;
+Result Fail(int code) {
+  return Result::Failure(SystemErrorText(code));
 }
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& text, std::string* error) {
+Result ReadWholeFile(const std::string& path, std::string& text, MissingFile missing) {
+  text.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    if (errno != ENOENT)
-      return Fail(error, errno);
-    if (error)
-      error->clear();
-    return false;
+    if (errno == ENOENT && missing == MissingFile::ReadsEmpty)
+      return Result::Success();
+    return Fail(errno);
   }
-  text.clear();
   char buffer[8192];
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -72,25 +64,25 @@ bool ReadWholeFile(const std::string& path, std::string& text, std::string* erro
     if (n < 0) {
       const int code = errno;
       ::close(fd);
-      return Fail(error, code);
+      return Fail(code);
     }
     if (n == 0)
       break;
     text.append(buffer, static_cast<std::size_t>(n));
   }
   ::close(fd);
-  return true;
+  return Result::Success();
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+Result ReplaceFileAtomically(const std::string& path, const std::string& text) {
   const std::string folder = ParentFolder(path);
   if (!MakeFolders(folder))
-    return Fail(error, errno);
+    return Fail(errno);
 
   std::string temp = path + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0)
-    return Fail(error, errno);
+    return Fail(errno);
 
   // Keep the permissions of the file being replaced; a new one gets the
   // usual 0666 less the umask.
@@ -109,19 +101,19 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, std
     const int code = errno;
     ::close(fd);
     ::unlink(temp.c_str());
-    return Fail(error, code ? code : EIO);
+    return Fail(code ? code : EIO);
   }
   if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
     const int code = errno;
     ::unlink(temp.c_str());
-    return Fail(error, code);
+    return Fail(code);
   }
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     ::fsync(dir);
     ::close(dir);
   }
-  return true;
+  return Result::Success();
 }
 
 }  // namespace vel

@@ -6,14 +6,8 @@
 namespace vel {
 namespace {
 
-std::string SystemText(DWORD code) {
-  return SystemErrorText(static_cast<int>(code));
-}
-
-bool Fail(std::string* error, DWORD code) {
-  if (error)
-    *error = SystemText(code);
-  return false;
+Result Fail(DWORD code) {
+  return Result::Failure(SystemErrorText(static_cast<int>(code)));
 }
 
 std::string ParentFolder(const std::string& path) {
@@ -40,43 +34,41 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
-bool ReadWholeFile(const std::string& path, std::string& text, std::string* error) {
+Result ReadWholeFile(const std::string& path, std::string& text, MissingFile missing) {
+  text.clear();
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
-    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) {
-      if (error)
-        error->clear();
-      return false;
-    }
-    return Fail(error, code);
+    const bool absent = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
+    if (absent && missing == MissingFile::ReadsEmpty)
+      return Result::Success();
+    return Fail(code);
   }
-  text.clear();
   char buffer[8192];
   for (;;) {
     DWORD read = 0;
     if (!ReadFile(file, buffer, sizeof buffer, &read, nullptr)) {
       const DWORD code = GetLastError();
       CloseHandle(file);
-      return Fail(error, code);
+      return Fail(code);
     }
     if (read == 0)
       break;
     text.append(buffer, read);
   }
   CloseHandle(file);
-  return true;
+  return Result::Success();
 }
 
-bool ReplaceFileAtomically(const std::string& path, const std::string& text, std::string* error) {
+Result ReplaceFileAtomically(const std::string& path, const std::string& text) {
   if (!MakeFolders(ParentFolder(path)))
-    return Fail(error, GetLastError());
+    return Fail(GetLastError());
   const std::string temp = path + ".new";
   HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
-    return Fail(error, GetLastError());
+    return Fail(GetLastError());
   DWORD written = 0;
   const bool ok =
       WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
@@ -85,15 +77,15 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text, std
   CloseHandle(file);
   if (!ok) {
     DeleteFileA(temp.c_str());
-    return Fail(error, code);
+    return Fail(code);
   }
   if (!MoveFileExA(temp.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD moveCode = GetLastError();
     DeleteFileA(temp.c_str());
-    return Fail(error, moveCode);
+    return Fail(moveCode);
   }
-  return true;
+  return Result::Success();
 }
 
 }  // namespace vel

@@ -33,7 +33,7 @@ bool IsFolder(const std::string& path) {
 // The value of XDG_PICTURES_DIR in user-dirs.dirs, with $HOME expanded.
 std::string PicturesFromUserDirs() {
   std::string text;
-  if (!ReadWholeFile(ConfigFolder() + "/user-dirs.dirs", text, nullptr))
+  if (!ReadWholeFile(ConfigFolder() + "/user-dirs.dirs", text))
     return {};
   const std::string key = "XDG_PICTURES_DIR=";
   std::size_t start = 0;

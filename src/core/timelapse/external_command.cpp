@@ -9,11 +9,13 @@ std::vector<std::string> ExternalCommandWords(std::uint32_t shot, std::uint32_t 
   return {std::to_string(shot), std::to_string(count), DateWord(startTime), TimeWord(startTime)};
 }
 
-bool ExternalCommand::Start(const std::string& program, const std::vector<std::string>& words) {
+Result ExternalCommand::Start(const std::string& program, const std::vector<std::string>& words) {
   Release();
   m_program = program;
   m_outcome = {CommandOutcome::Kind::Running, 0};
-  return Launch(program, words);
+  if (!Launch(program, words))
+    return Status();
+  return Result::Success();
 }
 
 bool ExternalCommand::Finished(int* exitStatus) {
@@ -26,32 +28,33 @@ bool ExternalCommand::Finished(int* exitStatus) {
   return true;
 }
 
-std::string ExternalCommand::FailureText() const {
+Result ExternalCommand::Status() const {
   const std::string prefix = "Velorantica: external command \"" + m_program + "\" ";
   switch (m_outcome.kind) {
     case CommandOutcome::Kind::Exited:
       if (m_outcome.code == 0)
-        return {};
-      return prefix + "exited with status " + std::to_string(m_outcome.code);
+        return Result::Success();
+      return Result::Failure(prefix + "exited with status " + std::to_string(m_outcome.code));
     case CommandOutcome::Kind::Killed:
-      return prefix + "was ended by signal " + std::to_string(m_outcome.code);
+      return Result::Failure(prefix + "was ended by signal " + std::to_string(m_outcome.code));
     case CommandOutcome::Kind::NotStarted:
-      return prefix + "could not be started: " + SystemErrorText(m_outcome.code);
+      return Result::Failure(prefix + "could not be started: " + SystemErrorText(m_outcome.code));
     case CommandOutcome::Kind::Lost:
-      return prefix + "could not be waited for: " + SystemErrorText(m_outcome.code);
+      return Result::Failure(prefix +
+                             "could not be waited for: " + SystemErrorText(m_outcome.code));
     case CommandOutcome::Kind::Running:
-      return prefix + "is still running";
+      break;
   }
-  return {};
+  return Result::Failure(prefix + "is still running");
 }
 
-std::string RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
-                               Clock& clock, std::uint32_t pollMs) {
+Result RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
+                          Clock& clock, std::uint32_t pollMs) {
   ExternalCommand command;
   if (command.Start(program, words)) {
     while (!command.Finished()) clock.WaitMs(pollMs);
   }
-  return command.FailureText();
+  return command.Status();
 }
 
 }  // namespace vel

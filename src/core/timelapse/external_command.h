@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/result.h"
 #include "core/timelapse/status_text.h"
 
 namespace vel {
@@ -39,7 +40,7 @@ struct CommandOutcome {
 //
 // Start returns at once; Finished is polled until the program has ended, so
 // the caller can keep its window alive meanwhile. Nothing here throws: a
-// failure is reported by FailureText, for standard error.
+// failure is reported by Status, for standard error.
 class ExternalCommand {
  public:
   ExternalCommand();
@@ -48,10 +49,10 @@ class ExternalCommand {
   ExternalCommand(const ExternalCommand&) = delete;
   ExternalCommand& operator=(const ExternalCommand&) = delete;
 
-  // Starts program with the words as its arguments. False when it could not
-  // be started (Outcome says why). A program still running from an earlier
-  // Start is no longer watched.
-  bool Start(const std::string& program, const std::vector<std::string>& words);
+  // Starts program with the words as its arguments; fails when it could not
+  // be started. A program still running from an earlier Start is no longer
+  // watched.
+  Result Start(const std::string& program, const std::vector<std::string>& words);
 
   // True once the program has ended, or when none was started; then
   // *exitStatus (when given) receives the exit status, or -1 when the program
@@ -60,10 +61,10 @@ class ExternalCommand {
 
   const CommandOutcome& Outcome() const { return m_outcome; }
 
-  // Empty when the program ran and exited with status 0, else a line that
-  // says what went wrong, such as "Velorantica: external command
+  // Success when the program ran and exited with status 0, else a failure
+  // whose text says what went wrong, such as "Velorantica: external command
   // \"/x/y.sh\" exited with status 2".
-  std::string FailureText() const;
+  Result Status() const;
 
  private:
   struct Process;  // the operating system's handle on the running program
@@ -83,8 +84,8 @@ class ExternalCommand {
 
 // Runs the program and waits for its end, looking every pollMs through the
 // clock's waits (the front end's clock keeps the window alive while waiting).
-// Returns FailureText: empty when all went well.
-std::string RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
-                               Clock& clock, std::uint32_t pollMs = 10);
+// The result is the program's Status.
+Result RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
+                          Clock& clock, std::uint32_t pollMs = 10);
 
 }  // namespace vel

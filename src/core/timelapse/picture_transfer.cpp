@@ -54,11 +54,10 @@ constexpr std::array<Step, 4> kSteps = {{
     {Item::Thumbnail, Action::Delete},
 }};
 
-// CopyAndDelete as it is now: the Options page may store it between steps.
-bool Concerns(Item item) {
-  if (CopyAndDelete < 0 || CopyAndDelete >= static_cast<int>(kCopyAndDeleteTable.size()))
+bool Concerns(int copyAndDelete, Item item) {
+  if (copyAndDelete < 0 || copyAndDelete >= static_cast<int>(kCopyAndDeleteTable.size()))
     return false;
-  const Concerned& concerned = kCopyAndDeleteTable[static_cast<std::size_t>(CopyAndDelete)];
+  const Concerned& concerned = kCopyAndDeleteTable[static_cast<std::size_t>(copyAndDelete)];
   return item == Item::Picture ? concerned.picture : concerned.thumbnail;
 }
 
@@ -93,16 +92,8 @@ std::string FileNamePart(const std::string& path) {
   return path.substr(path.find_last_of(kPathSeparator) + 1);
 }
 
-TransferResult Success() {
-  return {1, {}, {}};
-}
-
-TransferResult Failure(std::string message, std::string detail = {}) {
-  return {0, std::move(message), std::move(detail)};
-}
-
-TransferResult CopyFailure(const std::string& systemText) {
-  return Failure(std::string(kCopyError) + systemText);
+Result CopyFailure(const std::string& systemText) {
+  return Result::Failure(std::string(kCopyError) + systemText);
 }
 
 std::string DriveTypeDetail(DriveType type) {
@@ -117,26 +108,31 @@ struct FilePair {
 
 }  // namespace
 
-TransferResult PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
-                                                  const VolumeSources& sources) {
+TransferSettings TransferSettings::Of(const Settings& settings) {
+  return {settings.DestFileDir, settings.DeleteAfterCopy != 0, settings.CopyAndDelete};
+}
+
+Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
+                                          const TransferSettings& settings,
+                                          const VolumeSources& sources) {
   const std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
   if (!drive)
-    return Failure(std::string(kDriveLetterFailed));
+    return Result::Failure(std::string(kDriveLetterFailed));
   if (drive->type != DriveType::Removable)
-    return Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
+    return Result::Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
 
   std::string newest;
   std::string pattern;
   if (!SearchDcim(drive->root, newest, pattern))
-    return Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
+    return Result::Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
   if (newest.empty() || EqualsIgnoringCase(newest, m_strLastPath))
-    return Success();
+    return Result::Success();
 
   // Taken up before anything is copied: a picture whose copy fails is not
   // tried again.
   m_strLastPath = newest;
   m_strLastName = FileNamePart(newest);
-  return CopyAndDeleteLastPicture();
+  return CopyAndDeleteLastPicture(settings);
 }
 
 bool PictureTransfer::SearchDcim(const std::string& root, std::string& newest,
@@ -171,11 +167,12 @@ void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& 
   }
 }
 
-TransferResult PictureTransfer::CopyAndDeleteLastPicture() {
+Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& settings) {
   const std::string separator(1, kPathSeparator);
+  const std::string& destination = settings.destFileDir;
   const std::string thumbnailFolder =
-      DestFileDir + separator + std::string(kThumbnailFolder) + separator;
-  const FilePair picture{m_strLastPath, DestFileDir + separator + m_strLastName};
+      destination + separator + std::string(kThumbnailFolder) + separator;
+  const FilePair picture{m_strLastPath, destination + separator + m_strLastName};
   const FilePair thumbnail{
       JoinPath(FolderPart(m_strLastPath), kThumbnailFolder) + separator + m_strLastName,
       thumbnailFolder + m_strLastName};
@@ -183,25 +180,24 @@ TransferResult PictureTransfer::CopyAndDeleteLastPicture() {
   bool pictureCopied = false;
   bool thumbnailCopied = false;
   for (const Step& step : kSteps) {
-    if (!Concerns(step.item))
+    if (!Concerns(settings.copyAndDelete, step.item))
       continue;
     const bool isPicture = step.item == Item::Picture;
     const FilePair& files = isPicture ? picture : thumbnail;
     bool& copied = isPicture ? pictureCopied : thumbnailCopied;
-    std::string error;
     if (step.action == Action::Copy) {
       if (!isPicture)
         CreateFolder(thumbnailFolder);
-      if (!CopyFileSafely(files.camera, files.destination, error))
-        return CopyFailure(error);
+      if (Result copy = CopyFileSafely(files.camera, files.destination); !copy)
+        return CopyFailure(copy.Text());
       copied = true;
-    } else if (DeleteAfterCopy && copied) {
+    } else if (settings.deleteAfterCopy && copied) {
       // Only a file whose copy is complete on disk is deleted.
-      if (!RemoveFile(files.camera, error))
-        return CopyFailure(error);
+      if (Result removal = RemoveFile(files.camera); !removal)
+        return CopyFailure(removal.Text());
     }
   }
-  return Success();
+  return Result::Success();
 }
 
 }  // namespace vel

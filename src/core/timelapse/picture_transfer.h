@@ -2,17 +2,24 @@
 
 #include <string>
 
+#include "core/platform/result.h"
 #include "core/timelapse/picture_transfer_files.h"
 #include "core/timelapse/volumes.h"
 
 namespace vel {
 
-// The outcome of one transfer. The core shows nothing: when message is not
-// empty the front end closes a foreign dialog and shows it in an error box.
-struct TransferResult {
-  int ok = 0;           // 1 for success, 0 for failure
-  std::string message;  // the text of the error box; empty when there is none
-  std::string detail;   // more about a drive-type failure, for standard error
+struct Settings;
+
+// Where copied pictures go and what happens on the camera afterwards.
+// copyAndDelete picks the files concerned: 0 picture and thumbnail, 1 the
+// picture only, 2 the thumbnail only, any other value none.
+struct TransferSettings {
+  std::string destFileDir;
+  bool deleteAfterCopy = false;
+  int copyAndDelete = 0;
+
+  static TransferSettings Of(const Settings& settings);
+  bool operator==(const TransferSettings&) const = default;
 };
 
 // Takes the newest picture off the camera's drive, the drive that appeared
@@ -22,11 +29,13 @@ class PictureTransfer {
  public:
   // Finds the first drive present now that is not in drivesAtStart, checks it
   // is removable, finds the newest picture of its DCIM tree and, unless that
-  // is the picture taken last, copies it and its thumbnail to DestFileDir and
-  // deletes them on the camera as CopyAndDelete and DeleteAfterCopy say.
-  // A file on the camera is deleted only once its copy is complete on disk.
-  TransferResult CopyNewestPicture(const DriveSnapshot& drivesAtStart,
-                                   const VolumeSources& sources = {});
+  // is the picture taken last, copies it and its thumbnail to the destination
+  // and deletes them on the camera as the settings say. A file on the camera
+  // is deleted only once its copy is complete on disk. The core shows
+  // nothing: a failure carries the text of the error box (and, for a drive
+  // of the wrong type, a detail for standard error).
+  Result CopyNewestPicture(const DriveSnapshot& drivesAtStart, const TransferSettings& settings,
+                           const VolumeSources& sources = {});
 
   // Looks at the files directly in folder: a regular file whose name ends in
   // "JPG" (any case) and that is strictly newer than m_ftNewest becomes the
@@ -45,8 +54,8 @@ class PictureTransfer {
   // The newest picture of the drive's picture folders into newest; false
   // when the DCIM folder cannot be listed, with the listing pattern.
   bool SearchDcim(const std::string& root, std::string& newest, std::string& pattern);
-  // Copies and deletes the picture taken up last as CopyAndDelete says.
-  TransferResult CopyAndDeleteLastPicture();
+  // Copies and deletes the picture taken up last as the settings say.
+  Result CopyAndDeleteLastPicture(const TransferSettings& settings);
 };
 
 }  // namespace vel

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "core/platform/result.h"
+
 namespace vel {
 
 // A last-write time in 100-nanosecond steps since 1601-01-01 UTC, the
@@ -32,11 +34,11 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 // the complete copy, flushed to disk: the data goes to a temporary file in
 // target's folder, is flushed, its size checked against the source, and only
 // then renamed over target. The temporary file never outlives a failure.
-// On failure errorText holds the system's message.
-bool CopyFileSafely(const std::string& source, const std::string& target, std::string& errorText);
+// A failure carries the system's message.
+Result CopyFileSafely(const std::string& source, const std::string& target);
 
-// Deletes a file; on failure errorText holds the system's message.
-bool RemoveFile(const std::string& path, std::string& errorText);
+// Deletes a file; a failure carries the system's message.
+Result RemoveFile(const std::string& path);
 
 // Creates a folder; a failure (for one, because it exists) is ignored.
 void CreateFolder(const std::string& path);

@@ -41,9 +41,8 @@ EntryKind KindOf(mode_t mode) {
   return EntryKind::Other;
 }
 
-bool Fail(std::string& errorText, int error) {
-  errorText = SystemErrorText(error);
-  return false;
+Result Fail(int error) {
+  return Result::Failure(SystemErrorText(error));
 }
 
 class UniqueFd {
@@ -224,47 +223,47 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-bool CopyFileSafely(const std::string& source, const std::string& target, std::string& errorText) {
+Result CopyFileSafely(const std::string& source, const std::string& target) {
   // Non-blocking, so that a pipe under a picture's name cannot hold the copy.
   UniqueFd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!in)
-    return Fail(errorText, errno);
+    return Fail(errno);
   struct stat info {};
   if (::fstat(in.get(), &info) != 0)
-    return Fail(errorText, errno);
+    return Fail(errno);
   if (!S_ISREG(info.st_mode))
-    return Fail(errorText, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    return Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 
   std::string tempPath;
   UniqueFd out(CreateTempBeside(target, tempPath));
   if (!out)
-    return Fail(errorText, errno);
+    return Fail(errno);
   TempFile temp(tempPath);
 
   off_t copied = 0;
   if (!CopyContents(in.get(), out.get(), copied))
-    return Fail(errorText, errno);
+    return Fail(errno);
   // Keep the picture's times, as a copy on the camera's own system would.
   const timespec times[2] = {info.st_atim, info.st_mtim};
   ::futimens(out.get(), times);
   if (::fsync(out.get()) != 0)
-    return Fail(errorText, errno);
+    return Fail(errno);
   if (!SameSize(in.get(), out.get(), copied))
-    return Fail(errorText, errno);
+    return Fail(errno);
   if (!out.Close())
-    return Fail(errorText, errno);
+    return Fail(errno);
   if (::rename(temp.path().c_str(), target.c_str()) != 0)
-    return Fail(errorText, errno);
+    return Fail(errno);
   temp.Keep();
   if (!SyncFolder(FolderOf(target)))
-    return Fail(errorText, errno);
-  return true;
+    return Fail(errno);
+  return Result::Success();
 }
 
-bool RemoveFile(const std::string& path, std::string& errorText) {
+Result RemoveFile(const std::string& path) {
   if (::unlink(path.c_str()) == 0)
-    return true;
-  return Fail(errorText, errno);
+    return Result::Success();
+  return Fail(errno);
 }
 
 void CreateFolder(const std::string& path) {

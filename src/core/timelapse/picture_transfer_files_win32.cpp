@@ -36,13 +36,9 @@ std::string Narrow(const wchar_t* text, int length) {
   return narrow;
 }
 
-std::string SystemText(DWORD error) {
-  return SystemErrorText(static_cast<int>(error)) + "\r\n";  // as the system gives it
-}
-
-bool Fail(std::string& errorText, DWORD error) {
-  errorText = SystemText(error);
-  return false;
+Result Fail(DWORD error) {
+  // With the line end the system gives its texts.
+  return Result::Failure(SystemErrorText(static_cast<int>(error)) + "\r\n");
 }
 
 FileTime ToFileTime(const FILETIME& time) {
@@ -159,26 +155,26 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-bool CopyFileSafely(const std::string& source, const std::string& target, std::string& errorText) {
+Result CopyFileSafely(const std::string& source, const std::string& target) {
   const std::wstring wideSource = Widen(source);
   const std::wstring wideTarget = Widen(target);
   std::wstring tempPath;
   if (!CopyToTempBeside(wideSource, wideTarget, tempPath))
-    return Fail(errorText, ::GetLastError());
+    return Fail(::GetLastError());
   TempFile temp(tempPath);
   if (!FlushAndCheck(wideSource, temp.path()))
-    return Fail(errorText, ::GetLastError());
+    return Fail(::GetLastError());
   if (!::MoveFileExW(temp.path().c_str(), wideTarget.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Fail(errorText, ::GetLastError());
+    return Fail(::GetLastError());
   temp.Keep();
-  return true;
+  return Result::Success();
 }
 
-bool RemoveFile(const std::string& path, std::string& errorText) {
+Result RemoveFile(const std::string& path) {
   if (::DeleteFileW(Widen(path).c_str()))
-    return true;
-  return Fail(errorText, ::GetLastError());
+    return Result::Success();
+  return Fail(::GetLastError());
 }
 
 void CreateFolder(const std::string& path) {

@@ -7,15 +7,10 @@
 
 namespace vel {
 
-SeriesStartSettings SeriesStartSettings::FromSettings() {
-  SeriesStartSettings settings;
-  settings.hour = Hour;
-  settings.minute = Minute;
-  settings.second = Second;
-  settings.count = static_cast<std::uint32_t>(Count);
-  settings.infinity = Infinity != 0;
-  settings.bulb = Bulb != 0;
-  return settings;
+SeriesStartSettings SeriesStartSettings::Of(const Settings& settings) {
+  return {settings.Hour,          settings.Minute,
+          settings.Second,        static_cast<std::uint32_t>(settings.Count),
+          settings.Infinity != 0, settings.Bulb != 0};
 }
 
 std::uint32_t IntervalMs(int hour, int minute, int second) {

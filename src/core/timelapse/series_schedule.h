@@ -5,6 +5,8 @@
 
 namespace vel {
 
+struct Settings;
+
 // The settings a series takes at Start: the interval and the count are fixed
 // for the whole series, Infinity and Bulb decide whether it starts at all.
 struct SeriesStartSettings {
@@ -15,8 +17,7 @@ struct SeriesStartSettings {
   bool infinity = false;
   bool bulb = false;
 
-  // The values of the settings variables at this moment.
-  static SeriesStartSettings FromSettings();
+  static SeriesStartSettings Of(const Settings& settings);
 };
 
 // ((hour * 60 + minute) * 60 + second) * 1000 in unsigned 32-bit arithmetic.

@@ -1,6 +1,9 @@
 #include "core/timelapse/shot_plan.h"
 
 #include "core/app/settings.h"
+#include "core/camera/command_bytes.h"
+#include "core/camera/models.h"
+#include "core/platform/clock.h"
 #include "core/timelapse/external_command.h"
 
 namespace vel {
@@ -13,10 +16,10 @@ class PlanWriter {
   void Byte(std::uint8_t byte) { Step<WriteByteStep>(byte); }
   void Wait(std::uint32_t ms) { Step<WaitStep>(ms); }
   void Show(std::string text) { Step<ShowStatusStep>(std::move(text)); }
-  void Press(std::uint8_t press, std::uint8_t release) {
+  void Press(std::uint8_t press) {
     Byte(press);
     Wait(kKeyPressMs);
-    Byte(release);
+    Byte(static_cast<std::uint8_t>(press + kReleaseOffset));
   }
   template <typename Kind, typename... Fields>
   void Step(Fields&&... fields) {
@@ -30,7 +33,7 @@ class PlanWriter {
 void AddFocus(PlanWriter& out, const ShotSettings& settings) {
   if (!settings.focus)
     return;
-  out.Press(kFocusLockPress, kFocusLockRelease);
+  out.Press(kFocusLockPress);
   out.Show(FocusText(settings.focusSeconds));
   out.Wait(SecondsToMs(settings.focusSeconds));
 }
@@ -39,26 +42,38 @@ void AddFocus(PlanWriter& out, const ShotSettings& settings) {
 // camera DelayBulb seconds to store the long exposure.
 void AddShutter(PlanWriter& out, const ShotSettings& settings, std::uint32_t shot) {
   if (!settings.bulb) {
-    out.Press(kShutterPress, kShutterRelease);
+    out.Press(kShutterPress);
     out.Show(ShootText(shot));
     return;
   }
   out.Byte(kShutterPress);
   out.Show(ShutterOpenText(shot));
   out.Wait(SecondsToMs(settings.bulbSeconds));
-  out.Byte(kShutterRelease);
+  out.Byte(static_cast<std::uint8_t>(kShutterPress + kReleaseOffset));
   out.Show(ShutterCloseText(shot));
   out.Wait(SecondsToMs(settings.delayBulb));
+}
+
+void AddSwitch(PlanWriter& out, const SwitchSettings& settings) {
+  out.Byte(kSwitchUsbRec);
+  out.Wait(kSwitchHoldMs);
+  if (settings.sendRelease)
+    out.Byte(kSwitchUsbRecRelease);
+  if (!settings.sendModeBytes)
+    return;
+  out.Byte(ExposureModeByte(settings.exposureMode));
+  if (const auto drive = DriveModeByte(settings.driveMode))
+    out.Byte(*drive);
 }
 
 void AddCopy(PlanWriter& out, const ShotSettings& settings, std::uint32_t shot) {
   if (!settings.copyFile)
     return;
-  out.Step<SwitchUsbRecStep>();
+  AddSwitch(out, settings.usbSwitch);
   out.Show(CopyStartText(shot));
   out.Wait(SecondsToMs(settings.delayRecUsb));
-  out.Step<CopyPictureStep>(shot);
-  out.Step<SwitchUsbRecStep>();
+  out.Step<CopyPictureStep>(shot, settings.transfer);
+  AddSwitch(out, settings.usbSwitch);
   out.Wait(SecondsToMs(settings.delayUsbRec));
   out.Show(CopyEndText(shot));
 }
@@ -77,9 +92,8 @@ struct StepRunner {
   void operator()(const WriteByteStep& step) { executor.WriteByte(step.byte); }
   void operator()(const WaitStep& step) { executor.WaitMs(step.ms); }
   void operator()(const ShowStatusStep& step) { executor.ShowStatus(step.text); }
-  void operator()(const SwitchUsbRecStep&) { executor.SwitchUsbRec(); }
   void operator()(const CopyPictureStep& step) {
-    const bool copied = executor.CopyPicture();
+    const bool copied = executor.CopyPicture(step.transfer).Ok();
     executor.ShowStatus(copied ? CopiedFileText(step.shot, executor.LastFileName())
                                : CopyFailedText(step.shot));
   }
@@ -92,20 +106,27 @@ struct StepRunner {
 
 }  // namespace
 
-ShotSettings ShotSettings::FromSettings() {
-  ShotSettings settings;
-  settings.focus = Focus != 0;
-  settings.focusSeconds = FocusSeconds;
-  settings.bulb = Bulb != 0;
-  settings.bulbSeconds = BulbSeconds;
-  settings.copyFile = CopyFile != 0;
-  settings.delayRecUsb = DelayRecUsb;
-  settings.delayUsbRec = DelayUsbRec;
-  settings.delayBulb = DelayBulb;
-  settings.useExternalCommand = UseExternalCommand != 0;
-  settings.command = Command;
-  settings.infinity = Infinity != 0;
-  return settings;
+SwitchSettings SwitchSettings::Of(const Settings& settings, int sendSwitchRelease) {
+  return {sendSwitchRelease != 0, TakesModeBytes(settings.Model), settings.ExposureMode,
+          settings.DriveMode};
+}
+
+ShotSettings ShotSettings::Of(const Settings& settings, int sendSwitchRelease) {
+  ShotSettings shot;
+  shot.focus = settings.Focus != 0;
+  shot.focusSeconds = settings.FocusSeconds;
+  shot.bulb = settings.Bulb != 0;
+  shot.bulbSeconds = settings.BulbSeconds;
+  shot.copyFile = settings.CopyFile != 0;
+  shot.delayRecUsb = settings.DelayRecUsb;
+  shot.delayUsbRec = settings.DelayUsbRec;
+  shot.delayBulb = settings.DelayBulb;
+  shot.useExternalCommand = settings.UseExternalCommand != 0;
+  shot.command = settings.Command;
+  shot.infinity = settings.Infinity != 0;
+  shot.usbSwitch = SwitchSettings::Of(settings, sendSwitchRelease);
+  shot.transfer = TransferSettings::Of(settings);
+  return shot;
 }
 
 std::uint32_t SecondsToMs(int seconds) {
@@ -123,13 +144,29 @@ ShotPlan BuildShotPlan(const ShotSettings& settings, const ShotContext& context)
   return plan;
 }
 
-ShotPlan BuildShotPlan(const ShotContext& context) {
-  return BuildShotPlan(ShotSettings::FromSettings(), context);
+ShotPlan SwitchUsbRecPlan(const SwitchSettings& settings) {
+  ShotPlan plan;
+  PlanWriter out(plan);
+  AddSwitch(out, settings);
+  return plan;
 }
 
 void RunShotPlan(const ShotPlan& plan, ShotExecutor& executor) {
   StepRunner runner{executor};
   for (const ShotStep& step : plan) std::visit(runner, step);
+}
+
+void PortExecutor::WriteByte(std::uint8_t byte) {
+  (void)SendCommandByte(m_port, byte);
+}
+
+void PortExecutor::WaitMs(std::uint32_t ms) {
+  m_clock.WaitMs(ms);
+}
+
+void SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings) {
+  PortExecutor executor(port, clock);
+  RunShotPlan(SwitchUsbRecPlan(settings), executor);
 }
 
 }  // namespace vel

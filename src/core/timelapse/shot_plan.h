@@ -5,12 +5,31 @@
 #include <variant>
 #include <vector>
 
+#include "core/platform/result.h"
+#include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/status_text.h"
 
 namespace vel {
 
-// The settings one shot depends on. They are read afresh at every shot, so a
-// change stored while a series runs takes effect at the next shot.
+class CComPort;
+class Clock;
+struct Settings;
+
+// What the REC/USB switch sends: "M", 250 ms, "m" when the model takes a
+// release byte, then the exposure-mode and drive-mode bytes for the models
+// that take them. The same sequence serves both directions.
+struct SwitchSettings {
+  bool sendRelease = true;
+  bool sendModeBytes = false;
+  int exposureMode = 0;
+  int driveMode = 0;
+
+  // sendSwitchRelease is the flag derived from the model at start-up.
+  static SwitchSettings Of(const Settings& settings, int sendSwitchRelease);
+};
+
+// The settings one shot depends on. The front end takes them afresh at every
+// shot, so a change stored while a series runs takes effect at the next shot.
 struct ShotSettings {
   bool focus = false;
   int focusSeconds = 0;
@@ -23,9 +42,10 @@ struct ShotSettings {
   bool useExternalCommand = false;
   std::string command;
   bool infinity = false;
+  SwitchSettings usbSwitch;
+  TransferSettings transfer;
 
-  // The values of the settings variables at this moment.
-  static ShotSettings FromSettings();
+  static ShotSettings Of(const Settings& settings, int sendSwitchRelease);
 };
 
 // What the shot is about: its number N (1 for the first shot of a series),
@@ -49,14 +69,11 @@ struct ShowStatusStep {
   std::string text;
   bool operator==(const ShowStatusStep&) const = default;
 };
-// The REC/USB switch sequence.
-struct SwitchUsbRecStep {
-  bool operator==(const SwitchUsbRecStep&) const = default;
-};
-// Copies the newest picture; afterwards one of the two texts is shown, by the
+// Copies the newest picture; afterwards one of two texts is shown, by the
 // result. The success text is made at run time, since it names the file.
 struct CopyPictureStep {
   std::uint32_t shot = 0;
+  TransferSettings transfer;
   bool operator==(const CopyPictureStep&) const = default;
 };
 // Runs the external program with the words given, followed by the name of the
@@ -67,15 +84,12 @@ struct RunCommandStep {
   bool operator==(const RunCommandStep&) const = default;
 };
 
-using ShotStep = std::variant<WriteByteStep, WaitStep, ShowStatusStep, SwitchUsbRecStep,
-                              CopyPictureStep, RunCommandStep>;
+using ShotStep =
+    std::variant<WriteByteStep, WaitStep, ShowStatusStep, CopyPictureStep, RunCommandStep>;
 using ShotPlan = std::vector<ShotStep>;
 
-inline constexpr std::uint8_t kFocusLockPress = 0x41;    // 'A'
-inline constexpr std::uint8_t kFocusLockRelease = 0x61;  // 'a'
-inline constexpr std::uint8_t kShutterPress = 0x42;      // 'B'
-inline constexpr std::uint8_t kShutterRelease = 0x62;    // 'b'
-inline constexpr std::uint32_t kKeyPressMs = 10;         // between press and release
+inline constexpr std::uint32_t kKeyPressMs = 10;     // between press and release
+inline constexpr std::uint32_t kSwitchHoldMs = 250;  // the REC/USB switch key
 
 // Seconds to milliseconds in unsigned 32-bit arithmetic, as every wait of a
 // shot is computed.
@@ -85,8 +99,8 @@ std::uint32_t SecondsToMs(int seconds);
 // the closing Doze text.
 ShotPlan BuildShotPlan(const ShotSettings& settings, const ShotContext& context);
 
-// The same with the settings variables as they are now.
-ShotPlan BuildShotPlan(const ShotContext& context);
+// The bytes and the wait of one REC/USB switch.
+ShotPlan SwitchUsbRecPlan(const SwitchSettings& settings);
 
 // What a shot plan runs on. The front end implements it with the serial port,
 // its status lines and waits that keep the window alive; tests record.
@@ -96,9 +110,8 @@ class ShotExecutor {
   virtual void WriteByte(std::uint8_t byte) = 0;
   virtual void WaitMs(std::uint32_t ms) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
-  virtual void SwitchUsbRec() = 0;
-  // True on success (also when there was no new picture to copy).
-  virtual bool CopyPicture() = 0;
+  // Succeeds also when there was no new picture to copy.
+  virtual Result CopyPicture(const TransferSettings& settings) = 0;
   // The name of the picture copied last; empty when none was copied yet.
   virtual std::string LastFileName() = 0;
   virtual void RunCommand(const std::string& program, const std::vector<std::string>& words) = 0;
@@ -106,5 +119,30 @@ class ShotExecutor {
 
 // Runs the steps one after the other.
 void RunShotPlan(const ShotPlan& plan, ShotExecutor& executor);
+
+// An executor that writes the bytes to a port and waits on a clock. It shows
+// nothing, has nothing to copy and runs no program: it serves plans made of
+// bytes and waits, and front ends build their own executors on it.
+class PortExecutor : public ShotExecutor {
+ public:
+  PortExecutor(CComPort& port, Clock& clock) : m_port(port), m_clock(clock) {}
+  void WriteByte(std::uint8_t byte) override;
+  void WaitMs(std::uint32_t ms) override;
+  void ShowStatus(const std::string&) override {}
+  Result CopyPicture(const TransferSettings&) override { return Result::Success(); }
+  std::string LastFileName() override { return {}; }
+  void RunCommand(const std::string&, const std::vector<std::string>&) override {}
+
+ protected:
+  CComPort& Port() { return m_port; }
+  Clock& TheClock() { return m_clock; }
+
+ private:
+  CComPort& m_port;
+  Clock& m_clock;
+};
+
+// Toggles the camera between REC and USB mode through the port.
+void SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings);
 
 }  // namespace vel

@@ -31,8 +31,6 @@ enum ControlFlag : unsigned {
   kReadOnly = 1u << 3,      // edit that shows but does not take typing
   kDigitsOnly = 1u << 4,    // edit that takes only the digits 0 to 9
   kRightAligned = 1u << 5,  // text right-aligned
-  kSorted = 1u << 6,        // list keeps its entries sorted
-  kNotify = 1u << 7,        // button reports focus and double clicks
 };
 
 struct ControlTemplate {
@@ -45,9 +43,8 @@ struct ControlTemplate {
 };
 
 struct DialogTemplate {
-  int id;
   std::string_view caption;
-  int width, height;  // dialog units
+  int width, height;                          // dialog units
   std::span<const ControlTemplate> controls;  // in template (tab) order
 };
 

@@ -3,10 +3,10 @@
 #include <cstdio>
 
 #include "core/app/ini_profile.h"
-#include "core/app/settings.h"
 #include "core/platform/user_dirs.h"
 #include "gui/app/camera_sheet.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/program_state.h"
 
 std::string CCameraApp::ProfileFile() {
   return vel::ProfilePath(fw::AppName().toStdString());
@@ -14,25 +14,25 @@ std::string CCameraApp::ProfileFile() {
 
 int CCameraApp::InitInstance() {
   const std::string path = ProfileFile();
-  std::string error;
-  vel::LoadSettings(vel::IniProfile::Load(path, &error));
-  if (!error.empty())
-    std::fprintf(stderr, "velorantica: cannot read %s: %s\n", path.c_str(), error.c_str());
+  vel::IniProfile profile;
+  if (vel::Result read = vel::IniProfile::Load(path, profile); !read)
+    std::fprintf(stderr, "velorantica: cannot read %s: %s\n", path.c_str(), read.Text().c_str());
+  theSettings = vel::LoadSettings(profile);
+  SendSwitchRelease = vel::DeriveSendSwitchRelease(Model);
 
   CCameraSheet sheet;
   sheet.DoModal();
 
   // Read the file again so that whatever was added to it meanwhile stays; a
   // file that exists but cannot be read is not overwritten.
-  vel::IniProfile profile = vel::IniProfile::Load(path, &error);
-  if (!error.empty()) {
+  if (vel::Result read = vel::IniProfile::Load(path, profile); !read) {
     std::fprintf(stderr, "velorantica: settings not saved, cannot read %s: %s\n", path.c_str(),
-                 error.c_str());
+                 read.Text().c_str());
     return 0;
   }
-  vel::SaveSettings(profile);
-  if (!profile.Save(path, &error))
+  vel::SaveSettings(theSettings, profile);
+  if (vel::Result saved = profile.Save(path); !saved)
     std::fprintf(stderr, "velorantica: cannot save the settings to %s: %s\n", path.c_str(),
-                 error.c_str());
+                 saved.Text().c_str());
   return 0;
 }

@@ -7,13 +7,13 @@
 namespace fw {
 class CPropertyPage;
 }
-
 class VolumeWatcher;
 
 // The program's one window: the five pages, the "Exit" button, and the
 // serial port that every page writes through.
 class CCameraSheet : public fw::CPropertySheet {
   Q_OBJECT
+
  public:
   static constexpr int kConfigPageIndex = 3;
 
@@ -24,34 +24,22 @@ class CCameraSheet : public fw::CPropertySheet {
   // sheet. The Exit button, Esc and the close box all come here.
   virtual void OnExit();
 
-  int OnKickIdle(int idleCount) override;
-
-  // Closes the first dialog of this program (in stacking order) unless its
-  // title begins with "Velorantica": a box left open by a failed step must
-  // not pile up under the next one.
-  static void CloseForeignDialog();
-
-  void SendExposureMode();
-  void SendDriveMode();
-
-  fw::CPropertyPage* DirectControlPage() const { return m_pDirectControl; }
-  fw::CPropertyPage* TimeLapsePage() const { return m_pTimeLapse; }
-  fw::CPropertyPage* OptionsPage() const { return m_pOptions; }
-  fw::CPropertyPage* ConfigPage() const { return m_pConfig; }
-  fw::CPropertyPage* AboutPage() const { return m_pAbout; }
+  fw::CPropertyPage* DirectControlPage() const { return m_directControl; }
+  fw::CPropertyPage* TimeLapsePage() const { return m_timeLapse; }
+  fw::CPropertyPage* OptionsPage() const { return m_options; }
+  fw::CPropertyPage* ConfigPage() const { return m_config; }
+  fw::CPropertyPage* AboutPage() const { return m_about; }
 
  protected:
   bool OnInitDialog() override;
   void OnCancelCommand() override { OnExit(); }
 
  private:
-  void OnVolumeRemoved();
-
-  QIcon m_hIcon;
-  fw::CPropertyPage* m_pDirectControl = nullptr;
-  fw::CPropertyPage* m_pTimeLapse = nullptr;
-  fw::CPropertyPage* m_pOptions = nullptr;
-  fw::CPropertyPage* m_pConfig = nullptr;
-  fw::CPropertyPage* m_pAbout = nullptr;
+  QIcon m_icon;
+  fw::CPropertyPage* m_directControl = nullptr;
+  fw::CPropertyPage* m_timeLapse = nullptr;
+  fw::CPropertyPage* m_options = nullptr;
+  fw::CPropertyPage* m_config = nullptr;
+  fw::CPropertyPage* m_about = nullptr;
   VolumeWatcher* m_volumeWatcher = nullptr;
 };

@@ -3,11 +3,13 @@
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
-static void InitVeloranticaResources() {
+static bool RegisterResources() {
   Q_INIT_RESOURCE(velorantica);
+  return true;
 }
 
-void LoadProgramResources() {
-  static const bool loaded = (InitVeloranticaResources(), true);
-  (void)loaded;
+QIcon ProgramIcon() {
+  static const bool registered = RegisterResources();
+  Q_UNUSED(registered);
+  return QIcon(QStringLiteral(":/velorantica.png"));
 }

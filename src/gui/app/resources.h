@@ -1,6 +1,8 @@
 #pragma once
 
-// Registers the program's icon and other compiled-in resources. They live in
-// a static library, so nothing would pull them in by itself; safe to call
-// more than once.
-void LoadProgramResources();
+#include <QIcon>
+
+// The program's icon from the resources compiled into it. They live in a
+// static library, so nothing would pull them in by itself: the first call
+// registers them.
+QIcon ProgramIcon();

@@ -1,31 +1,36 @@
 #include "gui/direct/direct_control_page.h"
 
 #include <QAbstractButton>
+#include <array>
 
-#include "core/camera/com_port.h"
+#include "core/camera/command_bytes.h"
 #include "gui/direct/page1_40.h"
+#include "gui/framework/program_state.h"
 
 namespace {
-
-const vel::DirectPage& PageNamed(std::string_view className) {
-  for (const vel::DirectPage& page : vel::DirectPages())
-    if (page.className == className)
-      return page;
-  return vel::DirectPageForModel(-1);
-}
 
 int ControlId(const QWidget* widget) {
   return widget->property("controlId").toInt();
 }
 
-}  // namespace
-
-void SendKeyBytes(const vel::KeyBytes& bytes) {
-  for (std::uint8_t byte : bytes) vel::SendCommandByte(byte);
+template <class Page>
+fw::CPropertyPage* Create() {
+  return new Page;
 }
 
-CDirectControlPage::CDirectControlPage(const vel::DirectPage& page)
-    : fw::CPropertyPage(page.dialog), m_keyUp(vel::KeyFlagCount(page), vel::kKeyUp), m_page(page) {}
+// One page class per DirectPageKind, in its order.
+constexpr std::array<fw::CPropertyPage* (*)(), 6> kPageFactories = {
+    Create<CPage1>,    Create<CPage1_20>, Create<CPage1_23>,
+    Create<CPage1_35>, Create<CPage1_40>, Create<CPage1_80>,
+};
+
+}  // namespace
+
+CDirectControlPage::CDirectControlPage(vel::DirectPageKind kind)
+    : fw::CPropertyPage(vel::DirectPages()[static_cast<std::size_t>(kind)].dialog),
+      m_page(vel::DirectPages()[static_cast<std::size_t>(kind)]) {
+  m_keyUp.assign(vel::KeyFlagCount(m_page), vel::kKeyUp);
+}
 
 int CDirectControlPage::OnKickIdle(int) {
   if (!HasWindow())
@@ -45,30 +50,20 @@ int CDirectControlPage::OnKickIdle(int) {
 void CDirectControlPage::OnUpdateKey(QAbstractButton* button) {
   const vel::KeySample sample =
       vel::SampleKey(m_page, m_keyUp, ControlId(button), button->isDown());
-  SendKeyBytes(sample.send);
+  vel::SendKeyBytes(CameraPort(), sample.send);
   if (sample.dialog)
     RunDialogKey(button, *sample.dialog);
 }
 
 void CDirectControlPage::RunDialogKey(QAbstractButton*, const vel::DialogKeyOpen&) {}
 
-CPage1::CPage1() : CDirectControlPage(PageNamed("CPage1")) {}
-CPage1_20::CPage1_20() : CDirectControlPage(PageNamed("CPage1_20")) {}
-CPage1_23::CPage1_23() : CDirectControlPage(PageNamed("CPage1_23")) {}
-CPage1_35::CPage1_35() : CDirectControlPage(PageNamed("CPage1_35")) {}
-CPage1_80::CPage1_80() : CDirectControlPage(PageNamed("CPage1_80")) {}
+CPage1::CPage1() : CDirectControlPage(vel::DirectPageKind::Page1) {}
+CPage1_20::CPage1_20() : CDirectControlPage(vel::DirectPageKind::Page1_20) {}
+CPage1_23::CPage1_23() : CDirectControlPage(vel::DirectPageKind::Page1_23) {}
+CPage1_35::CPage1_35() : CDirectControlPage(vel::DirectPageKind::Page1_35) {}
+CPage1_80::CPage1_80() : CDirectControlPage(vel::DirectPageKind::Page1_80) {}
 
 fw::CPropertyPage* CreateDirectControlPage(int model) {
-  const std::string_view name = vel::DirectPageForModel(model).className;
-  if (name == "CPage1_20")
-    return new CPage1_20;
-  if (name == "CPage1_23")
-    return new CPage1_23;
-  if (name == "CPage1_35")
-    return new CPage1_35;
-  if (name == "CPage1_40")
-    return new CPage1_40;
-  if (name == "CPage1_80")
-    return new CPage1_80;
-  return new CPage1;
+  const vel::DirectPageKind kind = vel::DirectPageForModel(model).kind;
+  return kPageFactories[static_cast<std::size_t>(kind)]();
 }

@@ -13,10 +13,12 @@ class QAbstractButton;
 // release byte when it comes up again.
 class CDirectControlPage : public fw::CPropertyPage {
   Q_OBJECT
+
  public:
-  explicit CDirectControlPage(const vel::DirectPage& page);
+  explicit CDirectControlPage(vel::DirectPageKind kind);
 
   int OnKickIdle(int idleCount) override;
+
   const vel::DirectPage& Page() const { return m_page; }
   const std::vector<int>& KeyUpFlags() const { return m_keyUp; }
 
@@ -34,20 +36,19 @@ class CDirectControlPage : public fw::CPropertyPage {
 
 // The page for each camera family; the model decides which one the sheet
 // shows.
-#define VELORANTICA_DIRECT_PAGE(ClassName)   \
+#define VELORANTICA_DIRECT_PAGE(ClassName)      \
   class ClassName : public CDirectControlPage { \
-   public:                                     \
-    ClassName();                               \
+   public:                                      \
+    ClassName();                                \
   };
+
 VELORANTICA_DIRECT_PAGE(CPage1)
 VELORANTICA_DIRECT_PAGE(CPage1_20)
 VELORANTICA_DIRECT_PAGE(CPage1_23)
 VELORANTICA_DIRECT_PAGE(CPage1_35)
 VELORANTICA_DIRECT_PAGE(CPage1_80)
+
 #undef VELORANTICA_DIRECT_PAGE
 
 // The Direct Control page that fits the camera model.
 fw::CPropertyPage* CreateDirectControlPage(int model);
-
-// Writes the bytes one at a time through the serial port.
-void SendKeyBytes(const vel::KeyBytes& bytes);

@@ -12,7 +12,7 @@ class CPage1_40 : public CDirectControlPage {
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(fw::CDataExchange& dx) override;
+  void DoDataExchange(fw::DataExchange& dx) override;
   void RunDialogKey(QAbstractButton* button, const vel::DialogKeyOpen& open) override;
 
  private:

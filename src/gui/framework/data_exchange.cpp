@@ -11,41 +11,41 @@
 
 namespace fw {
 
-QWidget* CDataExchange::Control(int id) const {
-  return m_pDlgWnd->GetDlgItem(id);
+QWidget* DataExchange::Control(int id) const {
+  return m_page->GetDlgItem(id);
 }
 
-void CDataExchange::Fail(QWidget* control) {
+void DataExchange::Fail(QWidget* control) {
   if (control)
     control->setFocus();
   throw DataExchangeFailure{};
 }
 
-void DDX_Check(CDataExchange& dx, int id, int& value) {
+void DDX_Check(DataExchange& dx, int id, int& value) {
   auto* box = qobject_cast<QCheckBox*>(dx.Control(id));
   if (!box)
     return;
-  if (dx.m_bSaveAndValidate)
+  if (dx.m_saveAndValidate)
     value = box->isChecked() ? 1 : 0;
   else
     box->setChecked(value != 0);
 }
 
-void DDX_Text(CDataExchange& dx, int id, std::string& value) {
+void DDX_Text(DataExchange& dx, int id, std::string& value) {
   auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
   if (!edit)
     return;
-  if (dx.m_bSaveAndValidate)
+  if (dx.m_saveAndValidate)
     value = edit->text().toStdString();
   else
     edit->setText(QString::fromStdString(value));
 }
 
-void DDX_TextUnsigned(CDataExchange& dx, int id, int& value) {
+void DDX_TextUnsigned(DataExchange& dx, int id, int& value) {
   auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
   if (!edit)
     return;
-  if (!dx.m_bSaveAndValidate) {
+  if (!dx.m_saveAndValidate) {
     edit->setText(QString::number(static_cast<std::uint32_t>(value)));
     return;
   }
@@ -58,21 +58,21 @@ void DDX_TextUnsigned(CDataExchange& dx, int id, int& value) {
   value = static_cast<int>(static_cast<std::uint32_t>(number));
 }
 
-void DDX_CBIndex(CDataExchange& dx, int id, int& index) {
+void DDX_CBIndex(DataExchange& dx, int id, int& index) {
   auto* list = qobject_cast<QComboBox*>(dx.Control(id));
   if (!list)
     return;
-  if (dx.m_bSaveAndValidate)
+  if (dx.m_saveAndValidate)
     index = list->currentIndex();
   else
     list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
 }
 
-void DDX_CBString(CDataExchange& dx, int id, std::string& value) {
+void DDX_CBString(DataExchange& dx, int id, std::string& value) {
   auto* list = qobject_cast<QComboBox*>(dx.Control(id));
   if (!list)
     return;
-  if (dx.m_bSaveAndValidate) {
+  if (dx.m_saveAndValidate) {
     value = list->currentIndex() >= 0 ? list->currentText().toStdString() : std::string();
     return;
   }
@@ -84,11 +84,11 @@ void DDX_CBString(CDataExchange& dx, int id, std::string& value) {
   list->setCurrentIndex(found);
 }
 
-void DDX_Time(CDataExchange& dx, int id, int& hour, int& minute, int& second) {
+void DDX_Time(DataExchange& dx, int id, int& hour, int& minute, int& second) {
   auto* picker = qobject_cast<QTimeEdit*>(dx.Control(id));
   if (!picker)
     return;
-  if (dx.m_bSaveAndValidate) {
+  if (dx.m_saveAndValidate) {
     const QTime time = picker->time();
     hour = time.hour();
     minute = time.minute();

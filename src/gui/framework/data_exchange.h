@@ -9,14 +9,14 @@ namespace fw {
 class CPropertyPage;
 
 // One transfer between a page's controls and the settings, in the direction
-// m_bSaveAndValidate says (true: controls into settings). A field that cannot
+// m_saveAndValidate says (true: controls into settings). A field that cannot
 // be read stops the transfer there, after the framework's own message.
-class CDataExchange {
+class DataExchange {
  public:
-  CDataExchange(CPropertyPage* page, bool saveAndValidate)
-      : m_pDlgWnd(page), m_bSaveAndValidate(saveAndValidate) {}
-  CPropertyPage* m_pDlgWnd;
-  bool m_bSaveAndValidate;
+  DataExchange(CPropertyPage* page, bool saveAndValidate)
+      : m_page(page), m_saveAndValidate(saveAndValidate) {}
+  CPropertyPage* m_page;
+  bool m_saveAndValidate;
 
   QWidget* Control(int id) const;
   [[noreturn]] void Fail(QWidget* control);
@@ -25,16 +25,16 @@ class CDataExchange {
 // Thrown by Fail and caught by UpdateData.
 struct DataExchangeFailure {};
 
-void DDX_Check(CDataExchange& dx, int id, int& value);
-void DDX_Text(CDataExchange& dx, int id, std::string& value);
+void DDX_Check(DataExchange& dx, int id, int& value);
+void DDX_Text(DataExchange& dx, int id, std::string& value);
 // An unsigned 32-bit number kept in an int setting.
-void DDX_TextUnsigned(CDataExchange& dx, int id, int& value);
+void DDX_TextUnsigned(DataExchange& dx, int id, int& value);
 // The selected entry's index, -1 when none.
-void DDX_CBIndex(CDataExchange& dx, int id, int& index);
+void DDX_CBIndex(DataExchange& dx, int id, int& index);
 // Loading selects the first entry that begins with the text (ignoring case),
 // or none; saving takes the list's current text.
-void DDX_CBString(CDataExchange& dx, int id, std::string& value);
+void DDX_CBString(DataExchange& dx, int id, std::string& value);
 // A time picker with hours, minutes and seconds.
-void DDX_Time(CDataExchange& dx, int id, int& hour, int& minute, int& second);
+void DDX_Time(DataExchange& dx, int id, int& hour, int& minute, int& second);
 
 }  // namespace fw

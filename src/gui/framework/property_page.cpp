@@ -50,12 +50,12 @@ bool CPropertyPage::OnInitDialog() {
   return true;
 }
 
-void CPropertyPage::DoDataExchange(CDataExchange&) {}
+void CPropertyPage::DoDataExchange(DataExchange&) {}
 
 bool CPropertyPage::UpdateData(bool saveAndValidate) {
   if (!m_hasWindow)
     return false;
-  CDataExchange dx(this, saveAndValidate);
+  DataExchange dx(this, saveAndValidate);
   try {
     DoDataExchange(dx);
   } catch (const DataExchangeFailure&) {

@@ -8,7 +8,7 @@
 
 namespace fw {
 
-class CDataExchange;
+class DataExchange;
 class CPropertySheet;
 
 // One page of the property sheet, built from a dialog template. Its window
@@ -49,7 +49,7 @@ class CPropertyPage : public QWidget {
 
  protected:
   virtual bool OnInitDialog();
-  virtual void DoDataExchange(CDataExchange& dx);
+  virtual void DoDataExchange(DataExchange& dx);
   // A page may build a control itself (a custom widget); nullptr lets the
   // framework build it.
   virtual QWidget* CreateControl(const vel::ControlTemplate& control);

@@ -99,12 +99,12 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
     case K::ComboList:
       return MakeList(control, m_parent);
     case K::UpDown: {
-      auto* upDown = new CUpDown(Qt::Vertical, m_parent);
+      auto* upDown = new UpDown(Qt::Vertical, m_parent);
       upDown->SetBuddy(qobject_cast<QLineEdit*>(m_previous));
       return upDown;
     }
     case K::UpDownHorz:
-      return new CUpDown(Qt::Horizontal, m_parent);
+      return new UpDown(Qt::Horizontal, m_parent);
     case K::TimePicker: {
       auto* picker = new QTimeEdit(m_parent);
       picker->setDisplayFormat(QStringLiteral("HH:mm:ss"));

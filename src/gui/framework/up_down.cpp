@@ -10,7 +10,7 @@
 
 namespace fw {
 
-CUpDown::CUpDown(Qt::Orientation orientation, QWidget* parent)
+UpDown::UpDown(Qt::Orientation orientation, QWidget* parent)
     : QWidget(parent),
       m_orientation(orientation),
       m_increase(new QToolButton(this)),
@@ -32,7 +32,7 @@ CUpDown::CUpDown(Qt::Orientation orientation, QWidget* parent)
   connect(m_decrease, &QToolButton::clicked, this, [this] { Step(-1); });
 }
 
-void CUpDown::SetBuddy(QLineEdit* buddy) {
+void UpDown::SetBuddy(QLineEdit* buddy) {
   if (m_buddy)
     m_buddy->removeEventFilter(this);
   m_buddy = buddy;
@@ -40,7 +40,7 @@ void CUpDown::SetBuddy(QLineEdit* buddy) {
     m_buddy->installEventFilter(this);
 }
 
-bool CUpDown::eventFilter(QObject* watched, QEvent* event) {
+bool UpDown::eventFilter(QObject* watched, QEvent* event) {
   if (watched == m_buddy && event->type() == QEvent::KeyPress && isEnabled()) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Up || key == Qt::Key_Down) {
@@ -51,18 +51,18 @@ bool CUpDown::eventFilter(QObject* watched, QEvent* event) {
   return QWidget::eventFilter(watched, event);
 }
 
-void CUpDown::SetRange(int lower, int upper) {
+void UpDown::SetRange(int lower, int upper) {
   m_lower = lower;
   m_upper = upper;
 }
 
-int CUpDown::BuddyValue() const {
+int UpDown::BuddyValue() const {
   bool ok = false;
   const long long value = m_buddy->text().toLongLong(&ok);
   return ok ? static_cast<int>(std::clamp<long long>(value, INT32_MIN, INT32_MAX)) : m_pos;
 }
 
-void CUpDown::Step(int towardsUpper) {
+void UpDown::Step(int towardsUpper) {
   const int direction = m_upper >= m_lower ? 1 : -1;
   const int delta = towardsUpper * direction;
   emit DeltaPos(delta);
@@ -75,7 +75,7 @@ void CUpDown::Step(int towardsUpper) {
     m_buddy->setText(QString::number(m_pos));
 }
 
-void CUpDown::resizeEvent(QResizeEvent*) {
+void UpDown::resizeEvent(QResizeEvent*) {
   if (m_orientation == Qt::Vertical) {
     const int half = height() / 2;
     m_increase->setGeometry(0, 0, width(), half);

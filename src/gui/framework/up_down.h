@@ -11,10 +11,10 @@ namespace fw {
 // up-down control. Vertical with a buddy edit, it writes the stepped value
 // into the edit as plain digits within its range; horizontal without a buddy
 // it only reports the proposed change. Holding an arrow repeats.
-class CUpDown : public QWidget {
+class UpDown : public QWidget {
   Q_OBJECT
  public:
-  CUpDown(Qt::Orientation orientation, QWidget* parent);
+  UpDown(Qt::Orientation orientation, QWidget* parent);
 
   void SetBuddy(QLineEdit* buddy);
   // Like the system control, lower may be greater than upper; the arrow that

@@ -4,26 +4,25 @@
 #include <QLabel>
 #include <algorithm>
 
-#include "core/app/settings.h"
+#include "core/camera/command_bytes.h"
 #include "core/direct/command_check.h"
+#include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
-#include "gui/direct/direct_control_page.h"
 #include "gui/framework/data_exchange.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/template_builder.h"
 #include "gui/widgets/hyperlink.h"
 
 namespace {
 
-constexpr int kLinkId = 1069;
-constexpr int kCommandCheckLabelId = 1065;
 // The idle pass samples the buttons in this id range; on this page only the
 // Check button lies in it.
-constexpr int kFirstSampledId = 1002;
-constexpr int kLastSampledId = vel::kCommandCheckButtonId;
+constexpr int kFirstSampledId = vel::kFirstKeyId;
+constexpr int kLastSampledId = vel::kCommandCheckButton;
 
 // Hidden, in this order, when the profile does not ask for the command check.
-constexpr int kCommandCheckControls[] = {kCommandCheckLabelId, vel::kCommandCheckListId,
-                                         vel::kCommandCheckButtonId};
+constexpr int kCommandCheckControls[] = {vel::kCommandCheckLabel, vel::kCommandCheckList,
+                                         vel::kCommandCheckButton};
 
 int ControlId(const QWidget* widget) {
   return widget->property("controlId").toInt();
@@ -35,23 +34,23 @@ CAbout::CAbout() : fw::CPropertyPage(vel::AboutTemplate()) {}
 
 // The link is built with the page's window, in its place in the tab order.
 QWidget* CAbout::CreateControl(const vel::ControlTemplate& control) {
-  if (control.id != kLinkId)
+  if (control.id != vel::kLinkLabel)
     return nullptr;
   m_link = new CHyperLink(fw::TemplateText(control.text));
   m_link->setAlignment(fw::TextAlignment(control));
   return m_link;
 }
 
-void CAbout::DoDataExchange(fw::CDataExchange& dx) {
-  fw::DDX_CBString(dx, vel::kCommandCheckListId, m_checkChar);
-  DDX_Control(dx, kLinkId, *m_link);
+void CAbout::DoDataExchange(fw::DataExchange& dx) {
+  fw::DDX_CBString(dx, vel::kCommandCheckList, m_checkChar);
+  DDX_Control(dx, vel::kLinkLabel, *m_link);
 }
 
 bool CAbout::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
   MakeRoomForLinkCaption();
   m_link->SetLinkTarget(fw::TemplateText(vel::kMakerSiteAddress));
-  if (vel::CommandCheck == 0) {
+  if (CommandCheck == 0) {
     for (int id : kCommandCheckControls)
       if (QWidget* control = GetDlgItem(id))
         control->hide();
@@ -98,5 +97,6 @@ void CAbout::OnUpdateCommandCheck(QAbstractButton* button) {
   // The release byte follows the selection at release time, so the list is
   // read on every pass.
   UpdateData(true);
-  SendKeyBytes(vel::StepCommandCheck(m_checkUp, ControlId(button), pushed, m_checkChar));
+  vel::SendKeyBytes(CameraPort(),
+                    vel::StepCommandCheck(m_checkUp, ControlId(button), pushed, m_checkChar));
 }

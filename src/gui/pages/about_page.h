@@ -23,7 +23,7 @@ class CAbout : public fw::CPropertyPage {
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(fw::CDataExchange& dx) override;
+  void DoDataExchange(fw::DataExchange& dx) override;
   QWidget* CreateControl(const vel::ControlTemplate& control) override;
   // Samples the Check button and sends what its change calls for.
   void OnUpdateCommandCheck(QAbstractButton* button);

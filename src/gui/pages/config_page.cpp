@@ -2,13 +2,13 @@
 
 #include <QComboBox>
 
-#include "core/app/settings.h"
-#include "core/camera/com_port.h"
 #include "core/camera/models.h"
 #include "core/camera/serial_ports.h"
+#include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/template_builder.h"
 #include "gui/framework/up_down.h"
 #include "gui/pages/model_rules.h"
@@ -54,7 +54,7 @@ void CConfig::SetDeviceRoot(std::string root) {
 }
 
 QComboBox* CConfig::PortList() const {
-  return Item<QComboBox>(kComPortList);
+  return Item<QComboBox>(vel::kComPortList);
 }
 
 // COM1 to COM6, then the serial devices present now. The current choice is
@@ -78,15 +78,16 @@ void CConfig::FillPortList() {
 bool CConfig::OnInitDialog() {
   FillPortList();
   fw::CPropertyPage::OnInitDialog();
-  for (fw::CUpDown* spin : {m_spinRecUsb, m_spinUsbRec, m_spinBulb})
+  for (fw::UpDown* spin : {m_spinRecUsb, m_spinUsbRec, m_spinBulb})
     if (spin)
       spin->SetRange(0, kMaxDelay);
-  if (!pages::HasUsbSwitch(vel::Model)) {
-    GetDlgItem(kDelayRecUsbEdit)->setEnabled(false);
-    GetDlgItem(kDelayUsbRecEdit)->setEnabled(false);
+  if (!pages::HasUsbSwitch(Model)) {
+    GetDlgItem(vel::kDelayRecUsbEdit)->setEnabled(false);
+    GetDlgItem(vel::kDelayUsbRecEdit)->setEnabled(false);
   }
   connect(PortList(), &QComboBox::activated, this, [this] { OnSelChangeComPort(); });
-  connect(Item<QComboBox>(kModelList), &QComboBox::activated, this, [this] { OnSelChangeModel(); });
+  connect(Item<QComboBox>(vel::kModelList), &QComboBox::activated, this,
+          [this] { OnSelChangeModel(); });
   return true;
 }
 
@@ -99,39 +100,43 @@ bool CConfig::OnSetActive() {
 // The spin buttons are attached first, then the settings follow in a fixed
 // order: a delay that cannot be read stops the save after the port and
 // before the model.
-void CConfig::DoDataExchange(fw::CDataExchange& dx) {
-  m_spinUsbRec = Item<fw::CUpDown>(kDelayUsbRecSpin);
-  m_spinRecUsb = Item<fw::CUpDown>(kDelayRecUsbSpin);
-  m_spinBulb = Item<fw::CUpDown>(kDelayBulbSpin);
+void CConfig::DoDataExchange(fw::DataExchange& dx) {
+  m_spinUsbRec = Item<fw::UpDown>(vel::kDelayUsbRecUpDown);
+  m_spinRecUsb = Item<fw::UpDown>(vel::kDelayRecUsbUpDown);
+  m_spinBulb = Item<fw::UpDown>(vel::kDelayBulbUpDown);
   ExchangeComPort(dx);
-  fw::DDX_TextUnsigned(dx, kDelayRecUsbEdit, vel::DelayRecUsb);
-  fw::DDX_TextUnsigned(dx, kDelayUsbRecEdit, vel::DelayUsbRec);
-  fw::DDX_TextUnsigned(dx, kDelayBulbEdit, vel::DelayBulb);
-  fw::DDX_CBIndex(dx, kModelList, vel::Model);
+  fw::DDX_TextUnsigned(dx, vel::kDelayRecUsbEdit, DelayRecUsb);
+  fw::DDX_TextUnsigned(dx, vel::kDelayUsbRecEdit, DelayUsbRec);
+  fw::DDX_TextUnsigned(dx, vel::kDelayBulbEdit, DelayBulb);
+  fw::DDX_CBIndex(dx, vel::kModelList, Model);
 }
 
 // Saving takes the list's text. Loading selects the entry equal to the
 // setting rather than the first one that merely begins with it, so that
 // "/dev/ttyUSB1" never turns into "/dev/ttyUSB10"; only an empty setting is
 // left to the list's own match, which picks the first port.
-void CConfig::ExchangeComPort(fw::CDataExchange& dx) {
-  if (dx.m_bSaveAndValidate || vel::ComPort.empty()) {
-    fw::DDX_CBString(dx, kComPortList, vel::ComPort);
+void CConfig::ExchangeComPort(fw::DataExchange& dx) {
+  if (dx.m_saveAndValidate || ComPort.empty()) {
+    fw::DDX_CBString(dx, vel::kComPortList, ComPort);
     return;
   }
-  SelectPort(PortList(), QString::fromStdString(vel::ComPort));
+  SelectPort(PortList(), QString::fromStdString(ComPort));
 }
 
 void CConfig::OnSelChangeComPort() {
   UpdateData(true);
-  // On failure the port has closed and its own reporter has shown the error.
-  if (vel::g_pComPort && vel::g_pComPort->Open() != 0)
+  // A failed open leaves the port closed, the one before it too.
+  const vel::Result opened = CameraPort().Open(ComPort);
+  if (opened)
     fw::MessageBox(this, kPortOpened, fw::ProgramCaption(), fw::BoxIcon::None);
+  else
+    fw::MessageBox(nullptr, QString::fromStdString(opened.Text()), fw::ProgramCaption(),
+                   fw::BoxIcon::Error);
 }
 
 void CConfig::OnSelChangeModel() {
   UpdateData(true);
   const QString text =
-      kModelChosenPrefix + fw::TemplateText(vel::ModelName(vel::Model)) + kModelChosenSuffix;
+      kModelChosenPrefix + fw::TemplateText(vel::ModelName(Model)) + kModelChosenSuffix;
   fw::MessageBox(this, text, fw::ProgramCaption(), fw::BoxIcon::None);
 }

@@ -7,7 +7,7 @@
 class QComboBox;
 
 namespace fw {
-class CUpDown;
+class UpDown;
 }
 
 // The Config page: camera model, serial port and the three delays. A new
@@ -15,14 +15,6 @@ class CUpDown;
 class CConfig : public fw::CPropertyPage {
   Q_OBJECT
  public:
-  static constexpr int kModelList = 1046;
-  static constexpr int kComPortList = 1044;
-  static constexpr int kDelayRecUsbEdit = 1035;
-  static constexpr int kDelayRecUsbSpin = 1036;
-  static constexpr int kDelayUsbRecEdit = 1037;
-  static constexpr int kDelayUsbRecSpin = 1038;
-  static constexpr int kDelayBulbEdit = 1040;
-  static constexpr int kDelayBulbSpin = 1042;
   static constexpr int kMaxDelay = 32767;
 
   CConfig();
@@ -36,7 +28,7 @@ class CConfig : public fw::CPropertyPage {
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(fw::CDataExchange& dx) override;
+  void DoDataExchange(fw::DataExchange& dx) override;
 
  private:
   void OnSelChangeComPort();
@@ -44,9 +36,9 @@ class CConfig : public fw::CPropertyPage {
 
   QComboBox* PortList() const;
   void FillPortList();
-  void ExchangeComPort(fw::CDataExchange& dx);
+  void ExchangeComPort(fw::DataExchange& dx);
 
-  fw::CUpDown* m_spinRecUsb = nullptr;
-  fw::CUpDown* m_spinUsbRec = nullptr;
-  fw::CUpDown* m_spinBulb = nullptr;
+  fw::UpDown* m_spinRecUsb = nullptr;
+  fw::UpDown* m_spinUsbRec = nullptr;
+  fw::UpDown* m_spinBulb = nullptr;
 };

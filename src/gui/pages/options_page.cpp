@@ -4,12 +4,13 @@
 #include <QCheckBox>
 #include <algorithm>
 
-#include "core/app/settings.h"
-#include "core/timelapse/switch_usb_rec.h"
+#include "core/timelapse/shot_plan.h"
+#include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/dialog_units.h"
 #include "gui/framework/file_chooser.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/template_builder.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/pages/model_rules.h"
@@ -73,44 +74,45 @@ void COptions::FitCheckBoxes() {
 bool COptions::OnInitDialog() {
   FitCheckBoxes();
   fw::CPropertyPage::OnInitDialog();
-  if (!pages::HasUsbSwitch(vel::Model)) {
+  if (!pages::HasUsbSwitch(Model)) {
     m_copyOffered = false;
-    GetDlgItem(kSwitchUsbRecButton)->setEnabled(false);
-    GetDlgItem(kCopyFileCheck)->setEnabled(false);
+    GetDlgItem(vel::kSwitchUsbRecButton)->setEnabled(false);
+    GetDlgItem(vel::kCopyFileCheck)->setEnabled(false);
     EnableCopyControls(false);
   }
-  Connect(kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
-  Connect(kBrowseCommandButton, &COptions::OnBrowseCommand);
-  Connect(kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
-  Connect(kCopyFileCheck, &COptions::OnCopyFile);
+  Connect(vel::kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
+  Connect(vel::kBrowseCommandButton, &COptions::OnBrowseCommand);
+  Connect(vel::kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
+  Connect(vel::kCopyFileCheck, &COptions::OnCopyFile);
   return true;
 }
 
-void COptions::DoDataExchange(fw::CDataExchange& dx) {
-  fw::DDX_Check(dx, kCopyFileCheck, vel::CopyFile);
-  fw::DDX_Text(dx, kCommandEdit, vel::Command);
-  fw::DDX_Check(dx, kUseExternalCommandCheck, vel::UseExternalCommand);
-  fw::DDX_Text(dx, kDestFileDirEdit, vel::DestFileDir);
-  fw::DDX_Check(dx, kDeleteAfterCopyCheck, vel::DeleteAfterCopy);
-  fw::DDX_CBIndex(dx, kCopyAndDeleteList, vel::CopyAndDelete);
-  if (!dx.m_bSaveAndValidate)
-    EnableCopyControls(vel::CopyFile != 0);
+void COptions::DoDataExchange(fw::DataExchange& dx) {
+  fw::DDX_Check(dx, vel::kCopyFileCheck, CopyFile);
+  fw::DDX_Text(dx, vel::kCommandEdit, Command);
+  fw::DDX_Check(dx, vel::kUseExternalCommandCheck, UseExternalCommand);
+  fw::DDX_Text(dx, vel::kDestFileDirEdit, DestFileDir);
+  fw::DDX_Check(dx, vel::kDeleteAfterCopyCheck, DeleteAfterCopy);
+  fw::DDX_CBIndex(dx, vel::kCopyAndDeleteList, CopyAndDelete);
+  if (!dx.m_saveAndValidate)
+    EnableCopyControls(CopyFile != 0);
 }
 
 void COptions::EnableCopyControls(bool enable) {
   enable = enable && m_copyOffered;
-  for (int id : {kDestFileDirEdit, kBrowseDestFileDirButton, kDeleteAfterCopyCheck,
-                 kCopyAndDeleteLabel, kCopyAndDeleteList})
+  for (int id : {vel::kDestFileDirEdit, vel::kBrowseDestFileDirButton, vel::kDeleteAfterCopyCheck,
+                 vel::kCopyAndDeleteLabel, vel::kCopyAndDeleteList})
     GetDlgItem(id)->setEnabled(enable);
 }
 
 void COptions::OnCopyFile() {
   UpdateData(true);
-  EnableCopyControls(vel::CopyFile != 0);
+  EnableCopyControls(CopyFile != 0);
 }
 
 void COptions::OnSwitchUsbRec() {
-  vel::SwitchUsbRec(fw::TheUiClock());
+  vel::SwitchUsbRec(CameraPort(), fw::TheUiClock(),
+                    vel::SwitchSettings::Of(theSettings, SendSwitchRelease));
 }
 
 // The chosen folder is stored as the chooser gives it, with no separator
@@ -118,11 +120,11 @@ void COptions::OnSwitchUsbRec() {
 // first, so that showing the new folder does not undo it.
 void COptions::OnBrowseDestFileDir() {
   const std::optional<QString> folder = fw::TheFileChooser().ChooseFolder(
-      this, kDestFileDirTitle, QString::fromStdString(vel::DestFileDir));
+      this, kDestFileDirTitle, QString::fromStdString(DestFileDir));
   if (!folder)
     return;
   UpdateData(true);
-  vel::DestFileDir = folder->toStdString();
+  DestFileDir = folder->toStdString();
   UpdateData(false);
 }
 
@@ -135,6 +137,6 @@ void COptions::OnBrowseCommand() {
   if (!program)
     return;
   UpdateData(true);
-  vel::Command = program->toStdString();
+  Command = program->toStdString();
   UpdateData(false);
 }

@@ -8,17 +8,6 @@
 class COptions : public fw::CPropertyPage {
   Q_OBJECT
  public:
-  static constexpr int kSwitchUsbRecButton = 1027;
-  static constexpr int kCopyFileCheck = 1031;
-  static constexpr int kDestFileDirEdit = 1000;
-  static constexpr int kBrowseDestFileDirButton = 1032;
-  static constexpr int kDeleteAfterCopyCheck = 1033;
-  static constexpr int kCopyAndDeleteLabel = 1052;
-  static constexpr int kCopyAndDeleteList = 1051;
-  static constexpr int kUseExternalCommandCheck = 1029;
-  static constexpr int kCommandEdit = 999;
-  static constexpr int kBrowseCommandButton = 1030;
-
   COptions();
 
   // Wide enough for the check boxes' texts in the font in use.
@@ -26,7 +15,7 @@ class COptions : public fw::CPropertyPage {
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(fw::CDataExchange& dx) override;
+  void DoDataExchange(fw::DataExchange& dx) override;
 
  private:
   void OnSwitchUsbRec();

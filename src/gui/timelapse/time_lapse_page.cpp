@@ -9,10 +9,11 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
-#include "core/app/settings.h"
 #include "core/timelapse/status_text.h"
+#include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/up_down.h"
 
 namespace {
@@ -28,12 +29,9 @@ struct EnableRule {
 };
 
 const EnableRule kEnableRules[] = {
-    {CTimeLapse::kInfinityCheck, CTimeLapse::kCountEdit, CTimeLapse::kCountUpDown, &vel::Infinity,
-     false},
-    {CTimeLapse::kBulbCheck, CTimeLapse::kBulbSecondsEdit, CTimeLapse::kBulbSecondsUpDown,
-     &vel::Bulb, true},
-    {CTimeLapse::kFocusCheck, CTimeLapse::kFocusSecondsEdit, CTimeLapse::kFocusSecondsUpDown,
-     &vel::Focus, true},
+    {vel::kInfinityCheck, vel::kCountEdit, vel::kCountUpDown, &Infinity, false},
+    {vel::kBulbCheck, vel::kBulbSecondsEdit, vel::kBulbSecondsUpDown, &Bulb, true},
+    {vel::kFocusCheck, vel::kFocusSecondsEdit, vel::kFocusSecondsUpDown, &Focus, true},
 };
 
 const EnableRule& RuleOf(int checkId) {
@@ -48,9 +46,9 @@ bool RuleEnables(const EnableRule& rule) {
 }
 
 // The up-down control with the given id, the first time it is asked for.
-void AttachUpDown(CTimeLapse& page, fw::CUpDown*& upDown, int id) {
+void AttachUpDown(CTimeLapse& page, fw::UpDown*& upDown, int id) {
   if (!upDown)
-    upDown = page.Item<fw::CUpDown>(id);
+    upDown = page.Item<fw::UpDown>(id);
 }
 
 QTime TimeOfDay(int hour, int minute, int second) {
@@ -72,14 +70,14 @@ CTimeLapse::~CTimeLapse() = default;
 
 bool CTimeLapse::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
-  m_timeInterval = TimeOfDay(vel::Hour, vel::Minute, vel::Second);
-  m_pStartButton = Item<QPushButton>(kStartButton);
-  m_pCancelButton = Item<QPushButton>(kCancelButton);
+  m_timeInterval = TimeOfDay(Hour, Minute, Second);
+  m_pStartButton = Item<QPushButton>(vel::kStartButton);
+  m_pCancelButton = Item<QPushButton>(vel::kCancelButton);
   m_pStartButton->setEnabled(true);
   m_pCancelButton->setEnabled(false);
-  for (fw::CUpDown* upDown : {m_spinCount, m_spinBulbSeconds, m_spinFocusSeconds})
+  for (fw::UpDown* upDown : {m_spinCount, m_spinBulbSeconds, m_spinFocusSeconds})
     upDown->SetRange(kUpDownLower, kUpDownUpper);
-  Item<QTimeEdit>(kIntervalPicker)->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  Item<QTimeEdit>(vel::kIntervalPicker)->setDisplayFormat(QStringLiteral("HH:mm:ss"));
   ConnectHandlers();
   UpdateData(false);
   return true;
@@ -88,38 +86,38 @@ bool CTimeLapse::OnInitDialog() {
 void CTimeLapse::ConnectHandlers() {
   connect(m_pStartButton, &QPushButton::clicked, this, &CTimeLapse::OnStart);
   connect(m_pCancelButton, &QPushButton::clicked, this, &CTimeLapse::OnCancelSeries);
-  connect(Item<QCheckBox>(kInfinityCheck), &QCheckBox::clicked, this, &CTimeLapse::OnInfinity);
-  connect(Item<QCheckBox>(kBulbCheck), &QCheckBox::clicked, this, &CTimeLapse::OnBulb);
-  connect(Item<QCheckBox>(kFocusCheck), &QCheckBox::clicked, this, &CTimeLapse::OnFocus);
+  connect(Item<QCheckBox>(vel::kInfinityCheck), &QCheckBox::clicked, this, &CTimeLapse::OnInfinity);
+  connect(Item<QCheckBox>(vel::kBulbCheck), &QCheckBox::clicked, this, &CTimeLapse::OnBulb);
+  connect(Item<QCheckBox>(vel::kFocusCheck), &QCheckBox::clicked, this, &CTimeLapse::OnFocus);
 }
 
-void CTimeLapse::DoDataExchange(fw::CDataExchange& dx) {
+void CTimeLapse::DoDataExchange(fw::DataExchange& dx) {
   fw::CPropertyPage::DoDataExchange(dx);
-  AttachUpDown(*this, m_spinBulbSeconds, kBulbSecondsUpDown);
-  AttachUpDown(*this, m_spinFocusSeconds, kFocusSecondsUpDown);
-  fw::DDX_Check(dx, kInfinityCheck, vel::Infinity);
-  AttachUpDown(*this, m_spinCount, kCountUpDown);
+  AttachUpDown(*this, m_spinBulbSeconds, vel::kBulbSecondsUpDown);
+  AttachUpDown(*this, m_spinFocusSeconds, vel::kFocusSecondsUpDown);
+  fw::DDX_Check(dx, vel::kInfinityCheck, Infinity);
+  AttachUpDown(*this, m_spinCount, vel::kCountUpDown);
   ExchangeInterval(dx);
-  fw::DDX_TextUnsigned(dx, kCountEdit, vel::Count);
-  fw::DDX_Check(dx, kBulbCheck, vel::Bulb);
-  fw::DDX_TextUnsigned(dx, kBulbSecondsEdit, vel::BulbSeconds);
-  fw::DDX_Check(dx, kFocusCheck, vel::Focus);
-  fw::DDX_TextUnsigned(dx, kFocusSecondsEdit, vel::FocusSeconds);
-  if (dx.m_bSaveAndValidate) {
-    vel::Hour = m_timeInterval.hour();
-    vel::Minute = m_timeInterval.minute();
-    vel::Second = m_timeInterval.second();
+  fw::DDX_TextUnsigned(dx, vel::kCountEdit, Count);
+  fw::DDX_Check(dx, vel::kBulbCheck, Bulb);
+  fw::DDX_TextUnsigned(dx, vel::kBulbSecondsEdit, BulbSeconds);
+  fw::DDX_Check(dx, vel::kFocusCheck, Focus);
+  fw::DDX_TextUnsigned(dx, vel::kFocusSecondsEdit, FocusSeconds);
+  if (dx.m_saveAndValidate) {
+    Hour = m_timeInterval.hour();
+    Minute = m_timeInterval.minute();
+    Second = m_timeInterval.second();
   } else {
     ApplyEnableRules();
   }
 }
 
-void CTimeLapse::ExchangeInterval(fw::CDataExchange& dx) {
+void CTimeLapse::ExchangeInterval(fw::DataExchange& dx) {
   int hour = m_timeInterval.hour();
   int minute = m_timeInterval.minute();
   int second = m_timeInterval.second();
-  fw::DDX_Time(dx, kIntervalPicker, hour, minute, second);
-  if (dx.m_bSaveAndValidate)
+  fw::DDX_Time(dx, vel::kIntervalPicker, hour, minute, second);
+  if (dx.m_saveAndValidate)
     m_timeInterval = TimeOfDay(hour, minute, second);
 }
 
@@ -134,15 +132,15 @@ void CTimeLapse::ApplyEnableRules() {
 }
 
 void CTimeLapse::OnInfinity() {
-  StoreAndEnable(kInfinityCheck);
+  StoreAndEnable(vel::kInfinityCheck);
 }
 
 void CTimeLapse::OnBulb() {
-  StoreAndEnable(kBulbCheck);
+  StoreAndEnable(vel::kBulbCheck);
 }
 
 void CTimeLapse::OnFocus() {
-  StoreAndEnable(kFocusCheck);
+  StoreAndEnable(vel::kFocusCheck);
 }
 
 void CTimeLapse::StoreAndEnable(int checkId) {
@@ -155,8 +153,8 @@ void CTimeLapse::StoreAndEnable(int checkId) {
 
 void CTimeLapse::SetStatus(std::string text) {
   if (!m_pStatusText || !m_pStatusTime) {
-    m_pStatusText = Item<QLabel>(kStatusTextLine);
-    m_pStatusTime = Item<QLabel>(kStatusTimeLine);
+    m_pStatusText = Item<QLabel>(vel::kStatusTextLine);
+    m_pStatusTime = Item<QLabel>(vel::kStatusTimeLine);
   }
   if (!m_pStatusText || !m_pStatusTime)
     return;

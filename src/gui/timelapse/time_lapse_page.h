@@ -16,7 +16,7 @@ class QMessageBox;
 class QPushButton;
 
 namespace fw {
-class CUpDown;
+class UpDown;
 }
 
 // The Time Lapse page: how many shots (or endless), the interval, an optional
@@ -30,21 +30,6 @@ class CUpDown;
 class CTimeLapse : public fw::CPropertyPage {
   Q_OBJECT
  public:
-  static constexpr int kCountEdit = 998;
-  static constexpr int kCountUpDown = 1047;
-  static constexpr int kInfinityCheck = 1034;
-  static constexpr int kIntervalPicker = 1045;
-  static constexpr int kFocusCheck = 1026;
-  static constexpr int kFocusSecondsEdit = 1001;
-  static constexpr int kFocusSecondsUpDown = 1028;
-  static constexpr int kBulbCheck = 1022;
-  static constexpr int kBulbSecondsEdit = 997;
-  static constexpr int kBulbSecondsUpDown = 1021;
-  static constexpr int kStatusTextLine = 1023;
-  static constexpr int kStatusTimeLine = 1024;
-  static constexpr int kStartButton = 1048;
-  static constexpr int kCancelButton = 1025;
-
   // The id under which the series timer runs.
   static constexpr unsigned kSeriesTimerId = 4711;
   // The range of the three up-down arrows; the edits take any run of digits.
@@ -54,8 +39,8 @@ class CTimeLapse : public fw::CPropertyPage {
   CTimeLapse();
   ~CTimeLapse() override;
 
-  // Line 1023 shows the text, line 1024 the local date and time of writing;
-  // both are painted at once, also in the middle of a shot.
+  // The first status line shows the text, the second the local date and
+  // time of writing; both are painted at once, also in the middle of a shot.
   void SetStatus(std::string text);
   // Shows the Idle text, enables Start and disables Cancel. The series timer
   // is left as it is.
@@ -77,7 +62,7 @@ class CTimeLapse : public fw::CPropertyPage {
   // copied; tests point this at a fixture mount table.
   void SetVolumeSources(vel::VolumeSources sources) { m_volumeSources = std::move(sources); }
 
-  bool ShotRunning() const { return m_bShooting; }
+  bool ShotRunning() const { return m_shooting; }
   bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
   std::uint32_t Taken() const { return m_nTaken; }
   std::uint32_t IntervalMs() const { return m_nIntervalMs; }
@@ -88,14 +73,14 @@ class CTimeLapse : public fw::CPropertyPage {
 
  protected:
   bool OnInitDialog() override;
-  void DoDataExchange(fw::CDataExchange& dx) override;
+  void DoDataExchange(fw::DataExchange& dx) override;
 
   // One shot: the plan of the settings as they are now, run step by step.
   void TakeShot();
-  // Takes the newest picture off the camera's drive; 1 on success (also when
-  // there was nothing new), 0 after showing what failed in a box that does
-  // not hold up the series.
-  int CopyNewestPicture();
+  // Takes the newest picture off the camera's drive; succeeds also when there
+  // was nothing new, and shows what failed in a box that does not hold up
+  // the series.
+  vel::Result CopyNewestPicture(const vel::TransferSettings& settings);
 
  private:
   class ShotRunner;
@@ -107,7 +92,7 @@ class CTimeLapse : public fw::CPropertyPage {
   void ApplyEnableRules();
   // Stores the page, then applies the rule of one check box.
   void StoreAndEnable(int checkId);
-  void ExchangeInterval(fw::CDataExchange& dx);
+  void ExchangeInterval(fw::DataExchange& dx);
   // Takes over the series' numbers from the schedule after each change.
   void SyncSeries();
   // Arms the single-shot timer for the schedule's next tick, while the
@@ -118,9 +103,9 @@ class CTimeLapse : public fw::CPropertyPage {
   void ShowCopyError(const std::string& message);
   void RunExternalProgram(const std::string& program, const std::vector<std::string>& words);
 
-  fw::CUpDown* m_spinBulbSeconds = nullptr;
-  fw::CUpDown* m_spinFocusSeconds = nullptr;
-  fw::CUpDown* m_spinCount = nullptr;
+  fw::UpDown* m_spinBulbSeconds = nullptr;
+  fw::UpDown* m_spinFocusSeconds = nullptr;
+  fw::UpDown* m_spinCount = nullptr;
   // Only its time of day counts: hours, minutes and seconds of the interval.
   QTime m_timeInterval{0, 0};
   // The running series, fixed at Start: its count, shots taken so far, and
@@ -139,13 +124,13 @@ class CTimeLapse : public fw::CPropertyPage {
   vel::PictureTransfer m_transfer;
   // The drives present when Start was pressed; the camera's drive is the
   // one that was not.
-  vel::DriveSnapshot m_dwDrivesAtStart;
+  vel::DriveSnapshot m_drivesAtStart;
   unsigned m_nTimerId = 0;
 
   vel::SeriesSchedule m_schedule;
   QTimer m_seriesTimer;
   vel::VolumeSources m_volumeSources;
-  bool m_bShooting = false;
-  bool m_bTickPending = false;
-  QPointer<QMessageBox> m_pCopyErrorBox;
+  bool m_shooting = false;
+  bool m_tickPending = false;
+  QPointer<QMessageBox> m_copyErrorBox;
 };

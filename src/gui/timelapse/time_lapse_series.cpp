@@ -9,14 +9,13 @@
 #include <iostream>
 #include <limits>
 
-#include "core/app/settings.h"
-#include "core/camera/com_port.h"
 #include "core/timelapse/external_command.h"
 #include "core/timelapse/shot_plan.h"
 #include "core/timelapse/status_text.h"
-#include "core/timelapse/switch_usb_rec.h"
-#include "gui/app/camera_sheet.h"
+#include "core/ui/control_ids.h"
+#include "gui/framework/dialog_stack.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/timelapse/input_hold.h"
 #include "gui/timelapse/time_lapse_page.h"
@@ -35,15 +34,15 @@ std::int64_t NowMs() {
 
 // The steps of a shot as this page runs them: bytes through the serial port,
 // waits that keep the window alive, texts in the status lines.
-class CTimeLapse::ShotRunner final : public vel::ShotExecutor {
+class CTimeLapse::ShotRunner final : public vel::PortExecutor {
  public:
-  explicit ShotRunner(CTimeLapse& page) : m_page(page) {}
+  explicit ShotRunner(CTimeLapse& page)
+      : PortExecutor(CameraPort(), fw::TheUiClock()), m_page(page) {}
 
-  void WriteByte(std::uint8_t byte) override { vel::SendCommandByte(byte); }
-  void WaitMs(std::uint32_t ms) override { fw::TheUiClock().WaitMs(ms); }
   void ShowStatus(const std::string& text) override { m_page.SetStatus(text); }
-  void SwitchUsbRec() override { vel::SwitchUsbRec(fw::TheUiClock()); }
-  bool CopyPicture() override { return m_page.CopyNewestPicture() != 0; }
+  vel::Result CopyPicture(const vel::TransferSettings& settings) override {
+    return m_page.CopyNewestPicture(settings);
+  }
   std::string LastFileName() override { return m_page.m_transfer.LastName(); }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
     m_page.RunExternalProgram(program, words);
@@ -58,12 +57,12 @@ class CTimeLapse::ShotRunner final : public vel::ShotExecutor {
 class CTimeLapse::ShotScope {
  public:
   explicit ShotScope(CTimeLapse& page) : m_page(page), m_hold(page.window()) {
-    m_page.m_bShooting = true;
+    m_page.m_shooting = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
   }
   ~ShotScope() {
     QApplication::restoreOverrideCursor();
-    m_page.m_bShooting = false;
+    m_page.m_shooting = false;
   }
   ShotScope(const ShotScope&) = delete;
   ShotScope& operator=(const ShotScope&) = delete;
@@ -74,17 +73,17 @@ class CTimeLapse::ShotScope {
 };
 
 void CTimeLapse::OnStart() {
-  if (m_bShooting)
+  if (m_shooting)
     return;
   UpdateData(true);
-  m_pStatusText = Item<QLabel>(kStatusTextLine);
-  m_pStatusTime = Item<QLabel>(kStatusTimeLine);
+  m_pStatusText = Item<QLabel>(vel::kStatusTextLine);
+  m_pStatusTime = Item<QLabel>(vel::kStatusTimeLine);
   m_pStartButton->setEnabled(false);
   m_pCancelButton->setEnabled(true);
   StopSeriesTimer();
-  const bool shootNow = m_schedule.Start(vel::SeriesStartSettings::FromSettings());
+  const bool shootNow = m_schedule.Start(vel::SeriesStartSettings::Of(theSettings));
   SyncSeries();
-  m_dwDrivesAtStart = vel::TakeDriveSnapshot(m_volumeSources);
+  m_drivesAtStart = vel::TakeDriveSnapshot(m_volumeSources);
   if (!shootNow) {
     ShowIdle();
     return;
@@ -102,12 +101,12 @@ void CTimeLapse::OnStart() {
 void CTimeLapse::OnTimer(unsigned id) {
   if (id != m_nTimerId)
     return;
-  if (m_bShooting) {
+  if (m_shooting) {
     // Handled once the shot has ended; a tick of no running series is stale.
-    m_bTickPending = m_schedule.TimerRunning();
+    m_tickPending = m_schedule.TimerRunning();
     return;
   }
-  switch (m_schedule.OnTick(NowMs(), vel::Infinity != 0)) {
+  switch (m_schedule.OnTick(NowMs(), Infinity != 0)) {
     case vel::SeriesSchedule::Tick::Shoot:
       TakeShot();
       break;
@@ -129,7 +128,7 @@ void CTimeLapse::OnCancelSeries() {
 }
 
 void CTimeLapse::TakeShot() {
-  if (m_bShooting)
+  if (m_shooting)
     return;
   {
     ShotScope scope(*this);
@@ -137,37 +136,36 @@ void CTimeLapse::TakeShot() {
     const std::uint32_t shot = m_schedule.BeginShot();
     SyncSeries();
     ShotRunner runner(*this);
-    vel::RunShotPlan(vel::BuildShotPlan({shot, m_nCount, startTime}), runner);
+    const vel::ShotSettings settings = vel::ShotSettings::Of(theSettings, SendSwitchRelease);
+    vel::RunShotPlan(vel::BuildShotPlan(settings, {shot, m_nCount, startTime}), runner);
   }
   // Infinity is read afresh: a series made finite while it ran ends here.
-  if (m_bCancelled || m_schedule.Complete(vel::Infinity != 0))
+  if (m_bCancelled || m_schedule.Complete(Infinity != 0))
     ShowIdle();
 }
 
-int CTimeLapse::CopyNewestPicture() {
-  const vel::TransferResult result =
-      m_transfer.CopyNewestPicture(m_dwDrivesAtStart, m_volumeSources);
-  if (!result.detail.empty())
-    std::cerr << result.detail << std::flush;
-  if (!result.message.empty())
-    ShowCopyError(result.message);
-  return result.ok;
+vel::Result CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings) {
+  vel::Result result = m_transfer.CopyNewestPicture(m_drivesAtStart, settings, m_volumeSources);
+  if (!result.Detail().empty())
+    std::cerr << result.Detail() << std::flush;
+  if (!result)
+    ShowCopyError(result.Text());
+  return result;
 }
 
 void CTimeLapse::ShowCopyError(const std::string& message) {
-  CCameraSheet::CloseForeignDialog();
+  fw::CloseForeignDialog();
   // An unattended series must not pile up boxes: the last one goes first.
-  if (m_pCopyErrorBox)
-    m_pCopyErrorBox->close();
-  m_pCopyErrorBox = fw::ShowMessageBoxModeless(window(), QString::fromStdString(message),
-                                               fw::AppName(), fw::BoxIcon::Error);
+  if (m_copyErrorBox)
+    m_copyErrorBox->close();
+  m_copyErrorBox = fw::ShowMessageBoxModeless(window(), QString::fromStdString(message),
+                                              fw::AppName(), fw::BoxIcon::Error);
 }
 
 void CTimeLapse::RunExternalProgram(const std::string& program,
                                     const std::vector<std::string>& words) {
-  const std::string failure = vel::RunExternalCommand(program, words, fw::TheUiClock());
-  if (!failure.empty())
-    std::cerr << failure << std::endl;
+  if (vel::Result run = vel::RunExternalCommand(program, words, fw::TheUiClock()); !run)
+    std::cerr << run.Text() << std::endl;
 }
 
 void CTimeLapse::SyncSeries() {
@@ -182,18 +180,18 @@ void CTimeLapse::ArmSeriesTimer() {
     StopSeriesTimer();
     return;
   }
-  const std::int64_t delay = m_bTickPending ? 0 : m_schedule.DelayMs(NowMs());
+  const std::int64_t delay = m_tickPending ? 0 : m_schedule.DelayMs(NowMs());
   m_seriesTimer.start(static_cast<int>(std::clamp<std::int64_t>(delay, 0, kLongestTimerMs)));
 }
 
 void CTimeLapse::StopSeriesTimer() {
   m_seriesTimer.stop();
-  m_bTickPending = false;
+  m_tickPending = false;
 }
 
 void CTimeLapse::OnSeriesTimerFired() {
-  const bool due = m_bTickPending || m_schedule.DelayMs(NowMs()) <= 0;
-  m_bTickPending = false;
+  const bool due = m_tickPending || m_schedule.DelayMs(NowMs()) <= 0;
+  m_tickPending = false;
   if (due)
     OnTimer(kSeriesTimerId);
   else

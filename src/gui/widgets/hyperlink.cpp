@@ -240,7 +240,7 @@ void CHyperLink::ApplyColour() {
   update();
 }
 
-void DDX_Control(fw::CDataExchange& dx, int id, CHyperLink& link) {
+void DDX_Control(fw::DataExchange& dx, int id, CHyperLink& link) {
   if (dx.Control(id) == &link)
     link.PreSubclassWindow();
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 namespace fw {
-class CDataExchange;
+class DataExchange;
 }
 
 // A static text turned into a web link: underlined, drawn in the link colour,
@@ -81,4 +81,4 @@ class CHyperLink : public QLabel {
 };
 
 // The first exchange of a page binds the link to its label.
-void DDX_Control(fw::CDataExchange& dx, int id, CHyperLink& link);
+void DDX_Control(fw::DataExchange& dx, int id, CHyperLink& link);

@@ -1,9 +1,11 @@
-#include "gui/app/dialog_stack.h"
+#include "gui/framework/dialog_stack.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QEvent>
 #include <algorithm>
+
+namespace fw {
 
 DialogStack& DialogStack::Instance() {
   static DialogStack* stack = new DialogStack;  // lives as long as the application
@@ -36,3 +38,12 @@ QDialog* DialogStack::Top() {
       return *it;
   return nullptr;
 }
+
+void CloseForeignDialog() {
+  QDialog* top = DialogStack::Instance().Top();
+  if (!top || top->windowTitle().startsWith(QLatin1String("Velorantica")))
+    return;
+  top->close();
+}
+
+}  // namespace fw

@@ -6,6 +6,8 @@
 
 class QDialog;
 
+namespace fw {
+
 // The program's top-level dialogs in stacking order, as far as this program
 // can know it: a dialog moves to the top when it is shown or activated.
 // Qt does not tell the window system's stacking order, and this is the order
@@ -24,3 +26,9 @@ class DialogStack : public QObject {
   DialogStack();
   std::vector<QPointer<QDialog>> m_order;  // bottom first
 };
+
+// Closes the dialog on top unless its title begins with "Velorantica": a box
+// left open by a failed step must not pile up under the next one.
+void CloseForeignDialog();
+
+}  // namespace fw

@@ -1,0 +1,10 @@
+#include "gui/framework/program_state.h"
+
+vel::Settings theSettings;
+int SendSwitchRelease = 1;
+vel::CComPort* g_pComPort = nullptr;
+
+vel::CComPort& CameraPort() {
+  static vel::CComPort closedPort;
+  return g_pComPort ? *g_pComPort : closedPort;
+}
