@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/platform/system_error.h"
+#include "core/platform/wide_text_win32.h"
 
 namespace vel {
 
@@ -12,11 +13,7 @@ std::string SystemErrorText(int code) {
       reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
   if (length == 0 || !buffer)
     return "Error " + std::to_string(code);
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), nullptr, 0,
-                                         nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, buffer, static_cast<int>(length), text.data(), size, nullptr,
-                        nullptr);
+  std::string text = Narrow(buffer, static_cast<int>(length));
   ::LocalFree(buffer);
   while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' '))
     text.pop_back();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "core/platform/system_error.h"
+#include "core/platform/wide_text_win32.h"
 #include "core/timelapse/external_command.h"
 #include "core/timelapse/external_command_quoting.h"
 
@@ -14,17 +15,6 @@ struct ExternalCommand::Process {
 };
 
 namespace {
-
-std::wstring Widen(const std::string& text) {
-  if (text.empty())
-    return {};
-  const int length =
-      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(),
-                        length);
-  return wide;
-}
 
 // The command interpreter in the system folder, named in full so that no
 // cmd.exe elsewhere on the search path is picked up.
