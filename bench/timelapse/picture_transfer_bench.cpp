@@ -12,15 +12,13 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
-
-#include <memory>
 #include <random>
 #include <string>
 #include <vector>
-#include "support/temp_dir.h"
 
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/picture_transfer_files.h"
+#include "support/temp_dir.h"
 
 namespace {
 
@@ -112,9 +110,8 @@ void SyncFile(const std::string& path) {
 void BM_CopyFileSafely(benchmark::State& state) {
   const std::string& source = LargePicture();
   for (auto _ : state) {
-    std::string error;
-    if (!vel::CopyFileSafely(source, CopyTarget(), error))
-      state.SkipWithError(error.c_str());
+    if (const vel::Result copy = vel::CopyFileSafely(source, CopyTarget()); !copy)
+      state.SkipWithError(copy.Text().c_str());
     state.PauseTiming();
     ::unlink(CopyTarget().c_str());
     state.ResumeTiming();

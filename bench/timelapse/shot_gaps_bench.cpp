@@ -2,7 +2,7 @@
 // camera sees them: on the far side of a pseudo-terminal that the real serial
 // port object writes to. The shutter ("B" then "b", 10 ms planned) comes from
 // the shot plan, the REC/USB switch ("M" then "m", 250 ms planned) from
-// SwitchUsbRec; both wait on the steady clock. Each sample is one gap; the
+// SwitchUsbRec for a QV-3000EX; both wait on the steady clock. Each sample is one gap; the
 // counters give the median and the worst of all samples.
 
 #include <benchmark/benchmark.h>
@@ -25,7 +25,6 @@
 #include "core/camera/com_port.h"
 #include "core/platform/clock.h"
 #include "core/timelapse/shot_plan.h"
-#include "core/timelapse/switch_usb_rec.h"
 #include "support/gap_report.h"
 
 namespace {
@@ -44,22 +43,20 @@ class CameraLine {
     ::tcgetattr(m_slave, &tio);
     ::cfmakeraw(&tio);
     ::tcsetattr(m_slave, TCSANOW, &tio);
-    vel::ComPort = name;
-    m_open = m_port.Open() != 0;
-    vel::g_pComPort = &m_port;
+    m_open = m_port.Open(name).Ok();
     m_reader = std::thread([this] { Read(); });
   }
   ~CameraLine() {
     m_stop = true;
     if (m_reader.joinable())
       m_reader.join();
-    vel::g_pComPort = nullptr;
     m_port.Close();
     ::close(m_master);
     ::close(m_slave);
   }
 
   bool Open() const { return m_open; }
+  vel::CComPort& Port() { return m_port; }
 
   // The arrival times of the next count bytes.
   std::vector<SteadyTime> Next(std::size_t count) {
@@ -101,18 +98,6 @@ class CameraLine {
   std::thread m_reader;
 };
 
-// A shot's steps with real bytes and steady-clock waits, and nothing else.
-class SteadyShot final : public vel::ShotExecutor {
- public:
-  void WriteByte(std::uint8_t byte) override { vel::SendCommandByte(byte); }
-  void WaitMs(std::uint32_t ms) override { vel::SteadyClock().WaitMs(ms); }
-  void ShowStatus(const std::string&) override {}
-  void SwitchUsbRec() override { vel::SwitchUsbRec(vel::SteadyClock()); }
-  bool CopyPicture() override { return true; }
-  std::string LastFileName() override { return {}; }
-  void RunCommand(const std::string&, const std::vector<std::string>&) override {}
-};
-
 double Ms(SteadyTime from, SteadyTime to) {
   return std::chrono::duration<double, std::milli>(to - from).count();
 }
@@ -124,7 +109,8 @@ void BM_ShutterPressToRelease(benchmark::State& state) {
     return;
   }
   const vel::ShotPlan plan = vel::BuildShotPlan(vel::ShotSettings{}, {1, 1, {}});
-  SteadyShot shot;
+  // Real bytes and steady-clock waits, and nothing else.
+  vel::PortExecutor shot(camera.Port(), vel::SteadyClock());
   std::vector<double> gaps;
   for (auto _ : state) {
     vel::RunShotPlan(plan, shot);
@@ -142,11 +128,13 @@ void BM_SwitchPressToRelease(benchmark::State& state) {
     state.SkipWithError("pseudo-terminal did not open");
     return;
   }
-  vel::Model = 5;
-  vel::SendSwitchRelease = vel::DeriveSendSwitchRelease(vel::Model);
+  vel::Settings settings;
+  settings.Model = 5;
+  const vel::SwitchSettings qv3000ex =
+      vel::SwitchSettings::Of(settings, vel::DeriveSendSwitchRelease(settings.Model));
   std::vector<double> gaps;
   for (auto _ : state) {
-    vel::SwitchUsbRec(vel::SteadyClock());
+    vel::SwitchUsbRec(camera.Port(), vel::SteadyClock(), qv3000ex);
     const std::vector<SteadyTime> bytes = camera.Next(2);
     if (bytes.size() == 2)
       gaps.push_back(Ms(bytes[0], bytes[1]));
