@@ -2,24 +2,29 @@
 
 #include <QAccessibleWidget>
 #include <QApplication>
+#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
-#include <string>
+#include <QUrl>
 
 #include "core/weblink/open_link.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/message_box.h"
-#include "gui/framework/ui_clock.h"
 
 namespace {
 
-// The desktop's opener first, then the program registered for web pages.
-// The opener may take a moment to report; the window keeps painting
-// meanwhile.
-int OpenWithDesktop(std::string_view address) {
-  return vel::OpenLinkAfterDesktop(vel::OpenLinkWithDesktop(address, fw::TheUiClock()), address);
+// The shell and the program registered for web pages on Windows; elsewhere
+// whatever the desktop opens web addresses with.
+vel::Result OpenWithDesktop(const QString& address) {
+#ifdef Q_OS_WIN
+  return vel::OpenLinkWithShell(address.toStdString());
+#else
+  if (QDesktopServices::openUrl(QUrl(address)))
+    return vel::Result::Success();
+  return vel::Result::Failure(vel::LinkErrorText(vel::kNoHandlerReason));
+#endif
 }
 
 // Presents the label to assistive technology as a link named by its text
@@ -135,24 +140,22 @@ void CHyperLink::FitToText() {
   setGeometry(left, top, right - left, bottom - top);
 }
 
-int CHyperLink::OpenLink(const QString& address) {
-  const std::string utf8 = address.toStdString();
-  return m_opener(utf8);
+vel::Result CHyperLink::OpenLink(const QString& address) {
+  return m_opener(address);
 }
 
 void CHyperLink::SetOpener(Opener opener) {
   m_opener = opener ? std::move(opener) : Opener(OpenWithDesktop);
 }
 
-void CHyperLink::ShowOpenError(int result) {
-  fw::AfxMessageBox(QString::fromStdString(vel::OpenErrorText(result)), fw::BoxIcon::Exclamation);
+void CHyperLink::ShowOpenError(const vel::Result& result) {
+  fw::AfxMessageBox(QString::fromStdString(result.Text()), fw::BoxIcon::Exclamation);
 }
 
 void CHyperLink::Activate() {
-  const int result = OpenLink(m_target);
-  const bool opened = vel::LinkOpened(result);
-  SetVisitedState(opened);
-  if (opened)
+  const vel::Result result = OpenLink(m_target);
+  SetVisitedState(result.Ok());
+  if (result.Ok())
     return;
   QApplication::beep();
   ShowOpenError(result);

@@ -3,7 +3,8 @@
 #include <QColor>
 #include <QLabel>
 #include <functional>
-#include <string_view>
+
+#include "core/platform/result.h"
 
 namespace fw {
 class DataExchange;
@@ -18,9 +19,8 @@ class DataExchange;
 class CHyperLink : public QLabel {
   Q_OBJECT
  public:
-  // Opens an address and reports the shell's result code (above 32 is
-  // success).
-  using Opener = std::function<int(std::string_view address)>;
+  // Opens an address; a failure carries the text of the failure box.
+  using Opener = std::function<vel::Result(const QString& address)>;
 
   static const QColor kLinkColour;
   static const QColor kVisitedColour;
@@ -31,7 +31,6 @@ class CHyperLink : public QLabel {
   // for each other when one is empty, the font gets its underline, the label
   // fits its text and the tooltip shows the target.
   void PreSubclassWindow();
-  bool IsBound() const { return m_bound; }
 
   // A new address to open; the label keeps its text.
   void SetLinkTarget(const QString& target);
@@ -47,11 +46,12 @@ class CHyperLink : public QLabel {
   // middle.
   void FitToText();
 
-  // Opens an address with the opener (the desktop's, unless replaced).
-  int OpenLink(const QString& address);
+  // Opens an address with the opener: unless replaced, the shell's on
+  // Windows and Qt's desktop services elsewhere.
+  vel::Result OpenLink(const QString& address);
   void SetOpener(Opener opener);
-  // The failure box for a result of OpenLink that is 32 or less.
-  static void ShowOpenError(int result);
+  // The failure box for a failed result of OpenLink.
+  static void ShowOpenError(const vel::Result& result);
 
   // What a click does: open the target, let the visited state follow the
   // result, beep and explain a failure.
