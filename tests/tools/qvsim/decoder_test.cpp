@@ -61,7 +61,7 @@ TEST(CommandDecoder, EveryByteOfEveryModelMeansWhatTheTablesSend) {
       else
         for (const std::string& phrase : named->second)
           EXPECT_NE(meaning.text.find(phrase), std::string::npos) << phrase;
-      EXPECT_EQ(meaning.event, events[byte]);
+      EXPECT_EQ(int(meaning.event), int(events[byte])) << "event";
     }
   }
 }
