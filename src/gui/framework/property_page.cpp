@@ -17,7 +17,7 @@ QString CPropertyPage::Caption() const {
 }
 
 QSize CPropertyPage::TemplatePixelSize() const {
-  return DialogUnits(font()).Size(m_template.width, m_template.height);
+  return TemplateSize(m_template, font());
 }
 
 void CPropertyPage::EnsureWindow() {

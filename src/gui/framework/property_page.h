@@ -22,6 +22,7 @@ class CPropertyPage : public QWidget {
 
   QString Caption() const;
   const vel::DialogTemplate& Template() const { return m_template; }
+  // The size the page takes in its font (see TemplateSize).
   QSize TemplatePixelSize() const;
 
   bool HasWindow() const { return m_hasWindow; }

@@ -10,6 +10,8 @@
 #include <QRegularExpressionValidator>
 #include <QStyle>
 #include <QTimeEdit>
+#include <algorithm>
+#include <memory>
 
 #include "gui/framework/up_down.h"
 
@@ -143,14 +145,8 @@ QWidget* TemplateBuilder::Place(const vel::ControlTemplate& control, QWidget* wi
   // A list's template height is its dropped-down height.
   if (control.kind == vel::ControlKind::ComboList)
     rect.setHeight(widget->sizeHint().height());
-  // The templates were measured in another font; a one-line label or check
-  // box whose text is wider than its place grows rather than cut its text.
-  const bool oneLineText =
-      (control.kind == vel::ControlKind::Static || control.kind == vel::ControlKind::CheckBox) &&
-      !(control.flags & vel::kMultiline) &&
-      !(control.flags & (vel::kCentered | vel::kRightAligned));
-  if (oneLineText && widget->sizeHint().width() > rect.width())
-    rect.setWidth(widget->sizeHint().width());
+  rect.setWidth(std::max(rect.width(), TextFitWidth(control, widget->font())));
+  KeepClearOfGrownLabel(rect);
   // Spin arrows sit inside the right end of their edit, which gives up that
   // much of its width, as the system's up-down control does with its buddy.
   if (control.kind == vel::ControlKind::UpDown) {
@@ -167,7 +163,48 @@ QWidget* TemplateBuilder::Place(const vel::ControlTemplate& control, QWidget* wi
     m_groups.push_back(widget);
   widget->show();
   m_previous = widget;
+  m_grownLabel = control.kind == vel::ControlKind::Static &&
+                 rect.width() > m_units.Rect(control.x, control.y, control.w, control.h).width();
   return widget;
+}
+
+// A label that grew for its text pushes the control after it on the same
+// line to its right, a blank apart, so that the two still read as one line.
+void TemplateBuilder::KeepClearOfGrownLabel(QRect& rect) const {
+  if (!m_grownLabel || !m_previous)
+    return;
+  const QRect label = m_previous->geometry();
+  const bool sameLine = rect.top() < label.bottom() && label.top() < rect.bottom();
+  const int clear = label.right() + 1 + QFontMetrics(m_previous->font()).horizontalAdvance(' ');
+  if (sameLine && rect.left() >= label.left() && rect.left() < clear)
+    rect.moveLeft(clear);
+}
+
+int TextFitWidth(const vel::ControlTemplate& control, const QFont& font) {
+  const bool text =
+      control.kind == vel::ControlKind::Static || control.kind == vel::ControlKind::CheckBox;
+  if (!text || (control.flags & (vel::kMultiline | vel::kCentered | vel::kRightAligned)))
+    return 0;
+  // The templates were measured in another font: a one-line text is as wide
+  // as the same control needs for it in the font in use.
+  std::unique_ptr<QWidget> probe;
+  if (control.kind == vel::ControlKind::CheckBox)
+    probe = std::make_unique<QCheckBox>(TemplateText(control.text));
+  else
+    probe = std::make_unique<QLabel>(TemplateText(control.text));
+  probe->setFont(font);
+  return probe->sizeHint().width();
+}
+
+QSize TemplateSize(const vel::DialogTemplate& dialog, const QFont& font) {
+  const DialogUnits units(font);
+  QSize size = units.Size(dialog.width, dialog.height);
+  for (const vel::ControlTemplate& control : dialog.controls) {
+    const int fit = TextFitWidth(control, font);
+    if (fit > units.X(control.w))
+      size.setWidth(std::max(size.width(), units.X(control.x) + fit + units.X(kPageMargin)));
+  }
+  return size;
 }
 
 void TemplateBuilder::Finish() {

@@ -1,8 +1,6 @@
 #include "gui/pages/about_page.h"
 
 #include <QAbstractButton>
-#include <QLabel>
-#include <algorithm>
 
 #include "core/camera/command_bytes.h"
 #include "core/direct/command_check.h"
@@ -48,7 +46,6 @@ void CAbout::DoDataExchange(fw::DataExchange& dx) {
 
 bool CAbout::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
-  MakeRoomForLinkCaption();
   m_link->SetLinkTarget(fw::TemplateText(vel::kMakerSiteAddress));
   if (CommandCheck == 0) {
     for (int id : kCommandCheckControls)
@@ -56,27 +53,6 @@ bool CAbout::OnInitDialog() {
         control->hide();
   }
   return true;
-}
-
-// The caption before the link ("Further informations at") needs more room
-// than its box in fonts wider than the template's; it then grows to its text
-// and the link moves right of it, so that the two still read as one line
-// with a blank between them.
-void CAbout::MakeRoomForLinkCaption() {
-  const std::vector<QWidget*>& controls = Controls();
-  const auto link = std::find(controls.begin(), controls.end(), m_link);
-  if (link == controls.begin() || link == controls.end())
-    return;
-  auto* caption = qobject_cast<QLabel*>(*(link - 1));
-  if (!caption)
-    return;
-  const QFontMetrics metrics(caption->font());
-  const int needed = metrics.horizontalAdvance(caption->text() + QLatin1Char(' '));
-  if (needed > caption->width())
-    caption->resize(needed, caption->height());
-  const int captionEnd = caption->x() + needed;
-  if (m_link->x() < captionEnd)
-    m_link->move(captionEnd, m_link->y());
 }
 
 int CAbout::OnKickIdle(int) {

@@ -29,8 +29,6 @@ class CAbout : public fw::CPropertyPage {
   void OnUpdateCommandCheck(QAbstractButton* button);
 
  private:
-  void MakeRoomForLinkCaption();
-
   CHyperLink* m_link = nullptr;
   int m_checkUp = 1;
   std::string m_checkChar = "A";

@@ -1,26 +1,19 @@
 #include "gui/pages/options_page.h"
 
 #include <QAbstractButton>
-#include <QCheckBox>
-#include <algorithm>
 
 #include "core/timelapse/shot_plan.h"
 #include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
-#include "gui/framework/dialog_units.h"
 #include "gui/framework/file_chooser.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/template_builder.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/pages/model_rules.h"
 
 namespace {
 
 const QString kDestFileDirTitle = QStringLiteral("Select destination folder");
-
-// The margin between the controls and the page's edges, in dialog units.
-constexpr int kPageMargin = 4;
 
 // The programs worth running after a shot, as this system runs them.
 fw::OpenFileRequest ProgramRequest() {
@@ -35,44 +28,14 @@ fw::OpenFileRequest ProgramRequest() {
 
 }  // namespace
 
-COptions::COptions()
-    : fw::CPropertyPage(vel::OptionsTemplate()), m_widthForTexts(WidthForCheckBoxTexts()) {}
+COptions::COptions() : fw::CPropertyPage(vel::OptionsTemplate()) {}
 
 void COptions::Connect(int buttonId, void (COptions::*handler)()) {
   connect(Item<QAbstractButton>(buttonId), &QAbstractButton::clicked, this,
           [this, handler] { (this->*handler)(); });
 }
 
-// The check boxes' long texts are laid out for the system's dialog font; in
-// a wider font they would be cut off. The page asks the sheet for the room
-// they need, keeping the right margin, and each box takes it.
-int COptions::WidthForCheckBoxTexts() const {
-  const fw::DialogUnits units(font());
-  int width = TemplatePixelSize().width();
-  for (const vel::ControlTemplate& control : Template().controls) {
-    if (control.kind != vel::ControlKind::CheckBox)
-      continue;
-    QCheckBox probe(fw::TemplateText(control.text));
-    probe.setFont(font());
-    const int boxWidth = std::max(units.X(control.w), probe.sizeHint().width());
-    width = std::max(width, units.X(control.x) + boxWidth + units.X(kPageMargin));
-  }
-  return width;
-}
-
-QSize COptions::sizeHint() const {
-  return {m_widthForTexts, TemplatePixelSize().height()};
-}
-
-void COptions::FitCheckBoxes() {
-  for (QWidget* control : Controls()) {
-    if (auto* box = qobject_cast<QCheckBox*>(control))
-      box->resize(std::max(box->width(), box->sizeHint().width()), box->height());
-  }
-}
-
 bool COptions::OnInitDialog() {
-  FitCheckBoxes();
   fw::CPropertyPage::OnInitDialog();
   if (!pages::HasUsbSwitch(Model)) {
     m_copyOffered = false;

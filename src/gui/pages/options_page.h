@@ -10,9 +10,6 @@ class COptions : public fw::CPropertyPage {
  public:
   COptions();
 
-  // Wide enough for the check boxes' texts in the font in use.
-  QSize sizeHint() const override;
-
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
@@ -27,12 +24,9 @@ class COptions : public fw::CPropertyPage {
   // copied: the destination, its button, the delete box and the list of
   // files concerned, with its label.
   void EnableCopyControls(bool enable);
-  void FitCheckBoxes();
-  int WidthForCheckBoxTexts() const;
   void Connect(int buttonId, void (COptions::*handler)());
 
   // False for the models without a REC/USB switch: then the copy controls
   // stay disabled for the life of the page, whatever CopyFile holds.
   bool m_copyOffered = true;
-  int m_widthForTexts = 0;
 };
