@@ -19,20 +19,18 @@ class PseudoTerminal {
  public:
   PseudoTerminal() {
     char name[256] = {};
-    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) == 0) {
-      m_path = name;
-      ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
-      // Raw on both ends so that no byte is translated or echoed.
-      termios tio{};
-      ::tcgetattr(m_slave, &tio);
-      ::cfmakeraw(&tio);
-      ::tcsetattr(m_slave, TCSANOW, &tio);
-    }
+    if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
+      return;
+    m_path = name;
+    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
+    // Raw, so that no byte is translated or echoed.
+    termios tio = SlaveSettings();
+    ::cfmakeraw(&tio);
+    SetSlaveSettings(tio);
   }
   ~PseudoTerminal() {
     CloseMaster();
-    if (m_slave >= 0)
-      ::close(m_slave);
+    CloseSlave();
   }
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
@@ -43,38 +41,26 @@ class PseudoTerminal {
 
   // Closes the test's own handle on the slave, so that the program's handle
   // is the only one (needed to see the far end vanish).
-  void CloseSlave() {
-    if (m_slave >= 0)
-      ::close(m_slave);
-    m_slave = -1;
-  }
-  void CloseMaster() {
-    if (m_master >= 0)
-      ::close(m_master);
-    m_master = -1;
-  }
+  void CloseSlave() { Close(m_slave); }
+  void CloseMaster() { Close(m_master); }
 
-  // Everything readable within the time given, waiting at least until the
-  // expected number of bytes arrived or the time is up.
+  // Everything readable within the time given, returning early once the
+  // expected number of bytes arrived.
   std::vector<std::uint8_t> Read(std::size_t expected = 0, int timeoutMs = 200) {
     std::vector<std::uint8_t> bytes;
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
     for (;;) {
       std::uint8_t buffer[256];
-      const ssize_t n = ::read(m_master, buffer, sizeof buffer);
-      if (n > 0) {
+      for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
         bytes.insert(bytes.end(), buffer, buffer + n);
-        continue;
-      }
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                             until - std::chrono::steady_clock::now())
                             .count();
       if (left <= 0 || (expected && bytes.size() >= expected))
-        break;
+        return bytes;
       pollfd p{m_master, POLLIN, 0};
       ::poll(&p, 1, static_cast<int>(left));
     }
-    return bytes;
   }
 
   // The line settings as the program left them, read through the test's own
@@ -84,8 +70,15 @@ class PseudoTerminal {
     ::tcgetattr(m_slave, &tio);
     return tio;
   }
+  bool SetSlaveSettings(const termios& tio) { return ::tcsetattr(m_slave, TCSANOW, &tio) == 0; }
 
  private:
+  static void Close(int& fd) {
+    if (fd >= 0)
+      ::close(fd);
+    fd = -1;
+  }
+
   int m_master = -1;
   int m_slave = -1;
   std::string m_path;

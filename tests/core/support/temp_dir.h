@@ -1,7 +1,5 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -18,14 +16,23 @@ class TempDir {
   static constexpr char kSeparator = '/';
 #endif
 
+  // A new folder "velorantica-xxxxxx" in the system's temporary folder.
   TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "velorantica-XXXXXX").string();
-    if (MakeUniqueFolder(pattern))
-      m_path = pattern;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+    std::random_device random;
+    const std::string base = (std::filesystem::temp_directory_path() / "velorantica-").string();
+    for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+      std::string candidate = base;
+      for (int i = 0; i < 6; ++i) candidate += kLetters[random() % (sizeof kLetters - 1)];
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error))
+        m_path = candidate;
+    }
   }
   ~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
+    if (!m_path.empty())
+      std::filesystem::remove_all(m_path, ignored);
   }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
@@ -47,25 +54,6 @@ class TempDir {
 
  private:
   std::string m_path;
-
-  // Replaces the trailing "XXXXXX" of pattern and creates that folder, which
-  // must not exist yet.
-  static bool MakeUniqueFolder(std::string& pattern) {
-#ifdef _WIN32
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-    std::random_device random;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-      for (std::size_t i = pattern.size() - 6; i < pattern.size(); ++i)
-        pattern[i] = kLetters[random() % (sizeof kLetters - 1)];
-      std::error_code error;
-      if (std::filesystem::create_directory(pattern, error))
-        return true;
-    }
-    return false;
-#else
-    return ::mkdtemp(pattern.data()) != nullptr;
-#endif
-  }
 };
 
 }  // namespace vel::test
