@@ -1,0 +1,104 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iterator>
+
+#include "core/app/ini_profile.h"
+#include "core/app/settings.h"
+#include "support/temp_dir.h"
+
+namespace vel {
+namespace {
+
+// The rules of the Windows profile calls: names without case, an integer is
+// its leading digits with a sign and wraps at 32 bits, an empty value is the
+// default, quotes go, a byte-order mark is no part of the first section.
+TEST(IniProfile, ReadsAsTheWindowsCallsDo) {
+  const IniProfile profile = IniProfile::FromText(
+      "\xEF\xBB\xBF[options]\r\n; A=9\r\n a = 12abc \r\nB=-5\r\nC=+7x\r\nD=4294967297\r\nE=\r\n"
+      "F=\"15\"\r\nG=abc\r\nS='a b'\r\n[Other]\r\nH=3\r\n");
+  const std::pair<const char*, int> expected[] = {{"A", 12}, {"B", -5}, {"C", 7},
+                                                  {"D", 1},  {"E", 99}, {"F", 15},
+                                                  {"G", 0},  {"H", 99}, {"Missing", 99}};
+  for (const auto& [key, value] : expected)
+    EXPECT_EQ(profile.GetInt("OPTIONS", key, 99), value) << key;
+  EXPECT_EQ(profile.GetString("Options", "s", "x"), "a b");
+  EXPECT_EQ(profile.GetString("Options", "E", "x"), "");  // an empty string is a value
+}
+
+TEST(IniProfile, WritingKeepsEveryLineItDoesNotOwn) {
+  IniProfile profile = IniProfile::FromText(
+      "\xEF\xBB\xBF; notes\r\n[Other]\r\nKeep=this\r\n\r\n[Options]\r\nmodel=3\r\nno value\r\n");
+  profile.WriteInt("Options", "Model", 8);
+  profile.WriteString("Options", "ComPort", "COM2");
+  profile.WriteInt("Interval", "Hour", 1);
+  EXPECT_EQ(profile.Text(),
+            "\xEF\xBB\xBF; notes\r\n[Other]\r\nKeep=this\r\n\r\n[Options]\r\nModel=8\r\n"
+            "no value\r\nComPort=COM2\r\n\r\n[Interval]\r\nHour=1\r\n");
+}
+
+// Saving goes through a temporary file that never stays behind; a folder
+// where the profile should be can be neither read nor replaced.
+TEST(IniProfile, SavesInOneStepAndReportsWhatFails) {
+  test::TempDir dir;
+  const auto entries = [](const std::string& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+  };
+  IniProfile profile = IniProfile::FromText("[Options]\nModel=8\n");
+  ASSERT_TRUE(profile.Save(dir / "sub/velorantica.ini"));
+  profile.WriteInt("Options", "Model", 2);
+  ASSERT_TRUE(profile.Save(dir / "sub/velorantica.ini"));
+  IniProfile loaded;
+  ASSERT_TRUE(IniProfile::Load(dir / "sub/velorantica.ini", loaded));
+  EXPECT_EQ(loaded.Text(), "[Options]\nModel=2\n");
+  EXPECT_EQ(entries(dir / "sub"), 1);
+  EXPECT_TRUE(IniProfile::Load(dir / "missing.ini", loaded));
+  EXPECT_EQ(loaded.Text(), "");
+
+  EXPECT_NE(profile.Save(dir / "sub").Text(), "");
+  EXPECT_EQ(entries(dir.Path()), 1);
+  EXPECT_NE(IniProfile::Load(dir / "sub", profile).Text(), "");
+  EXPECT_EQ(profile.Text(), "");
+}
+
+std::string SavedText(const Settings& settings) {
+  IniProfile profile;
+  SaveSettings(settings, profile);
+  return profile.Text();
+}
+
+TEST(Settings, MissingKeysAndAnEmptyComPortLoadTheDefaults) {
+  Settings defaults;
+  defaults.DestFileDir = DefaultDestFileDir();
+  EXPECT_EQ(SavedText(LoadSettings(IniProfile())), SavedText(defaults));
+  const Settings loaded = LoadSettings(IniProfile::FromText("[options]\ncomport=\nmodel=2\n"));
+  EXPECT_EQ(loaded.ComPort, "COM1");
+  EXPECT_EQ(loaded.Model, 2);
+}
+
+// Every setting is written in table order and read back into its own member.
+TEST(Settings, EverySettingSurvivesASave) {
+  Settings written;
+  int value = 100;
+  for (const SettingEntry& entry : SettingsTable()) {
+    if (entry.integer)
+      written.*entry.integer = ++value;
+    else
+      written.*entry.string = "text " + std::to_string(++value);
+  }
+  const std::string text = SavedText(written);
+  const Settings read = LoadSettings(IniProfile::FromText(text));
+  std::size_t last = 0;
+  for (const SettingEntry& entry : SettingsTable()) {
+    SCOPED_TRACE(entry.key);
+    if (entry.integer)
+      EXPECT_EQ(read.*entry.integer, written.*entry.integer);
+    else
+      EXPECT_EQ(read.*entry.string, written.*entry.string);
+    EXPECT_GT(text.find("\n" + std::string(entry.key) + "="), last);
+    last = text.find("\n" + std::string(entry.key) + "=");
+  }
+}
+
+}  // namespace
+}  // namespace vel
