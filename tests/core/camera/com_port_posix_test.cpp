@@ -1,131 +1,103 @@
-#include "core/camera/com_port.h"
-
 #include <termios.h>
 
 #include <gtest/gtest.h>
-#include <chrono>
 
-#include "core/app/settings.h"
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
+#include "core/camera/serial_ports.h"
+#include "core/platform/clock.h"
+#include "core/platform/system_error.h"
+#include "core/timelapse/shot_plan.h"
 #include "support/pseudo_terminal.h"
+#include "support/temp_dir.h"
 
 namespace vel {
 namespace {
 
-class ComPortTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(m_pty.Ok());
-    ComPort = m_pty.SlavePath();
-    m_port.SetErrorReporter([this](const std::string& text) { m_reports.push_back(text); });
-  }
-  void TearDown() override {
-    if (g_pComPort == &m_port)
-      g_pComPort = nullptr;
-  }
-  test::PseudoTerminal m_pty;
-  CComPort m_port;
-  std::vector<std::string> m_reports;
-};
+using Bytes = std::vector<std::uint8_t>;
 
-TEST_F(ComPortTest, OpensWithTheCameraLineSettings) {
-  ASSERT_NE(m_port.Open(), 0) << m_port.LastErrorText();
-  const termios tio = m_pty.SlaveSettings();
-  EXPECT_EQ(cfgetospeed(&tio), B9600);
-  EXPECT_EQ(cfgetispeed(&tio), B9600);
-  EXPECT_EQ(tio.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
-  EXPECT_EQ(tio.c_cflag & (PARENB | CSTOPB | CRTSCTS), 0u);
+// The port opens the line at 9600 8N1, raw and without flow control, however
+// the terminal was set before.
+TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
+  test::PseudoTerminal line;
+  termios cooked = line.SlaveSettings();
+  cooked.c_cflag = (cooked.c_cflag & ~CSIZE) | CS7 | CSTOPB | CRTSCTS;
+  cooked.c_iflag |= IXON | IXOFF | IXANY;
+  cooked.c_oflag |= OPOST;
+  cooked.c_lflag |= ICANON | ECHO;
+  ::cfsetspeed(&cooked, B4800);
+  ASSERT_TRUE(line.SetSlaveSettings(cooked));
+  CComPort port;
+  ASSERT_TRUE(port.Open(line.SlavePath()));
+  const termios tio = line.SlaveSettings();
+  EXPECT_EQ(::cfgetospeed(&tio), B9600);
+  EXPECT_EQ(::cfgetispeed(&tio), B9600);
+  EXPECT_EQ(tio.c_cflag & (CSIZE | PARENB | CSTOPB | CRTSCTS), tcflag_t{CS8});
   EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
-  EXPECT_TRUE(m_reports.empty());
+  EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
 }
 
-TEST_F(ComPortTest, OneWriteArrivesExactlyOnce) {
-  ASSERT_NE(m_port.Open(), 0);
-  const std::uint8_t b = 0x42;
-  EXPECT_EQ(m_port.Write(&b, 1), 1);
-  EXPECT_EQ(m_pty.Read(1), std::vector<std::uint8_t>{0x42});
-  EXPECT_TRUE(m_pty.Read(0, 50).empty());
+// Every byte arrives once and in order; a second opener is refused while the
+// port is held; a failed open says why and leaves the port closed.
+TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
+  test::PseudoTerminal line;
+  CComPort port, second;
+  ASSERT_TRUE(port.Open(line.SlavePath()));
+  EXPECT_TRUE(SendCommandByte(port, 0x42));
+  SendKeyBytes(port, KeyBytes('N', 'P'));
+  EXPECT_EQ(line.Read(3, 2000), (Bytes{0x42, 'N', 'P'}));
+  EXPECT_EQ(line.Read(), Bytes{});
+
+  EXPECT_EQ(second.Open(line.SlavePath()).Text(), ComPortErrorText(SystemErrorText(EBUSY) + "\n"));
+  EXPECT_EQ(port.Open("/dev/velorantica-no-such-port").Text(),
+            "ComPort opening error. System error message:\n\n" + SystemErrorText(ENOENT) +
+                "\n\nCheck if\n- ComPort setting is mapped to existing port (see \"Config\")\n"
+                "- ComPort is not in use by another application\n");
+  EXPECT_FALSE(SendCommandByte(port, 0x42));
+  EXPECT_EQ(line.Read(), Bytes{});
+  EXPECT_TRUE(second.Open(line.SlavePath()));
 }
 
-TEST_F(ComPortTest, ClosedPortSendsNothing) {
-  const std::uint8_t b = 0x42;
-  EXPECT_EQ(m_port.Write(&b, 1), 0);
-  ASSERT_NE(m_port.Open(), 0);
-  m_port.Close();
-  EXPECT_EQ(m_port.Write(&b, 1), 0);
-  EXPECT_TRUE(m_pty.Read(0, 50).empty());
+// The one check on the real clock: the switch key is held 250 ms on the line.
+TEST(SwitchUsbRec, HoldsTheSwitchKeyFor250MsOnTheSerialLine) {
+  test::PseudoTerminal camera;
+  CComPort port;
+  ASSERT_TRUE(port.Open(camera.SlavePath()));
+  const SwitchSettings qv5700{
+      .sendRelease = true, .sendModeBytes = true, .exposureMode = 2, .driveMode = 3};
+  std::thread toggle([&] { SwitchUsbRec(port, SteadyClock(), qv5700); });
+  const Bytes press = camera.Read(1, 2000);
+  const auto pressed = std::chrono::steady_clock::now();
+  const Bytes rest = camera.Read(3, 2000);
+  const auto released = std::chrono::steady_clock::now();
+  toggle.join();
+  EXPECT_EQ(press, Bytes{0x4D});
+  EXPECT_EQ(rest, (Bytes{0x6D, 0x82, 0x8B}));
+  EXPECT_GE(released - pressed, std::chrono::milliseconds(200));
 }
 
-TEST_F(ComPortTest, MissingPortReportsTheSystemText) {
-  ComPort = "/dev/velorantica-no-such-port";
-  EXPECT_EQ(m_port.Open(), 0);
-  ASSERT_EQ(m_reports.size(), 1u);
-  EXPECT_EQ(m_reports[0],
-            "ComPort opening error. System error message:\n\nNo such file or directory\n"
-            "\nCheck if\n- ComPort setting is mapped to existing port (see \"Config\")\n"
-            "- ComPort is not in use by another application\n");
-  EXPECT_FALSE(m_port.IsOpen());
-}
-
-TEST_F(ComPortTest, ReopeningOntoAMissingPortClosesTheOldOne) {
-  ASSERT_NE(m_port.Open(), 0);
-  ComPort = "/dev/velorantica-no-such-port";
-  EXPECT_EQ(m_port.Open(), 0);
-  const std::uint8_t b = 0x42;
-  EXPECT_EQ(m_port.Write(&b, 1), 0);
-  EXPECT_TRUE(m_pty.Read(0, 50).empty());
-}
-
-TEST_F(ComPortTest, SecondOpenerIsRefusedWhileHeld) {
-  ASSERT_NE(m_port.Open(), 0);
-  CComPort second;
-  second.SetErrorReporter([this](const std::string& text) { m_reports.push_back(text); });
-  EXPECT_EQ(second.Open(), 0);
-  ASSERT_EQ(m_reports.size(), 1u);
-  EXPECT_NE(m_reports[0].find("busy"), std::string::npos) << m_reports[0];
-  m_port.Close();
-  EXPECT_NE(second.Open(), 0) << second.LastErrorText();
-}
-
-TEST_F(ComPortTest, NotASerialDeviceIsRefused) {
-  ComPort = "/dev/null";
-  EXPECT_EQ(m_port.Open(), 0);
-  ASSERT_EQ(m_reports.size(), 1u);
-  EXPECT_NE(m_reports[0].find("ioctl"), std::string::npos) << m_reports[0];
-}
-
-TEST_F(ComPortTest, WriteAfterTheFarEndWentAwayFailsAtOnce) {
-  ASSERT_NE(m_port.Open(), 0);
-  m_pty.CloseSlave();
-  m_pty.CloseMaster();
-  const std::uint8_t b = 0x42;
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(m_port.Write(&b, 1), 0);
-  EXPECT_EQ(m_port.Write(&b, 1), 0);
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
-}
-
-TEST(ComPortNames, ComNamesMapToStandardPorts) {
-  EXPECT_EQ(CComPort::DevicePath("COM1"), "/dev/ttyS0");
+TEST(ComPort, ComNamesAreTheStandardPortsAndOtherNamesLieInDev) {
   EXPECT_EQ(CComPort::DevicePath("com6"), "/dev/ttyS5");
-  EXPECT_EQ(CComPort::DevicePath("/dev/serial/by-id/usb-x"), "/dev/serial/by-id/usb-x");
   EXPECT_EQ(CComPort::DevicePath("ttyUSB0"), "/dev/ttyUSB0");
+  EXPECT_EQ(CComPort::DevicePath("/dev/serial/by-id/x"), "/dev/serial/by-id/x");
 }
 
-TEST_F(ComPortTest, ModeBytesFollowTheSettings) {
-  ASSERT_NE(m_port.Open(), 0);
-  g_pComPort = &m_port;
-  ExposureMode = 3;
-  DriveMode = 4;
-  SendExposureMode();
-  SendDriveMode();
-  ExposureMode = 7;  // unknown: the mode-0 byte
-  DriveMode = 5;     // unknown: nothing
-  SendExposureMode();
-  SendDriveMode();
-  EXPECT_EQ(m_pty.Read(3), (std::vector<std::uint8_t>{0x83, 0x8C, 0x80}));
-  EXPECT_TRUE(m_pty.Read(0, 50).empty());
+// Adapters, then modems, then the stable names, each in natural order.
+TEST(SerialPorts, ListsTheSerialDevicesOfADeviceFolder) {
+  test::TempDir dev;
+  for (const char* name : {"ttyACM1", "ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyUSB", "tty1"})
+    test::TempDir::WriteFile(dev / name, "");
+  std::filesystem::create_directories(dev / "ttyUSB5");
+  std::filesystem::create_directories(dev / "serial/by-id");
+  std::filesystem::create_symlink("../../ttyUSB7", dev / "serial/by-id/usb-FTDI-port0");
+  EXPECT_EQ(PresentSerialDevices(dev.Path() + "/"),
+            (std::vector<std::string>{dev / "ttyUSB2", dev / "ttyUSB10", dev / "ttyACM0",
+                                      dev / "ttyACM1", dev / "serial/by-id/usb-FTDI-port0"}));
 }
 
 }  // namespace
