@@ -34,7 +34,7 @@ double UntilByte(vel::test::PseudoTerminal& camera, Clock::time_point start) {
 
 void BM_KeyPressToByte(benchmark::State& state) {
   vel::test::SheetFixture f(5);
-  QAbstractButton* shutter = f.Button(vel::kShutterKey);
+  QAbstractButton* shutter = f.Item(vel::kShutterKey);
   std::vector<double> samples;
   for (auto _ : state) {
     const auto start = Clock::now();

@@ -25,7 +25,6 @@ class MessageBoxRecorder {
   }
   ~MessageBoxRecorder() { fw::SetMessageBoxHook({}); }
   const std::vector<fw::MessageBoxRequest>& Boxes() const { return m_boxes; }
-  void Clear() { m_boxes.clear(); }
 
  private:
   std::vector<fw::MessageBoxRequest> m_boxes;

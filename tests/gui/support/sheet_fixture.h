@@ -1,52 +1,65 @@
 #pragma once
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QTabWidget>
+#include <QTest>
 #include <memory>
 
 #include "core/app/ini_profile.h"
 #include "core/app/settings.h"
+#include "core/ui/control_ids.h"
 #include "gui/app/camera_sheet.h"
+#include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
 #include "support/gui_support.h"
 #include "support/pseudo_terminal.h"
-#include "support/temp_dir.h"
 
 namespace vel::test {
 
-// The real main window on a pseudo-terminal, with a profile of its own.
+using Bytes = std::vector<std::uint8_t>;
+
+// The real main window for a model, on a pseudo-terminal as its camera (or
+// on the port given), with the settings of the profile text.
 class SheetFixture {
  public:
-  explicit SheetFixture(int model, const std::string& profileText = {}) {
-    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(m_dir.Path()));
-    LoadSettings(IniProfile::FromText(profileText));
+  explicit SheetFixture(int model, const std::string& profile = {}, const std::string& port = {}) {
+    theSettings = LoadSettings(IniProfile::FromText(profile));
     Model = model;
     SendSwitchRelease = DeriveSendSwitchRelease(model);
-    ComPort = m_pty.SlavePath();
+    ComPort = port.empty() ? m_pty.SlavePath() : port;
     m_sheet = std::make_unique<CCameraSheet>();
     m_sheet->show();
   }
 
   CCameraSheet& Sheet() { return *m_sheet; }
+  void Close() { m_sheet.reset(); }
   PseudoTerminal& Camera() { return m_pty; }
-  TempDir& Dir() { return m_dir; }
-
   fw::CPropertyPage* Page() { return m_sheet->GetActivePage(); }
-  QAbstractButton* Button(int id) { return Page()->Item<QAbstractButton>(id); }
+  template <class T = QAbstractButton>
+  T* Item(int id) {
+    return Page()->Item<T>(id);
+  }
   void ShowPage(int index) { m_sheet->Tabs()->setCurrentIndex(index); }
+  void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
+  bool Enabled(int id) { return Page()->GetDlgItem(id)->isEnabled(); }
+  // The user choosing an entry of a list, as the list reports it.
+  void Pick(int id, const QString& entry) {
+    auto* list = Item<QComboBox>(id);
+    list->setCurrentIndex(list->findText(entry));
+    emit list->activated(list->currentIndex());
+  }
 
-  // Idle passes, then whatever reached the camera.
-  std::vector<std::uint8_t> Idle(int passes = 1, std::size_t expected = 0) {
+  // Idle passes, then whatever reached the camera (waiting for the bytes
+  // expected, else a little while for any that should not come).
+  Bytes Idle(int passes = 1, std::size_t expected = 0) {
     for (int i = 0; i < passes; ++i) IdleOnce();
     return m_pty.Read(expected, expected ? 500 : 30);
   }
 
  private:
-  TempDir m_dir;
   PseudoTerminal m_pty;
   std::unique_ptr<CCameraSheet> m_sheet;
 };
-
-using Bytes = std::vector<std::uint8_t>;
 
 }  // namespace vel::test
