@@ -1,227 +1,167 @@
-#include <QApplication>
-#include <QMouseEvent>
-#include <QPushButton>
 #include <QtTest>
+#include <QtWidgets>
+#include <typeinfo>
 
-#include "core/camera/com_port.h"
+#include "core/camera/models.h"
 #include "gui/direct/direct_control_page.h"
+#include "gui/direct/mode_dialog.h"
 #include "gui/direct/page1_40.h"
+#include "gui/framework/up_down.h"
 #include "support/sheet_fixture.h"
 
-using vel::test::Bytes;
-using vel::test::SheetFixture;
+using namespace vel::test;
 
 namespace {
 
-constexpr int kShutter = 1016;
-
-void Press(QAbstractButton* button) {
-  QTest::mousePress(button, Qt::LeftButton);
-}
-void Release(QAbstractButton* button) {
-  QTest::mouseRelease(button, Qt::LeftButton);
-}
-
-// A pointer move with the left button held, to a point in the button's
-// coordinates.
-void DragTo(QAbstractButton* button, QPoint to) {
-  QMouseEvent move(QEvent::MouseMove, to, button->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
+// A pointer move with the left button held, to a point in the key's coordinates.
+void DragTo(QAbstractButton* key, QPoint to) {
+  QMouseEvent move(QEvent::MouseMove, to, key->mapToGlobal(to), Qt::NoButton, Qt::LeftButton,
                    Qt::NoModifier);
-  QApplication::sendEvent(button, &move);
+  QApplication::sendEvent(key, &move);
 }
+
+// A key of the QV-4000 page that holds a camera button while its dialog
+// runs, and one of the dialog's buttons with its press byte.
+struct DialogKeyCase {
+  int key;
+  const std::type_info* dialog;
+  std::uint8_t hold;
+  int button;
+  std::uint8_t press;
+};
 
 }  // namespace
 
 class DirectControlPageTest : public QObject {
   Q_OBJECT
  private slots:
-  void heldShutterSendsOnePressAndOneRelease();
-  void pointerLeavingAHeldKeyReleasesIt();
-  void spaceBarPressesTheFocusedKey();
-  void keyLeftDownIsReleasedOnlyWhenItsPageIsSampledAgain();
-  void closedPortSendsNothingButFlagsFollow();
-  void keysAreIndependent();
-  void modelChoosesThePage_data();
-  void modelChoosesThePage();
-  void sameIdSendsEachModelsOwnBytes_data();
-  void sameIdSendsEachModelsOwnBytes();
-  void qv4000OffAndRecPlay();
-  void clickWithoutPushedStateSendsNothing();
+  void heldKeySendsPressOnceAndReleaseOnce();
+  void keysOfAPageBehindAreNotSampled();
+  void modelChoosesPageAndTitle_data();
+  void modelChoosesPageAndTitle();
+  void qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange();
+  void dialogKeyHoldsItsButtonWhileItsDialogRuns_data();
+  void dialogKeyHoldsItsButtonWhileItsDialogRuns();
 };
 
-void DirectControlPageTest::heldShutterSendsOnePressAndOneRelease() {
+// The key's pushed state is sampled, however it comes about: the mouse, the
+// pointer leaving the held key and coming back, the space bar. A click
+// shows no pushed state and sends nothing.
+void DirectControlPageTest::heldKeySendsPressOnceAndReleaseOnce() {
   SheetFixture f(5);
-  QAbstractButton* shutter = f.Button(kShutter);
-  QCOMPARE(shutter->text(), QStringLiteral("Shutter"));
-  QVERIFY(qobject_cast<QPushButton*>(shutter)->isDefault());
-  Press(shutter);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x42}));
-  QCOMPARE(f.Idle(3), Bytes{});
-  Release(shutter);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x62}));
-  QCOMPARE(f.Idle(3), Bytes{});
-}
-
-void DirectControlPageTest::pointerLeavingAHeldKeyReleasesIt() {
-  SheetFixture f(5);
-  QAbstractButton* up = f.Button(1003);
-  Press(up);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x46}));
-  DragTo(up, QPoint(-20, -20));
-  QVERIFY(!up->isDown());
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x66}));
-  DragTo(up, up->rect().center());
-  QVERIFY(up->isDown());
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x46}));
-  Release(up);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x66}));
-}
-
-void DirectControlPageTest::spaceBarPressesTheFocusedKey() {
-  SheetFixture f(5);
-  QAbstractButton* tele = f.Button(1013);
-  tele->setFocus();
-  QTest::keyPress(tele, Qt::Key_Space);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x44}));
-  QTest::keyRelease(tele, Qt::Key_Space);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x64}));
-}
-
-void DirectControlPageTest::keyLeftDownIsReleasedOnlyWhenItsPageIsSampledAgain() {
-  SheetFixture f(5);
-  QAbstractButton* shutter = f.Button(kShutter);
-  Press(shutter);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x42}));
-  f.ShowPage(1);
-  Release(shutter);
-  QCOMPARE(f.Idle(3), Bytes{});
-  f.ShowPage(0);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x62}));
-}
-
-void DirectControlPageTest::closedPortSendsNothingButFlagsFollow() {
-  SheetFixture f(5);
-  auto* page = qobject_cast<CDirectControlPage*>(f.Page());
-  QAbstractButton* shutter = f.Button(kShutter);
-  vel::g_pComPort->Close();
-  Press(shutter);
-  QCOMPARE(f.Idle(), Bytes{});
-  QVERIFY(std::count(page->KeyUpFlags().begin(), page->KeyUpFlags().end(), 0) == 1);
-  Release(shutter);
-  QCOMPARE(f.Idle(), Bytes{});
-  QVERIFY(std::count(page->KeyUpFlags().begin(), page->KeyUpFlags().end(), 0) == 0);
-  QVERIFY(vel::g_pComPort->Open() != 0);
-  QCOMPARE(f.Idle(2), Bytes{});  // nothing is re-sent after reopening
-  Press(shutter);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x42}));
-  Release(shutter);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x62}));
-}
-
-void DirectControlPageTest::keysAreIndependent() {
-  SheetFixture f(5);
-  QAbstractButton* focusLock = f.Button(1015);
-  QAbstractButton* shutter = f.Button(kShutter);
-  focusLock->setDown(true);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x41}));
-  shutter->setDown(true);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x42}));
-  shutter->setDown(false);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x62}));
-  focusLock->setDown(false);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x61}));
-}
-
-void DirectControlPageTest::modelChoosesThePage_data() {
-  QTest::addColumn<int>("model");
-  QTest::addColumn<QString>("className");
-  QTest::addColumn<QString>("title");
-  QTest::newRow("0") << 0 << "CPage1_20"
-                     << "QV-2000UX";
-  QTest::newRow("1") << 1 << "CPage1_23"
-                     << "QV-2300UX";
-  QTest::newRow("2") << 2 << "CPage1_23"
-                     << "QV-2400UX";
-  QTest::newRow("3") << 3 << "CPage1_23"
-                     << "QV-2800UX";
-  QTest::newRow("4") << 4 << "CPage1_23"
-                     << "QV-2900UX";
-  QTest::newRow("5") << 5 << "CPage1"
-                     << "QV-3000EX";
-  QTest::newRow("6") << 6 << "CPage1_35"
-                     << "QV-3500EX";
-  QTest::newRow("7") << 7 << "CPage1_40"
-                     << "QV-4000";
-  QTest::newRow("8") << 8 << "CPage1_40"
-                     << "QV-5700";
-  QTest::newRow("9") << 9 << "CPage1_80"
-                     << "QV-8000SX";
-  QTest::newRow("10") << 10 << "CPage1"
-                      << "QV-3000EX";
-  QTest::newRow("-1") << -1 << "CPage1"
-                      << "QV-3000EX";
-}
-
-void DirectControlPageTest::modelChoosesThePage() {
-  QFETCH(int, model);
-  QFETCH(QString, className);
-  QFETCH(QString, title);
-  SheetFixture f(model);
-  auto* page = qobject_cast<CDirectControlPage*>(f.Page());
-  QVERIFY(page);
-  QCOMPARE(QString::fromUtf8(page->Page().className.data()), className);
-  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio " + title);
-  QCOMPARE(f.Sheet().Tabs()->tabText(0), QStringLiteral("Direct Control"));
-}
-
-void DirectControlPageTest::sameIdSendsEachModelsOwnBytes_data() {
-  QTest::addColumn<int>("model");
-  QTest::addColumn<int>("id");
-  QTest::addColumn<int>("press");
-  QTest::newRow("Focus on QV-3000EX") << 5 << 1012 << 0x4C;
-  QTest::newRow("Focus on QV-2000UX") << 0 << 1012 << 0x4C;
-  QTest::newRow("Focus Mode/Resize on QV-2300UX") << 1 << 1012 << 0x46;
-  QTest::newRow("Focus/Resize on QV-3500EX") << 6 << 1012 << 0x46;
-  QTest::newRow("Focus on QV-8000SX") << 9 << 1012 << 0x46;
-  QTest::newRow("Up on QV-3000EX") << 5 << 1003 << 0x46;
-  QTest::newRow("Up on QV-3500EX") << 6 << 1003 << 0x51;
-  QTest::newRow("Up on QV-4000") << 7 << 1003 << 0x51;
-}
-
-void DirectControlPageTest::sameIdSendsEachModelsOwnBytes() {
-  QFETCH(int, model);
-  QFETCH(int, id);
-  QFETCH(int, press);
-  SheetFixture f(model);
-  f.Camera().Read(2, 100);  // the QV-4000 page's mode bytes at first display
-  QAbstractButton* key = f.Button(id);
-  QVERIFY(key);
-  Press(key);
-  QCOMPARE(f.Idle(1, 1), (Bytes{std::uint8_t(press)}));
-  Release(key);
-  QCOMPARE(f.Idle(1, 1), (Bytes{std::uint8_t(press + 0x20)}));
-}
-
-void DirectControlPageTest::qv4000OffAndRecPlay() {
-  SheetFixture f(7);
-  f.Camera().Read(2, 100);
-  QAbstractButton* off = f.Button(1020);
-  QCOMPARE(off->text(), QStringLiteral("Off"));
-  Press(off);
-  QCOMPARE(f.Idle(1, 2), (Bytes{0x4E, 0x50}));
-  Release(off);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x70}));
-  QAbstractButton* recPlay = f.Button(1019);
-  QCOMPARE(recPlay->text(), QStringLiteral("Rec / Play"));
-  Press(recPlay);
-  QCOMPARE(f.Idle(1, 1), (Bytes{0x4E}));
-  Release(recPlay);
+  QAbstractButton* shutter = f.Item(vel::kShutterKey);
+  shutter->click();
   QCOMPARE(f.Idle(2), Bytes{});
+  QTest::mousePress(shutter, Qt::LeftButton);
+  QCOMPARE(f.Camera().Read(0, 20), Bytes{});  // sampled in the idle pass, not on input
+  QCOMPARE(f.Idle(1, 1), Bytes{0x42});
+  QCOMPARE(f.Idle(3), Bytes{});
+  DragTo(shutter, QPoint(-20, -20));
+  QCOMPARE(f.Idle(1, 1), Bytes{0x62});
+  QCOMPARE(f.Idle(3), Bytes{});
+  DragTo(shutter, shutter->rect().center());
+  QCOMPARE(f.Idle(1, 1), Bytes{0x42});
+  QTest::mouseRelease(shutter, Qt::LeftButton);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x62});
+  shutter->setFocus();
+  QTest::keyPress(shutter, Qt::Key_Space);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x42});
+  QTest::keyRelease(shutter, Qt::Key_Space);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x62});
 }
 
-void DirectControlPageTest::clickWithoutPushedStateSendsNothing() {
+void DirectControlPageTest::keysOfAPageBehindAreNotSampled() {
   SheetFixture f(5);
-  f.Button(kShutter)->click();
+  QAbstractButton* shutter = f.Item(vel::kShutterKey);
+  QTest::mousePress(shutter, Qt::LeftButton);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x42});
+  f.ShowPage(1);
+  QTest::mouseRelease(shutter, Qt::LeftButton);
+  QCOMPARE(f.Idle(2), Bytes{});
+  f.ShowPage(0);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x62});
+}
+
+void DirectControlPageTest::modelChoosesPageAndTitle_data() {
+  QTest::addColumn<int>("model");
+  QTest::addColumn<const std::type_info*>("page");
+  QTest::addColumn<QString>("name");
+  QTest::newRow("0") << 0 << &typeid(CPage1_20) << "QV-2000UX";
+  QTest::newRow("1") << 1 << &typeid(CPage1_23) << "QV-2300UX";
+  QTest::newRow("2") << 2 << &typeid(CPage1_23) << "QV-2400UX";
+  QTest::newRow("3") << 3 << &typeid(CPage1_23) << "QV-2800UX";
+  QTest::newRow("4") << 4 << &typeid(CPage1_23) << "QV-2900UX";
+  QTest::newRow("5") << 5 << &typeid(CPage1) << "QV-3000EX";
+  QTest::newRow("6") << 6 << &typeid(CPage1_35) << "QV-3500EX";
+  QTest::newRow("7") << 7 << &typeid(CPage1_40) << "QV-4000";
+  QTest::newRow("8") << 8 << &typeid(CPage1_40) << "QV-5700";
+  QTest::newRow("9") << 9 << &typeid(CPage1_80) << "QV-8000SX";
+  QTest::newRow("10, unknown") << 10 << &typeid(CPage1) << "QV-3000EX";
+  QTest::newRow("-1, unknown") << -1 << &typeid(CPage1) << "QV-3000EX";
+}
+
+void DirectControlPageTest::modelChoosesPageAndTitle() {
+  QFETCH(int, model);
+  QFETCH(const std::type_info*, page);
+  QFETCH(QString, name);
+  SheetFixture f(model);
+  fw::CPropertyPage* shown = f.Page();
+  QCOMPARE(std::string_view(typeid(*shown).name()), page->name());
+  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio " + name);
+}
+
+void DirectControlPageTest::qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange() {
+  SheetFixture f(vel::kModelQv4000, "[Options]\nExposureMode=2\nDriveMode=1\n");
+  QCOMPARE(f.Camera().Read(2, 500), (Bytes{0x82, 0x89}));
+  f.ShowPage(1);
+  f.ShowPage(0);
+  QCOMPARE(f.Idle(2), Bytes{});
+  f.Pick(vel::kExposureList, "Program AE");
+  f.Pick(vel::kDriveList, "Panorama recording");
+  QCOMPARE(f.Camera().Read(2, 500), (Bytes{0x83, 0x8C}));
+  QCOMPARE(ExposureMode, 3);
+  QCOMPARE(DriveMode, 4);
+  // The right arrow proposes -1 under the default range and sends ">".
+  auto* arrows = f.Item<fw::UpDown>(vel::kModeUpDown);
+  QTest::mouseClick(arrows->IncreaseArrow(), Qt::LeftButton);
+  QTest::mouseClick(arrows->DecreaseArrow(), Qt::LeftButton);
+  QCOMPARE(f.Camera().Read(4, 500), (Bytes{0x5B, 0x7B, 0x5A, 0x7A}));
+}
+
+void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns_data() {
+  QTest::addColumn<DialogKeyCase>("c");
+  QTest::newRow("Metering") << DialogKeyCase{vel::kMeteringKey, &typeid(CMeteringDlg), 'X',
+                                             vel::kNextKey, 0x5B};
+  QTest::newRow("White Bal.") << DialogKeyCase{vel::kWhiteBalanceKey, &typeid(CWhiteBalanceDlg),
+                                               'Y', vel::kPreviousKey, 0x5A};
+  QTest::newRow("Focus Mode") << DialogKeyCase{vel::kFocusKey, &typeid(CFocusModeDlg), 'S',
+                                               vel::kUpKey, 'Q'};
+  QTest::newRow("AE-Lock") << DialogKeyCase{vel::kAeLockKey, &typeid(CAELockDlg), 'W',
+                                            vel::kShutterKey, 'B'};
+}
+
+void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
+  QFETCH(DialogKeyCase, c);
+  SheetFixture f(vel::kModelQv4000);
+  f.Camera().Read(2, 500);
+  const char* shown = nullptr;
+  Bytes whileOpen;
+  QTimer::singleShot(50, [&] {
+    auto* dialog = qobject_cast<ModeDialog*>(QApplication::activeModalWidget());
+    if (!dialog)
+      return;
+    shown = typeid(*dialog).name();
+    whileOpen = f.Camera().Read(1, 300);
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(c.button)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(vel::kModeDialogOk)),
+                      Qt::LeftButton);
+  });
+  QTest::mousePress(f.Item(c.key), Qt::LeftButton);
+  const Bytes afterwards = f.Idle(1, 3);
+  QVERIFY(shown && std::string_view(shown) == c.dialog->name());
+  QCOMPARE(whileOpen, Bytes{c.hold});
+  QCOMPARE(afterwards, (Bytes{c.press, std::uint8_t(c.press + 0x20), std::uint8_t(c.hold + 0x20)}));
+  QTest::mouseRelease(f.Item(c.key), Qt::LeftButton);
   QCOMPARE(f.Idle(2), Bytes{});
 }
 
