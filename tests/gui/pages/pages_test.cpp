@@ -1,0 +1,252 @@
+// The Options, Config and About pages in the real sheet.
+#include <QtTest>
+#include <QtWidgets>
+#include <filesystem>
+
+#include "core/camera/command_bytes.h"
+#include "core/camera/models.h"
+#include "core/ui/page_templates.h"
+#include "gui/framework/file_chooser.h"
+#include "gui/framework/up_down.h"
+#include "gui/pages/about_page.h"
+#include "gui/pages/config_page.h"
+#include "gui/widgets/hyperlink.h"
+#include "support/sheet_fixture.h"
+#include "support/temp_dir.h"
+
+using namespace vel::test;
+
+namespace {
+
+constexpr int kOptionsPage = 2;
+constexpr int kConfigPage = CCameraSheet::kConfigPageIndex;
+constexpr int kAboutPage = 4;
+
+// Answers the page's choosers in place of the user.
+class Chooser : public fw::FileChooser {
+ public:
+  Chooser() { fw::SetFileChooser(this); }
+  ~Chooser() override { fw::SetFileChooser(nullptr); }
+  std::optional<QString> answer;
+  std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override {
+    return answer;
+  }
+  std::optional<QString> ChooseExistingFile(QWidget*, const fw::OpenFileRequest&) override {
+    return answer;
+  }
+};
+
+// A folder of serial devices for the Config page's port list.
+struct DeviceRoot : TempDir {
+  DeviceRoot() { CConfig::SetDeviceRoot(Path()); }
+  ~DeviceRoot() { CConfig::SetDeviceRoot({}); }
+  QString operator()(const std::string& name) const { return QString::fromStdString(*this / name); }
+};
+
+QStringList Entries(const QComboBox* list) {
+  QStringList entries;
+  for (int i = 0; i < list->count(); ++i) entries << list->itemText(i);
+  return entries;
+}
+
+}  // namespace
+
+class PagesTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void switchControlsOnlyForModelsWithTheSwitch_data();
+  void switchControlsOnlyForModelsWithTheSwitch();
+  void choosersSetTheFolderAndTheProgram();
+  void switchButtonSendsTheSwitchBytes_data();
+  void switchButtonSendsTheSwitchBytes();
+  void portListShowsPresentDevicesAndKeepsThePort();
+  void choosingAPortReopensIt_data();
+  void choosingAPortReopensIt();
+  void choosingAModelAsksForARestart();
+  void numberArrowsStopAt32767();
+  void commandCheckSendsTheSelectedCharacter();
+};
+
+void PagesTest::switchControlsOnlyForModelsWithTheSwitch_data() {
+  QTest::addColumn<int>("model");
+  QTest::addColumn<bool>("offered");
+  QTest::newRow("QV-3000EX") << 5 << true;
+  QTest::newRow("QV-2000UX, no REC/USB switch") << 0 << false;
+  QTest::newRow("QV-8000SX, no REC/USB switch") << 9 << false;
+}
+
+void PagesTest::switchControlsOnlyForModelsWithTheSwitch() {
+  QFETCH(int, model);
+  QFETCH(bool, offered);
+  SheetFixture f(model, "[Options]\nCopyFile=1\n");
+  f.ShowPage(kOptionsPage);
+  f.ShowPage(kConfigPage);  // and the delays of the switch
+  QCOMPARE(f.Enabled(vel::kDelayRecUsbEdit) + f.Enabled(vel::kDelayUsbRecEdit), offered ? 2 : 0);
+  f.ShowPage(kOptionsPage);  // loaded again
+  const auto states = [&f] {
+    QString states;
+    for (int id : {vel::kDestFileDirEdit, vel::kBrowseDestFileDirButton, vel::kDeleteAfterCopyCheck,
+                   vel::kCopyAndDeleteLabel, vel::kCopyAndDeleteList, vel::kCopyFileCheck,
+                   vel::kSwitchUsbRecButton})
+      states += f.Enabled(id) ? '1' : '0';
+    return states;
+  };
+  QCOMPARE(states(), offered ? "1111111" : "0000000");
+  if (!offered)
+    return;
+  f.Click(vel::kCopyFileCheck);
+  QCOMPARE(CopyFile, 0);
+  QCOMPARE(states(), "0000011");
+  f.Click(vel::kCopyFileCheck);
+  QCOMPARE(states(), "1111111");
+}
+
+void PagesTest::choosersSetTheFolderAndTheProgram() {
+  Chooser chooser;
+  SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=/srv/pictures\nCommand=/bin/true\n");
+  f.ShowPage(kOptionsPage);
+  auto* folder = f.Item<QLineEdit>(vel::kDestFileDirEdit);
+  auto* program = f.Item<QLineEdit>(vel::kCommandEdit);
+  f.Click(vel::kBrowseDestFileDirButton);
+  f.Click(vel::kBrowseCommandButton);
+  QVERIFY(folder->isReadOnly() && program->isReadOnly());  // only the choosers change them
+  QCOMPARE(folder->text(), "/srv/pictures");               // cancelled: nothing changes
+  QCOMPARE(program->text(), "/bin/true");
+  // A tick not yet stored survives a choice, which loads the page again.
+  f.Item<QCheckBox>(vel::kUseExternalCommandCheck)->setChecked(true);
+  chooser.answer = "/opt/after shot.sh";
+  f.Click(vel::kBrowseCommandButton);
+  f.Item<QCheckBox>(vel::kDeleteAfterCopyCheck)->setChecked(true);
+  chooser.answer = "/media/archive";
+  f.Click(vel::kBrowseDestFileDirButton);
+  QCOMPARE(DestFileDir, "/media/archive");
+  QCOMPARE(Command, "/opt/after shot.sh");
+  QCOMPARE(folder->text(), "/media/archive");
+  QCOMPARE(program->text(), "/opt/after shot.sh");
+  QVERIFY(f.Item<QCheckBox>(vel::kUseExternalCommandCheck)->isChecked());
+  QVERIFY(f.Item<QCheckBox>(vel::kDeleteAfterCopyCheck)->isChecked());
+}
+
+void PagesTest::switchButtonSendsTheSwitchBytes_data() {
+  QTest::addColumn<int>("model");
+  QTest::addColumn<Bytes>("bytes");
+  QTest::newRow("QV-3000EX") << 5 << Bytes{0x4D, 0x6D};
+  QTest::newRow("QV-4000: no release, the modes again") << 7 << Bytes{0x4D, 0x85, 0x88};
+}
+
+void PagesTest::switchButtonSendsTheSwitchBytes() {
+  QFETCH(int, model);
+  QFETCH(Bytes, bytes);
+  SheetFixture f(model);
+  f.Camera().Read(2, 100);  // the QV-4000 page's modes at first display
+  f.ShowPage(kOptionsPage);
+  f.Click(vel::kSwitchUsbRecButton);
+  QCOMPARE(f.Camera().Read(bytes.size(), 500), bytes);
+  QCOMPARE(f.Idle(2), Bytes{});
+}
+
+// "ttyUSB1" is configured but not present, "ttyUSB10" present: the setting
+// stays as it is rather than turn into the first entry it begins.
+void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
+  DeviceRoot devices;
+  for (const char* name : {"ttyUSB10", "ttyACM0"}) TempDir::WriteFile(devices / name, "");
+  MessageBoxRecorder boxes;  // the port cannot open: the sheet opens on Config
+  SheetFixture f(5, {}, devices / "ttyUSB1");
+  auto* ports = f.Item<QComboBox>(vel::kComPortList);
+  QCOMPARE(ports->itemText(0), "COM1");
+  QCOMPARE(Entries(ports).mid(6),
+           (QStringList{devices("ttyUSB10"), devices("ttyACM0"), devices("ttyUSB1")}));
+  QCOMPARE(ports->currentText(), devices("ttyUSB1"));
+  f.ShowPage(kOptionsPage);
+  QCOMPARE(ComPort, devices / "ttyUSB1");
+  std::filesystem::remove(devices / "ttyACM0");
+  TempDir::WriteFile(devices / "ttyUSB2", "");
+  f.ShowPage(kConfigPage);  // each visit lists the devices present then
+  QCOMPARE(Entries(ports).mid(6),
+           (QStringList{devices("ttyUSB2"), devices("ttyUSB10"), devices("ttyUSB1")}));
+  QCOMPARE(ports->currentText(), devices("ttyUSB1"));
+}
+
+void PagesTest::choosingAPortReopensIt_data() {
+  QTest::addColumn<bool>("present");
+  QTest::newRow("adapter present") << true;
+  QTest::newRow("adapter unplugged while listed") << false;
+}
+
+void PagesTest::choosingAPortReopensIt() {
+  QFETCH(bool, present);
+  DeviceRoot devices;
+  PseudoTerminal adapter;
+  std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
+  SheetFixture f(5);
+  MessageBoxRecorder boxes;
+  f.ShowPage(kConfigPage);
+  if (!present)
+    std::filesystem::remove(devices / "ttyUSB0");
+  f.Pick(vel::kComPortList, devices("ttyUSB0"));
+  QCOMPARE(ComPort, devices / "ttyUSB0");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+  const QString text = boxes.Boxes()[0].text;
+  QVERIFY2(text.startsWith(present ? "Open ComPort successful." : "ComPort opening error."),
+           qPrintable(text));
+  QCOMPARE(CameraPort().IsOpen(), present);
+  (void)vel::SendCommandByte(CameraPort(), 0x42);
+  QCOMPARE(adapter.Read(1, present ? 500 : 30), present ? Bytes{0x42} : Bytes{});
+  QCOMPARE(f.Camera().Read(), Bytes{});  // the port before is closed either way
+}
+
+void PagesTest::choosingAModelAsksForARestart() {
+  SheetFixture f(5);
+  MessageBoxRecorder boxes;
+  f.ShowPage(kConfigPage);
+  f.Pick(vel::kModelList, "QV-5700");
+  QCOMPARE(Model, vel::kModelQv5700);
+  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+  QVERIFY(boxes.Boxes()[0].text.startsWith("Casio model QV-5700 selected."));
+  QVERIFY(boxes.Boxes()[0].text.contains("RESTART"));
+  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-3000EX");
+}
+
+// The edits take digits only; their arrows count up to 32767 and no further.
+void PagesTest::numberArrowsStopAt32767() {
+  SheetFixture f(5, "[Interval]\nBulb=1\nFocus=1\n");
+  const int fields[][3] = {{1, vel::kCountEdit, vel::kCountUpDown},
+                           {1, vel::kBulbSecondsEdit, vel::kBulbSecondsUpDown},
+                           {1, vel::kFocusSecondsEdit, vel::kFocusSecondsUpDown},
+                           {3, vel::kDelayRecUsbEdit, vel::kDelayRecUsbUpDown},
+                           {3, vel::kDelayUsbRecEdit, vel::kDelayUsbRecUpDown},
+                           {3, vel::kDelayBulbEdit, vel::kDelayBulbUpDown}};
+  for (const auto& [page, edit, arrows] : fields) {
+    f.ShowPage(page);
+    f.Item<QLineEdit>(edit)->clear();
+    QTest::keyClicks(f.Item<QLineEdit>(edit), "327x66");
+    for (int click = 0; click < 2; ++click)
+      QTest::mouseClick(f.Item<fw::UpDown>(arrows)->IncreaseArrow(), Qt::LeftButton);
+    QVERIFY2(f.Item<QLineEdit>(edit)->text() == "32767", qPrintable(QString::number(edit)));
+  }
+}
+
+// Shown only when the profile asks for it. Pushed, the button sends the
+// selected character; let go, the character selected then plus 0x20.
+void PagesTest::commandCheckSendsTheSelectedCharacter() {
+  const int ids[] = {vel::kCommandCheckLabel, vel::kCommandCheckList, vel::kCommandCheckButton};
+  for (const char* profile : {"", "[Options]\nCommandCheck=1\n"}) {
+    SheetFixture f(5, profile);
+    f.ShowPage(kAboutPage);
+    for (int id : ids) QCOMPARE(f.Page()->GetDlgItem(id)->isVisible(), *profile != 0);
+  }
+  SheetFixture f(5, "[Options]\nCommandCheck=1\n");
+  f.ShowPage(kAboutPage);
+  auto* list = f.Item<QComboBox>(vel::kCommandCheckList);
+  QAbstractButton* check = f.Item(vel::kCommandCheckButton);
+  QCOMPARE(qobject_cast<CAbout*>(f.Page())->Link()->LinkTarget(), vel::kMakerSiteAddress.data());
+  list->setCurrentIndex(list->findText("M"));
+  QTest::mousePress(check, Qt::LeftButton);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x4D});
+  list->setCurrentIndex(list->findText("Z"));
+  QTest::mouseRelease(check, Qt::LeftButton);
+  QCOMPARE(f.Idle(1, 1), Bytes{0x7A});
+}
+
+QTEST_MAIN(PagesTest)
+#include "pages_test.moc"
