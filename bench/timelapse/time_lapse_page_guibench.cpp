@@ -9,21 +9,85 @@
 #include <QPushButton>
 #include <QtTest>
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cmath>
+#include <map>
+#include <mutex>
 #include <thread>
 
-#include "core/app/settings.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/gap_report.h"
 #include "support/sheet_fixture.h"
-#include "timelapse/series_recorders.h"
 
 namespace {
 
-using vel::test::ByteRecorder;
-using vel::test::MsBetween;
+using vel::test::PseudoTerminal;
 using vel::test::SheetFixture;
-using vel::test::StatusLog;
+using SteadyTime = std::chrono::steady_clock::time_point;
+
+double MsBetween(SteadyTime from, SteadyTime to) {
+  return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+// Reads the camera's end of the line on a thread of its own, so that bytes
+// are stamped as they arrive while the user-interface thread runs a shot.
+class ByteRecorder {
+ public:
+  struct Arrival {
+    std::uint8_t byte;
+    SteadyTime at;
+  };
+
+  explicit ByteRecorder(PseudoTerminal& camera) : m_camera(camera), m_thread([this] { Run(); }) {}
+  ~ByteRecorder() {
+    m_stop = true;
+    m_thread.join();
+  }
+
+  std::vector<Arrival> Arrivals() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrivals;
+  }
+  std::size_t Count() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_arrivals.size();
+  }
+
+ private:
+  void Run() {
+    while (!m_stop) {
+      const std::vector<std::uint8_t> bytes = m_camera.Read(1, 10);
+      const SteadyTime now = std::chrono::steady_clock::now();
+      std::lock_guard<std::mutex> lock(m_mutex);
+      for (std::uint8_t byte : bytes) m_arrivals.push_back({byte, now});
+    }
+  }
+
+  PseudoTerminal& m_camera;
+  std::atomic<bool> m_stop{false};
+  mutable std::mutex m_mutex;
+  std::vector<Arrival> m_arrivals;
+  std::thread m_thread;  // last: it starts once everything else exists
+};
+
+// The moment each status text was first written.
+class StatusLog {
+ public:
+  explicit StatusLog(CTimeLapse* page) {
+    QObject::connect(page, &CTimeLapse::StatusShown, &m_context, [this](const QString& text) {
+      m_first.try_emplace(text, std::chrono::steady_clock::now());
+    });
+  }
+  SteadyTime At(const QString& text) const {
+    const auto found = m_first.find(text);
+    return found == m_first.end() ? SteadyTime{} : found->second;
+  }
+
+ private:
+  QObject m_context;
+  std::map<QString, SteadyTime> m_first;
+};
 
 constexpr int kTimeLapsePage = 1;
 
@@ -34,9 +98,7 @@ struct PageBench {
     statuses = std::make_unique<StatusLog>(page);
     camera = std::make_unique<ByteRecorder>(sheet.Camera());
   }
-  void Start() {
-    QTest::mouseClick(page->Item<QPushButton>(CTimeLapse::kStartButton), Qt::LeftButton);
-  }
+  void Start() { QTest::mouseClick(page->Item<QPushButton>(vel::kStartButton), Qt::LeftButton); }
   // Runs the event loop as the program's own loop does (QTest::qWait would
   // sleep between its passes and delay the ticks) until the series is over.
   void RunUntilSeriesEnds() {
@@ -114,7 +176,7 @@ void BM_PageGridDeviation(benchmark::State& state) {
   double worst = 0, last = 0, sum = 0;
   for (auto _ : state) {
     bench.Start();
-    const vel::test::SteadyTime anchor = bench.statuses->At("Doze (picture 1 of 31 taken)");
+    const SteadyTime anchor = bench.statuses->At("Doze (picture 1 of 31 taken)");
     bench.RunUntilSeriesEnds();
     const std::vector<ByteRecorder::Arrival> arrivals = bench.Arrivals(2 * kShots);
     for (int shot = 2; shot <= kShots; ++shot) {
