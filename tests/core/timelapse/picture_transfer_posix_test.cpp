@@ -64,13 +64,12 @@ class PictureTransferTest : public ::testing::Test {
 // Only regular files ending in "JPG" in the folders of DCIM but HTML count;
 // between equal times the one listed first stays.
 TEST_F(PictureTransferTest, TheNewestPictureIsTheOneTaken) {
-  for (const auto& [path, day] : {std::pair{"DCIM/100CASIO/A.jpg", 1},
-                                  {"DCIM/100CASIO/B1.JPG", 4},
-                                  {"DCIM/100CASIO/B2.JPG", 4},
-                                  {"DCIM/100CASIO/C.AVI", 5},
-                                  {"DCIM/HTML/D.JPG", 6},
-                                  {"DCIM/E.JPG", 7}})
-    Put(path, day);
+  Put("DCIM/100CASIO/A.jpg", 1);
+  Put("DCIM/100CASIO/B1.JPG", 4);
+  Put("DCIM/100CASIO/B2.JPG", 4);
+  Put("DCIM/100CASIO/C.AVI", 5);
+  Put("DCIM/HTML/D.JPG", 6);
+  Put("DCIM/E.JPG", 7);
   fs::create_symlink(m_camera + "/DCIM/100CASIO/A.jpg", m_camera + "/DCIM/100CASIO/LINK.JPG");
   ASSERT_EQ(::mkfifo((m_camera + "/DCIM/100CASIO/FIFO.JPG").c_str(), 0600), 0);
   fs::create_directories(m_camera + "/DCIM/100CASIO/FOLDER.JPG");

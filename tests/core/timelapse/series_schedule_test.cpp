@@ -71,25 +71,22 @@ TEST(SeriesSchedule, ShotsKeepToAGridFromTheEndOfTheFirstShot) {
   EXPECT_EQ(run.statuses.back(), "Idle (300 pictures taken)");
 }
 
+// A series needs an interval or bulb shots, and a count or Infinity; with an
+// interval of 0 the shots run back to back.
 TEST(SeriesSchedule, StartsOnlyWithAPaceAndSomethingToTake) {
-  struct Case {
-    int count, seconds;
-    bool infinity, bulb;
-    std::size_t shots;
-  };
-  for (const Case c :
-       {Case{5, 0, false, false, 0}, Case{0, 10, false, false, 0}, Case{0, 0, true, false, 0},
-        Case{1, 10, false, false, 1}, Case{4, 0, false, true, 4}, Case{0, 0, true, true, 30}}) {
-    SCOPED_TRACE(testing::Message()
-                 << c.count << " " << c.seconds << " " << c.infinity << " " << c.bulb);
-    SeriesRun run(c.count, c.seconds, c.infinity, c.bulb);
+  // Count, seconds, Infinity, bulb, and the shots taken within 30 ticks.
+  const int cases[][5] = {{5, 0, 0, 0, 0},  {0, 10, 0, 0, 0}, {0, 0, 1, 0, 0},
+                          {1, 10, 0, 0, 1}, {4, 0, 0, 1, 4},  {0, 0, 1, 1, 30}};
+  for (const auto& [count, seconds, infinity, bulb, shots] : cases) {
+    SCOPED_TRACE(testing::Message() << count << " " << seconds << " " << infinity << " " << bulb);
+    SeriesRun run(count, seconds, infinity, bulb);
     run.Ticks(29);
-    EXPECT_EQ(run.starts.size(), c.shots);
-    if (c.shots == 0) {
+    EXPECT_EQ(run.starts.size(), std::size_t(shots));
+    if (shots == 0) {
       EXPECT_EQ(run.statuses, std::vector<std::string>{"Idle (0 pictures taken)"});
     }
     for (std::size_t i = 1; i < run.starts.size(); ++i)
-      EXPECT_EQ(run.starts[i], run.starts[i - 1] + 700) << "interval 0: back to back";
+      EXPECT_EQ(run.starts[i], run.starts[i - 1] + 700);
   }
 }
 
