@@ -10,28 +10,13 @@
 #include <shellapi.h>
 #include <windows.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 
 #include "support/temp_dir.h"
 
 namespace vel::test {
 
-inline constexpr const char* kRecordFileVariable = "VELORANTICA_RECORD_ARGUMENTS";
-inline constexpr const char* kRecordExitVariable = "VELORANTICA_RECORD_EXIT";
-
 namespace recorder_detail {
-
-inline std::string Utf8(const wchar_t* text) {
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (size <= 1)
-    return {};
-  std::string narrow(static_cast<std::size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, narrow.data(), size, nullptr, nullptr);
-  narrow.pop_back();  // the terminating NUL
-  return narrow;
-}
 
 inline int RecordArgumentsWhenAsked() {
   wchar_t path[MAX_PATH] = {};
@@ -40,12 +25,15 @@ inline int RecordArgumentsWhenAsked() {
   int count = 0;
   wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   std::string text;
-  for (int i = 1; i < count; ++i) text += Utf8(arguments[i]) + "\n";
-  text += "end\n";
-  ::LocalFree(arguments);
+  for (int i = 1; i < count; ++i) {
+    char narrow[4096] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, narrow, sizeof narrow, nullptr, nullptr);
+    text += std::string(narrow) + "\n";
+  }
   const HANDLE file =
       ::CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   DWORD written = 0;
+  text += "end\n";
   ::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
   ::CloseHandle(file);
   wchar_t exitCode[16] = {};
@@ -62,23 +50,21 @@ inline const int kRecorded = RecordArgumentsWhenAsked();
 // program under test would start any other.
 inline bool CopyThisProgramTo(const std::string& path) {
   wchar_t self[MAX_PATH] = {};
-  if (!::GetModuleFileNameW(nullptr, self, MAX_PATH))
-    return false;
   const std::wstring target(path.begin(), path.end());
-  return ::CopyFileW(self, target.c_str(), FALSE);
+  return ::GetModuleFileNameW(nullptr, self, MAX_PATH) && ::CopyFileW(self, target.c_str(), FALSE);
 }
 
 // Sets the recorder's variables for the programs started from now on, which
 // inherit this environment; clears them again when it goes.
 class RecordingEnvironment {
  public:
-  RecordingEnvironment(const std::string& recordFile, int exitCode = 0) {
-    ::SetEnvironmentVariableA(kRecordFileVariable, recordFile.c_str());
-    ::SetEnvironmentVariableA(kRecordExitVariable, std::to_string(exitCode).c_str());
+  explicit RecordingEnvironment(const std::string& recordFile, int exitCode = 0) {
+    ::SetEnvironmentVariableA("VELORANTICA_RECORD_ARGUMENTS", recordFile.c_str());
+    ::SetEnvironmentVariableA("VELORANTICA_RECORD_EXIT", std::to_string(exitCode).c_str());
   }
   ~RecordingEnvironment() {
-    ::SetEnvironmentVariableA(kRecordFileVariable, nullptr);
-    ::SetEnvironmentVariableA(kRecordExitVariable, nullptr);
+    ::SetEnvironmentVariableA("VELORANTICA_RECORD_ARGUMENTS", nullptr);
+    ::SetEnvironmentVariableA("VELORANTICA_RECORD_EXIT", nullptr);
   }
   RecordingEnvironment(const RecordingEnvironment&) = delete;
   RecordingEnvironment& operator=(const RecordingEnvironment&) = delete;
@@ -87,12 +73,10 @@ class RecordingEnvironment {
 // The record once it is complete, without the closing "end"; empty after
 // ten seconds without one.
 inline std::string AwaitRecord(const std::string& recordFile) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (std::chrono::steady_clock::now() < deadline) {
+  for (int tries = 0; tries < 1000; ++tries, ::Sleep(10)) {
     const std::string text = TempDir::ReadFile(recordFile);
     if (text.size() >= 4 && text.compare(text.size() - 4, 4, "end\n") == 0)
       return text.substr(0, text.size() - 4);
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   }
   return {};
 }
