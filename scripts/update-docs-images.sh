@@ -4,7 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --build build
 export QT_QPA_PLATFORM=offscreen VELORANTICA_DOCS_DIR="$PWD/docs"
-for test in build/tests/gui/gui_*snapshots_test build/tests/gui/gui_*page_test; do
-  "$test" >/dev/null
-done
+build/tests/gui/gui_page_snapshots_test >/dev/null
 ls docs/*.png

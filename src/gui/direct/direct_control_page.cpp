@@ -26,13 +26,13 @@ constexpr std::array<fw::CPropertyPage* (*)(), 6> kPageFactories = {
 
 }  // namespace
 
-CDirectControlPage::CDirectControlPage(vel::DirectPageKind kind)
+DirectControlPage::DirectControlPage(vel::DirectPageKind kind)
     : fw::CPropertyPage(vel::DirectPages()[static_cast<std::size_t>(kind)].dialog),
       m_page(vel::DirectPages()[static_cast<std::size_t>(kind)]) {
   m_keyUp.assign(vel::KeyFlagCount(m_page), vel::kKeyUp);
 }
 
-int CDirectControlPage::OnKickIdle(int) {
+int DirectControlPage::OnKickIdle(int) {
   if (!HasWindow())
     return 0;
   // Copy: a key's dialog may run inside the pass.
@@ -47,7 +47,7 @@ int CDirectControlPage::OnKickIdle(int) {
   return 0;
 }
 
-void CDirectControlPage::OnUpdateKey(QAbstractButton* button) {
+void DirectControlPage::OnUpdateKey(QAbstractButton* button) {
   const vel::KeySample sample =
       vel::SampleKey(m_page, m_keyUp, ControlId(button), button->isDown());
   vel::SendKeyBytes(CameraPort(), sample.send);
@@ -55,13 +55,13 @@ void CDirectControlPage::OnUpdateKey(QAbstractButton* button) {
     RunDialogKey(button, *sample.dialog);
 }
 
-void CDirectControlPage::RunDialogKey(QAbstractButton*, const vel::DialogKeyOpen&) {}
+void DirectControlPage::RunDialogKey(QAbstractButton*, const vel::DialogKeyOpen&) {}
 
-CPage1::CPage1() : CDirectControlPage(vel::DirectPageKind::Page1) {}
-CPage1_20::CPage1_20() : CDirectControlPage(vel::DirectPageKind::Page1_20) {}
-CPage1_23::CPage1_23() : CDirectControlPage(vel::DirectPageKind::Page1_23) {}
-CPage1_35::CPage1_35() : CDirectControlPage(vel::DirectPageKind::Page1_35) {}
-CPage1_80::CPage1_80() : CDirectControlPage(vel::DirectPageKind::Page1_80) {}
+CPage1::CPage1() : DirectControlPage(vel::DirectPageKind::Page1) {}
+CPage1_20::CPage1_20() : DirectControlPage(vel::DirectPageKind::Page1_20) {}
+CPage1_23::CPage1_23() : DirectControlPage(vel::DirectPageKind::Page1_23) {}
+CPage1_35::CPage1_35() : DirectControlPage(vel::DirectPageKind::Page1_35) {}
+CPage1_80::CPage1_80() : DirectControlPage(vel::DirectPageKind::Page1_80) {}
 
 fw::CPropertyPage* CreateDirectControlPage(int model) {
   const vel::DirectPageKind kind = vel::DirectPageForModel(model).kind;

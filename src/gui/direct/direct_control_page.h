@@ -11,11 +11,11 @@ class QAbstractButton;
 // react to clicks; in each idle pass it samples which key buttons show
 // pushed and sends a key's press byte when its button goes down and its
 // release byte when it comes up again.
-class CDirectControlPage : public fw::CPropertyPage {
+class DirectControlPage : public fw::CPropertyPage {
   Q_OBJECT
 
  public:
-  explicit CDirectControlPage(vel::DirectPageKind kind);
+  explicit DirectControlPage(vel::DirectPageKind kind);
 
   int OnKickIdle(int idleCount) override;
 
@@ -36,10 +36,10 @@ class CDirectControlPage : public fw::CPropertyPage {
 
 // The page for each camera family; the model decides which one the sheet
 // shows.
-#define VELORANTICA_DIRECT_PAGE(ClassName)      \
-  class ClassName : public CDirectControlPage { \
-   public:                                      \
-    ClassName();                                \
+#define VELORANTICA_DIRECT_PAGE(ClassName)     \
+  class ClassName : public DirectControlPage { \
+   public:                                     \
+    ClassName();                               \
   };
 
 VELORANTICA_DIRECT_PAGE(CPage1)

@@ -10,10 +10,10 @@
 #include "gui/framework/property_sheet.h"
 #include "gui/framework/up_down.h"
 
-CPage1_40::CPage1_40() : CDirectControlPage(vel::DirectPageKind::Page1_40) {}
+CPage1_40::CPage1_40() : DirectControlPage(vel::DirectPageKind::Page1_40) {}
 
 bool CPage1_40::OnInitDialog() {
-  CDirectControlPage::OnInitDialog();
+  DirectControlPage::OnInitDialog();
   // The lists and arrows have no label on the page; name them for screen readers.
   if (auto* exposure = Item<QComboBox>(vel::kExposureList)) {
     exposure->setAccessibleName(tr("Exposure mode"));

@@ -5,7 +5,7 @@
 // The QV-4000/QV-5700 page: the plain keys, the exposure and drive mode lists,
 // the arrows that step a setting, and four keys that hold a camera button
 // while a small dialog offers the buttons used with it.
-class CPage1_40 : public CDirectControlPage {
+class CPage1_40 : public DirectControlPage {
   Q_OBJECT
  public:
   CPage1_40();

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 #include "core/weblink/open_link.h"
@@ -14,6 +15,11 @@ struct CommandCase {
   std::string address;
   std::optional<std::string> expected;
 };
+
+// Test names show the case by its name, not its bytes.
+void PrintTo(const CommandCase& c, std::ostream* out) {
+  *out << c.name;
+}
 
 class RegisteredCommandLine : public ::testing::TestWithParam<CommandCase> {};
 
