@@ -193,7 +193,7 @@ bool VirtualCamera::PrepareCard(std::string& error) {
   });
   if (!m_card->Prepare(error))
     return false;
-  m_worker = std::make_unique<CardWorker>(*m_card);
+  m_worker = std::make_unique<CardWorker>(*m_card, m_options.mountDelayMs);
   return true;
 }
 

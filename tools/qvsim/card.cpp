@@ -452,7 +452,8 @@ void MemoryCard::Eject() {
 
 // ---- worker ---------------------------------------------------------------
 
-CardWorker::CardWorker(MemoryCard& card) : m_card(card), m_thread([this] { Work(); }) {}
+CardWorker::CardWorker(MemoryCard& card, int mountDelayMs)
+    : m_card(card), m_mountDelayMs(mountDelayMs), m_thread([this] { Work(); }) {}
 
 CardWorker::~CardWorker() {
   {
@@ -485,8 +486,11 @@ void CardWorker::Work() {
     lock.unlock();
     if (event == CameraEvent::ShutterReleased)
       m_card.TakePicture(when);
-    else if (event == CameraEvent::UsbRecSwitch)
+    else if (event == CameraEvent::UsbRecSwitch) {
+      if (!m_card.InUsbMode())
+        std::this_thread::sleep_for(std::chrono::milliseconds(m_mountDelayMs));
       m_card.SwitchUsbRec();
+    }
   }
 }
 

@@ -90,7 +90,9 @@ class MemoryCard {
 // so that slow mounts never hold up reading and time-stamping the bytes.
 class CardWorker {
  public:
-  explicit CardWorker(MemoryCard& card);
+  // mountDelayMs: how long the card takes to show up after the switch to USB
+  // mode, as a real camera takes a moment before its drive appears.
+  explicit CardWorker(MemoryCard& card, int mountDelayMs = 0);
   ~CardWorker();  // finishes the queued events, then ejects the card
   CardWorker(const CardWorker&) = delete;
   CardWorker& operator=(const CardWorker&) = delete;
@@ -101,6 +103,7 @@ class CardWorker {
   void Work();
 
   MemoryCard& m_card;
+  int m_mountDelayMs;
   std::mutex m_mutex;
   std::condition_variable m_wake;
   std::deque<std::pair<CameraEvent, std::time_t>> m_events;

@@ -23,7 +23,7 @@ bool ValidLabel(std::string_view label) {
 
 std::string UsageText() {
   return "Usage: qvsim [--model N] [--link PATH] [--record FILE]\n"
-         "             [--card DIR [--label NAME]] [--user NAME]\n"
+         "             [--card DIR [--label NAME] [--mount-delay MS]] [--user NAME]\n"
          "\n"
          "A stand-in Casio QV camera on a pseudo-terminal. The first line of output is\n"
          "the terminal's path; point the program's ComPort at it. Every command byte\n"
@@ -38,6 +38,8 @@ std::string UsageText() {
          "                 each REC/USB switch mounts it under /media/<user>/<label> or\n"
          "                 unmounts it. Needs root and loop devices.\n"
          "  --label NAME   card volume label (default: the model name)\n"
+         "  --mount-delay MS  the card is mounted MS milliseconds after the switch to\n"
+         "                 USB mode (default 0)\n"
          "  --user NAME    owner of the card's files and the terminal, and the <user> of\n"
          "                 the mount folder (default: $SUDO_USER, else the current user)\n"
          "\n"
@@ -53,6 +55,9 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
       continue;
     }
     std::string* target = nullptr;
+    int* number = &options.model;
+    if (arg == "--mount-delay")
+      number = &options.mountDelayMs;
     if (arg == "--link")
       target = &options.link;
     else if (arg == "--record")
@@ -63,7 +68,7 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
       target = &options.label;
     else if (arg == "--user")
       target = &options.user;
-    else if (arg != "--model") {
+    else if (arg != "--model" && arg != "--mount-delay") {
       error = "unknown option " + std::string(arg);
       return std::nullopt;
     }
@@ -74,8 +79,8 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
     const std::string_view value = argv[++i];
     if (target) {
       *target = value;
-    } else if (!ParseInt(value, options.model)) {
-      error = "--model takes a number, not " + std::string(value);
+    } else if (!ParseInt(value, *number) || *number < 0) {
+      error = std::string(arg) + " takes a number, not " + std::string(value);
       return std::nullopt;
     }
   }

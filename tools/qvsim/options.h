@@ -12,6 +12,7 @@ struct Options {
   std::string cardFolder;  // where the card image lives; empty: no card
   std::string label;       // card volume label; empty: the model name
   std::string user;        // owner of the card and the terminal; empty: the invoking user
+  int mountDelayMs = 0;    // from the switch to USB mode until the card is mounted
   bool help = false;
 };
 

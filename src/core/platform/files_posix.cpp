@@ -22,8 +22,10 @@ bool MakeFolders(const std::string& folder) {
   if (folder.empty() || folder == "/" || folder == ".")
     return true;
   struct stat st {};
-  if (::stat(folder.c_str(), &st) == 0)
+  if (::stat(folder.c_str(), &st) == 0) {
+    errno = ENOTDIR;
     return S_ISDIR(st.st_mode);
+  }
   if (!MakeFolders(ParentFolder(folder)))
     return false;
   return ::mkdir(folder.c_str(), 0777) == 0 || errno == EEXIST;
@@ -47,6 +49,10 @@ Result Fail(int code) {
 }
 
 }  // namespace
+
+Result CreateFolders(const std::string& folder) {
+  return MakeFolders(folder) ? Result::Success() : Fail(errno);
+}
 
 Result ReadWholeFile(const std::string& path, std::string& text, MissingFile missing) {
   text.clear();

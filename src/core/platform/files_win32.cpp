@@ -34,6 +34,10 @@ bool MakeFolders(const std::string& folder) {
 
 }  // namespace
 
+Result CreateFolders(const std::string& folder) {
+  return MakeFolders(folder) ? Result::Success() : Fail(GetLastError());
+}
+
 Result ReadWholeFile(const std::string& path, std::string& text, MissingFile missing) {
   text.clear();
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,

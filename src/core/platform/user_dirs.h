@@ -9,6 +9,11 @@ namespace vel {
 // velorantica.INI in the Windows directory.
 std::string ProfilePath(const std::string& appName);
 
+// Where the logs of the time-lapse series go: on Linux
+// $XDG_STATE_HOME/velorantica (default ~/.local/state/velorantica), on
+// Windows %LOCALAPPDATA%\velorantica.
+std::string SeriesLogFolder(const std::string& appName);
+
 // Where copied pictures go by default: "C:\\" on Windows; the user's pictures
 // folder (XDG_PICTURES_DIR, else ~/Pictures), else the home folder, on Linux.
 std::string DefaultDestinationFolder();

@@ -18,11 +18,16 @@ std::string HomeFolder() {
   return "/";
 }
 
+// $name when it is an absolute path (a relative XDG path is invalid and must
+// be ignored), else the fallback below the home folder.
+std::string XdgFolder(const char* name, const char* fallback) {
+  if (const char* folder = std::getenv(name); folder && folder[0] == '/')
+    return folder;
+  return HomeFolder() + fallback;
+}
+
 std::string ConfigFolder() {
-  // A relative XDG path is invalid and must be ignored.
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && config[0] == '/')
-    return config;
-  return HomeFolder() + "/.config";
+  return XdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 bool IsFolder(const std::string& path) {
@@ -59,6 +64,10 @@ std::string PicturesFromUserDirs() {
 
 std::string ProfilePath(const std::string& appName) {
   return ConfigFolder() + "/" + appName + ".ini";
+}
+
+std::string SeriesLogFolder(const std::string& appName) {
+  return XdgFolder("XDG_STATE_HOME", "/.local/state") + "/" + appName;
 }
 
 std::string DefaultDestinationFolder() {

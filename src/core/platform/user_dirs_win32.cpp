@@ -13,6 +13,14 @@ std::string ProfilePath(const std::string& appName) {
   return path + appName + ".INI";
 }
 
+std::string SeriesLogFolder(const std::string& appName) {
+  char folder[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA("LOCALAPPDATA", folder, MAX_PATH);
+  if (length == 0 || length >= MAX_PATH)
+    return "C:\\" + appName;
+  return std::string(folder, length) + "\\" + appName;
+}
+
 std::string DefaultDestinationFolder() {
   return "C:\\";
 }

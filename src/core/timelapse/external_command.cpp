@@ -1,5 +1,8 @@
 #include "core/timelapse/external_command.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include "core/platform/clock.h"
 
 namespace vel {
@@ -48,11 +51,42 @@ Result ExternalCommand::Status() const {
   return Result::Failure(prefix + "is still running");
 }
 
+void ExternalCommand::End(Clock& clock) {
+  if (Finished())
+    return;
+  Signal(/*force=*/false);
+  const std::int64_t deadline = clock.NowMs() + kEndGraceMs;
+  while (!Finished() && clock.NowMs() < deadline) clock.WaitMs(10);
+  if (Finished())
+    return;
+  Signal(/*force=*/true);
+  while (!Finished()) clock.WaitMs(10);
+}
+
+std::uint32_t CommandLimitMs(std::int64_t untilNextShotMs) {
+  return static_cast<std::uint32_t>(
+      std::clamp<std::int64_t>(untilNextShotMs, kShortestCommandLimitMs, UINT32_MAX));
+}
+
 Result RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
-                          Clock& clock, std::uint32_t pollMs) {
+                          Clock& clock, const CommandLimits& limits, std::uint32_t pollMs) {
   ExternalCommand command;
-  if (command.Start(program, words)) {
-    while (!command.Finished()) clock.WaitMs(pollMs);
+  if (Result started = command.Start(program, words); !started)
+    return started;
+  const std::int64_t start = clock.NowMs();
+  std::string why;
+  while (!command.Finished()) {
+    if (limits.stopRequested && limits.stopRequested()) {
+      why = "was ended on request";
+    } else if (limits.limitMs != 0 && clock.NowMs() - start >= limits.limitMs) {
+      why = "was still running after " + std::to_string(limits.limitMs / 1000) +
+            " seconds and was ended";
+    } else {
+      clock.WaitMs(pollMs);
+      continue;
+    }
+    command.End(clock);
+    return Result::Failure("Velorantica: external command \"" + program + "\" " + why);
   }
   return command.Status();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,6 +60,11 @@ class ExternalCommand {
   // did not end by itself with a status.
   bool Finished(int* exitStatus = nullptr);
 
+  // Ends the program: asks it to end (SIGTERM to its process group on
+  // POSIX), waits up to kEndGraceMs on the clock, then forces it (SIGKILL;
+  // TerminateProcess on Windows), and waits for its end.
+  void End(Clock& clock);
+
   const CommandOutcome& Outcome() const { return m_outcome; }
 
   // Success when the program ran and exited with status 0, else a failure
@@ -78,14 +84,34 @@ class ExternalCommand {
   void Poll();
   // Backend: releases the process handle without waiting for it.
   void Release();
+  // Backend: asks the program (and what it started) to end, or forces it.
+  void Signal(bool force);
   // Backend: the system's text for an error number of Launch or Poll.
   static std::string SystemErrorText(int code);
 };
 
+// How long a program asked to end may take before it is forced to.
+inline constexpr std::uint32_t kEndGraceMs = 2000;
+
+// How long the program after a shot may run: until the next shot is due, and
+// never less than kShortestCommandLimitMs.
+inline constexpr std::uint32_t kShortestCommandLimitMs = 10000;
+std::uint32_t CommandLimitMs(std::int64_t untilNextShotMs);
+
+// What ends a program before it ends by itself: running longer than limitMs
+// (0: no limit), or a stop that the caller asks for (the series cancelled,
+// the program ending).
+struct CommandLimits {
+  std::uint32_t limitMs = 0;
+  std::function<bool()> stopRequested;
+};
+
 // Runs the program and waits for its end, looking every pollMs through the
 // clock's waits (the front end's clock keeps the window alive while waiting).
-// The result is the program's Status.
+// A program that outlives its limits is ended (ExternalCommand::End). The
+// result is the program's Status, or says why it was ended.
 Result RunExternalCommand(const std::string& program, const std::vector<std::string>& words,
-                          Clock& clock, std::uint32_t pollMs = 10);
+                          Clock& clock, const CommandLimits& limits = {},
+                          std::uint32_t pollMs = 10);
 
 }  // namespace vel

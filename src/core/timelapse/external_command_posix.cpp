@@ -81,6 +81,8 @@ int HighestDescriptor() {
 // Runs in the child between fork and exec; only async-signal-safe calls.
 [[noreturn]] void ExecChild(const char* program, char* const* argv, char* const* shellArgv,
                             int errorFd, int highestDescriptor) {
+  // A group of its own, so that ending it also ends what it started.
+  ::setpgid(0, 0);
   sigset_t none;
   ::sigemptyset(&none);
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
@@ -147,6 +149,8 @@ bool ExternalCommand::Launch(const std::string& program, const std::vector<std::
               highestDescriptor);
   }
   const int forkError = errno;
+  if (pid > 0)
+    ::setpgid(pid, pid);  // also here, so the group exists before anyone signals it
   ::close(errorPipe[1]);
   if (pid < 0) {
     ::close(errorPipe[0]);
@@ -189,6 +193,11 @@ void ExternalCommand::Release() {
   if (m_outcome.kind == CommandOutcome::Kind::Running)
     Poll();
   m_process.reset();
+}
+
+void ExternalCommand::Signal(bool force) {
+  if (m_process)
+    ::kill(-m_process->pid, force ? SIGKILL : SIGTERM);
 }
 
 std::string ExternalCommand::SystemErrorText(int code) {

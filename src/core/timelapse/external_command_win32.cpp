@@ -102,6 +102,12 @@ void ExternalCommand::Release() {
   m_process.reset();
 }
 
+// Windows has no request to end; both steps end the program at once.
+void ExternalCommand::Signal(bool) {
+  if (m_process)
+    ::TerminateProcess(m_process->process, 1);
+}
+
 std::string ExternalCommand::SystemErrorText(int code) {
   return vel::SystemErrorText(code);
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/app/settings.h"
+#include "core/platform/clock.h"
 
 namespace vel {
 namespace {
@@ -100,7 +101,8 @@ std::string DriveTypeDetail(DriveType type) {
   return std::string(kDriveTypeDetail) + std::string(DriveTypeName(type)) + ".\n";
 }
 
-// Where one file of the picture is on the camera and where its copy goes.
+// Where one file of the picture is on the camera and the folder its copy
+// goes to.
 struct FilePair {
   std::string camera;
   std::string destination;
@@ -112,10 +114,27 @@ TransferSettings TransferSettings::Of(const Settings& settings) {
   return {settings.DestFileDir, settings.DeleteAfterCopy != 0, settings.CopyAndDelete};
 }
 
+std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
+                                        const VolumeSources& sources, Clock& clock,
+                                        std::uint32_t waitMs) {
+  const std::int64_t deadline = clock.NowMs() + waitMs;
+  for (;;) {
+    std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
+    std::vector<FolderEntry> dcim;
+    if (drive && drive->type == DriveType::Removable &&
+        ListFolder(JoinPath(drive->root, kPictureFolder), dcim))
+      return drive;
+    const std::int64_t left = deadline - clock.NowMs();
+    if (left <= 0)
+      return drive;
+    clock.WaitMs(static_cast<std::uint32_t>(std::min<std::int64_t>(left, kDrivePollMs)));
+  }
+}
+
 Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
-                                          const TransferSettings& settings,
-                                          const VolumeSources& sources) {
-  const std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
+                                          const TransferSettings& settings, Clock& clock,
+                                          std::uint32_t waitMs, const VolumeSources& sources) {
+  const std::optional<Drive> drive = WaitForCameraDrive(drivesAtStart, sources, clock, waitMs);
   if (!drive)
     return Result::Failure(std::string(kDriveLetterFailed));
   if (drive->type != DriveType::Removable)
@@ -169,13 +188,12 @@ void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& 
 
 Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& settings) {
   const std::string separator(1, kPathSeparator);
-  const std::string& destination = settings.destFileDir;
   const std::string thumbnailFolder =
-      destination + separator + std::string(kThumbnailFolder) + separator;
-  const FilePair picture{m_strLastPath, destination + separator + m_strLastName};
+      settings.destFileDir + separator + std::string(kThumbnailFolder);
+  const FilePair picture{m_strLastPath, settings.destFileDir};
   const FilePair thumbnail{
       JoinPath(FolderPart(m_strLastPath), kThumbnailFolder) + separator + m_strLastName,
-      thumbnailFolder + m_strLastName};
+      thumbnailFolder};
 
   bool pictureCopied = false;
   bool thumbnailCopied = false;
@@ -188,8 +206,13 @@ Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& setting
     if (step.action == Action::Copy) {
       if (!isPicture)
         CreateFolder(thumbnailFolder);
-      if (Result copy = CopyFileSafely(files.camera, files.destination); !copy)
+      // The thumbnail takes the name the picture got, so the two stay a pair.
+      const std::string wanted = pictureCopied ? m_storedName : m_strLastName;
+      std::string stored;
+      if (Result copy = StoreCopySafely(files.camera, files.destination, wanted, stored); !copy)
         return CopyFailure(copy.Text());
+      if (!pictureCopied)
+        m_storedName = stored;
       copied = true;
     } else if (settings.deleteAfterCopy && copied) {
       // Only a file whose copy is complete on disk is deleted.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/platform/result.h"
@@ -8,6 +10,7 @@
 
 namespace vel {
 
+class Clock;
 struct Settings;
 
 // Where copied pictures go and what happens on the camera afterwards.
@@ -22,34 +25,50 @@ struct TransferSettings {
   bool operator==(const TransferSettings&) const = default;
 };
 
+// How often the camera's drive is looked for while it is awaited.
+inline constexpr std::uint32_t kDrivePollMs = 100;
+
+// Looks for the drive that appeared since drivesAtStart every kDrivePollMs,
+// until it is a removable drive whose DCIM folder can be listed, for waitMs at
+// the most; then the drive of the last look, or nothing.
+std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
+                                        const VolumeSources& sources, Clock& clock,
+                                        std::uint32_t waitMs);
+
 // Takes the newest picture off the camera's drive, the drive that appeared
 // since a series started. Keeps which picture it took last, for as long as
 // the Time Lapse page lives, so that no picture is taken twice.
 class PictureTransfer {
  public:
-  // Finds the first drive present now that is not in drivesAtStart, checks it
-  // is removable, finds the newest picture of its DCIM tree and, unless that
-  // is the picture taken last, copies it and its thumbnail to the destination
-  // and deletes them on the camera as the settings say. A file on the camera
-  // is deleted only once its copy is complete on disk. The core shows
-  // nothing: a failure carries the text of the error box (and, for a drive
-  // of the wrong type, a detail for standard error).
+  // Awaits the camera's drive (WaitForCameraDrive), checks it is removable,
+  // finds the newest picture of its DCIM tree and, unless that is the
+  // picture taken last, copies it and its thumbnail to the destination and
+  // deletes them on the camera as the settings say. A file on the camera is
+  // deleted only once its copy is complete on disk; no file at the
+  // destination is ever replaced. The core shows nothing: a failure carries
+  // the text of the error box (and, for a drive of the wrong type, a detail
+  // for standard error).
   Result CopyNewestPicture(const DriveSnapshot& drivesAtStart, const TransferSettings& settings,
-                           const VolumeSources& sources = {});
+                           Clock& clock, std::uint32_t waitMs, const VolumeSources& sources = {});
 
   // Looks at the files directly in folder: a regular file whose name ends in
   // "JPG" (any case) and that is strictly newer than m_ftNewest becomes the
   // newest, and result its full path. An unlistable folder changes nothing.
   void FindNewestPicture(const std::string& folder, std::string& result);
 
-  // The picture taken up last and its file name; empty until the first one.
+  // The picture taken up last and its file name on the camera; empty until
+  // the first one.
   const std::string& LastPath() const { return m_strLastPath; }
   const std::string& LastName() const { return m_strLastName; }
+  // The name its copy was stored under, which differs from LastName when
+  // the destination held a file of that name already.
+  const std::string& StoredName() const { return m_storedName; }
 
  private:
   FileTime m_ftNewest = 0;
   std::string m_strLastPath;
   std::string m_strLastName;
+  std::string m_storedName;
 
   // The newest picture of the drive's picture folders into newest; false
   // when the DCIM folder cannot be listed, with the listing pattern.

@@ -30,12 +30,22 @@ struct FolderEntry {
 // and "..". False when the folder cannot be listed.
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
-// Copies source over target so that target is either left as it was or holds
-// the complete copy, flushed to disk: the data goes to a temporary file in
-// target's folder, is flushed, its size checked against the source, and only
-// then renamed over target. The temporary file never outlives a failure.
-// A failure carries the system's message.
-Result CopyFileSafely(const std::string& source, const std::string& target);
+// The n-th name for a file called name: name itself for 1, else n put
+// before the extension ("CIMG0001.JPG", 2 gives "CIMG0001-2.JPG").
+std::string NumberedName(const std::string& name, int n);
+
+// How many numbered names a copy tries before it gives up.
+inline constexpr int kMaxNumberedNames = 9999;
+
+// Copies source into folder under name, never replacing a file there: when
+// the name is taken, the copy gets the first free one of NumberedName(name,
+// 2), (name, 3), ... The data goes to a temporary file in the folder, is
+// flushed, its size checked against the source, and only then put under its
+// name in one step that fails rather than replace, so that no file of the
+// folder is ever lost and no partial file is left. storedName receives the
+// name used. A failure carries the system's message.
+Result StoreCopySafely(const std::string& source, const std::string& folder,
+                       const std::string& name, std::string& storedName);
 
 // Deletes a file; a failure carries the system's message.
 Result RemoveFile(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -88,22 +89,13 @@ class TempFile {
   bool m_kept = false;
 };
 
-std::string FolderOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos)
-    return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Opens a new, hidden file beside target: "<folder>/.<name>.<pid>-<n>.part".
-// The file gets the usual 0666 less the umask.
-int CreateTempBeside(const std::string& target, std::string& tempPath) {
+// Opens a new, hidden file in folder: "<folder>/.velorantica-<pid>-<n>.part",
+// short whatever the picture's name. The file gets the usual 0666 less the
+// umask.
+int CreateTempIn(const std::string& folder, std::string& tempPath) {
   static unsigned counter = 0;
-  const auto slash = target.find_last_of('/');
-  const std::string folderPart = slash == std::string::npos ? "" : target.substr(0, slash + 1);
-  const std::string name = target.substr(folderPart.size());
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = folderPart + "." + name + "." + std::to_string(::getpid()) + "-" +
+    tempPath = folder + "/.velorantica-" + std::to_string(::getpid()) + "-" +
                std::to_string(++counter) + ".part";
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST)
@@ -203,6 +195,27 @@ bool SameSize(int in, int out, off_t copied) {
   return false;
 }
 
+// Gives the file at temp the name target unless target exists: false with
+// errno EEXIST then. Where the file system cannot rename without replacing,
+// a hard link does the same; where it has no hard links either, the name is
+// taken first as an empty file of its own, which the rename then replaces.
+bool PublishWithoutReplacing(const std::string& temp, const std::string& target) {
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+    return true;
+  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+    return false;
+  if (::link(temp.c_str(), target.c_str()) == 0) {
+    ::unlink(temp.c_str());
+    return true;
+  }
+  if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+    return false;
+  UniqueFd reserved(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  if (!reserved)
+    return false;
+  return ::rename(temp.c_str(), target.c_str()) == 0;
+}
+
 }  // namespace
 
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
@@ -223,7 +236,8 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-Result CopyFileSafely(const std::string& source, const std::string& target) {
+Result StoreCopySafely(const std::string& source, const std::string& folder,
+                       const std::string& name, std::string& storedName) {
   // Non-blocking, so that a pipe under a picture's name cannot hold the copy.
   UniqueFd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
   if (!in)
@@ -235,7 +249,7 @@ Result CopyFileSafely(const std::string& source, const std::string& target) {
     return Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
 
   std::string tempPath;
-  UniqueFd out(CreateTempBeside(target, tempPath));
+  UniqueFd out(CreateTempIn(folder, tempPath));
   if (!out)
     return Fail(errno);
   TempFile temp(tempPath);
@@ -252,12 +266,19 @@ Result CopyFileSafely(const std::string& source, const std::string& target) {
     return Fail(errno);
   if (!out.Close())
     return Fail(errno);
-  if (::rename(temp.path().c_str(), target.c_str()) != 0)
-    return Fail(errno);
-  temp.Keep();
-  if (!SyncFolder(FolderOf(target)))
-    return Fail(errno);
-  return Result::Success();
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    if (PublishWithoutReplacing(temp.path(), folder + "/" + candidate)) {
+      temp.Keep();
+      storedName = candidate;
+      if (!SyncFolder(folder))
+        return Fail(errno);
+      return Result::Success();
+    }
+    if (errno != EEXIST)
+      return Fail(errno);
+  }
+  return Fail(EEXIST);
 }
 
 Result RemoveFile(const std::string& path) {

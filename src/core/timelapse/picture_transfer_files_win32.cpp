@@ -57,17 +57,12 @@ class TempFile {
   bool m_kept = false;
 };
 
-// Copies source to a new, hidden name beside target:
-// "<folder>\.<name>.<pid>-<n>.part". False with the last error set.
-bool CopyToTempBeside(const std::wstring& source, const std::wstring& target,
-                      std::wstring& tempPath) {
+// Copies source to a new, hidden, short name in folder:
+// "<folder>\.velorantica-<pid>-<n>.part". False with the last error set.
+bool CopyToTempIn(const std::wstring& source, const std::wstring& folder, std::wstring& tempPath) {
   static unsigned counter = 0;
-  const auto separator = target.find_last_of(L"\\/");
-  const std::wstring folderPart =
-      separator == std::wstring::npos ? L"" : target.substr(0, separator + 1);
-  const std::wstring name = target.substr(folderPart.size());
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = folderPart + L"." + name + L"." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+    tempPath = folder + L"\\.velorantica-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                std::to_wstring(++counter) + L".part";
     if (::CopyFileW(source.c_str(), tempPath.c_str(), TRUE))
       return true;
@@ -137,20 +132,29 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-Result CopyFileSafely(const std::string& source, const std::string& target) {
-  const std::wstring wideSource = Widen(source);
-  const std::wstring wideTarget = Widen(target);
+Result StoreCopySafely(const std::string& source, const std::string& folder,
+                       const std::string& name, std::string& storedName) {
+  const std::wstring wideFolder = Widen(folder);
   std::wstring tempPath;
-  if (!CopyToTempBeside(wideSource, wideTarget, tempPath))
+  if (!CopyToTempIn(Widen(source), wideFolder, tempPath))
     return Fail(::GetLastError());
   TempFile temp(tempPath);
-  if (!FlushAndCheck(wideSource, temp.path()))
+  if (!FlushAndCheck(Widen(source), temp.path()))
     return Fail(::GetLastError());
-  if (!::MoveFileExW(temp.path().c_str(), wideTarget.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Fail(::GetLastError());
-  temp.Keep();
-  return Result::Success();
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    const std::wstring target = wideFolder + L"\\" + Widen(candidate);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is taken.
+    if (::MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
+      temp.Keep();
+      storedName = candidate;
+      return Result::Success();
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+      return Fail(error);
+  }
+  return Fail(ERROR_FILE_EXISTS);
 }
 
 Result RemoveFile(const std::string& path) {

@@ -24,6 +24,8 @@ bool SeriesSchedule::Start(const SeriesStartSettings& settings) {
   StopTimer();
   m_taken = 0;
   m_cancelled = false;
+  m_failedCopies = 0;
+  m_lastCopyFailure.clear();
   m_intervalMs = vel::IntervalMs(settings.hour, settings.minute, settings.second);
   m_count = settings.count;
   m_infinityAtStart = settings.infinity;
@@ -73,8 +75,13 @@ std::int64_t SeriesSchedule::NextDueMs(std::int64_t nowMs) const {
   return std::max(nowMs, GridPoint(m_nextGridIndex));
 }
 
+void SeriesSchedule::CopyFailed(std::string text) {
+  ++m_failedCopies;
+  m_lastCopyFailure = std::move(text);
+}
+
 std::string SeriesSchedule::IdleText() const {
-  return vel::IdleText(m_taken, m_cancelled);
+  return vel::IdleText(m_taken, m_cancelled, m_failedCopies);
 }
 
 std::int64_t SeriesSchedule::GridPoint(std::int64_t index) const {

@@ -81,7 +81,13 @@ class SeriesSchedule {
   std::uint32_t IntervalMs() const { return m_intervalMs; }
   bool Cancelled() const { return m_cancelled; }
 
-  // "Idle (N pictures taken[, cancelled])" for the state of the series.
+  // A shot's picture could not be copied; kept until the next Start.
+  void CopyFailed(std::string text);
+  std::uint32_t FailedCopies() const { return m_failedCopies; }
+  const std::string& LastCopyFailure() const { return m_lastCopyFailure; }
+
+  // "Idle (N pictures taken[, M copies failed][, cancelled])" for the state
+  // of the series.
   std::string IdleText() const;
 
  private:
@@ -96,6 +102,8 @@ class SeriesSchedule {
   bool m_infinityAtStart = false;
   bool m_cancelled = false;
   bool m_timerRunning = false;
+  std::uint32_t m_failedCopies = 0;
+  std::string m_lastCopyFailure;
   std::int64_t m_anchorMs = 0;       // end of the first shot
   std::int64_t m_nextGridIndex = 1;  // the pending tick is at anchor + index * interval
 };

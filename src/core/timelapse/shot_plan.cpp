@@ -71,8 +71,9 @@ void AddCopy(PlanWriter& out, const ShotSettings& settings, std::uint32_t shot) 
     return;
   AddSwitch(out, settings.usbSwitch);
   out.Show(CopyStartText(shot));
-  out.Wait(SecondsToMs(settings.delayRecUsb));
-  out.Step<CopyPictureStep>(shot, settings.transfer);
+  // The copy goes on as soon as the camera's drive is there; the delay is
+  // the longest it waits for it.
+  out.Step<CopyPictureStep>(shot, settings.transfer, SecondsToMs(settings.delayRecUsb));
   AddSwitch(out, settings.usbSwitch);
   out.Wait(SecondsToMs(settings.delayUsbRec));
   out.Show(CopyEndText(shot));
@@ -93,7 +94,7 @@ struct StepRunner {
   void operator()(const WaitStep& step) { executor.WaitMs(step.ms); }
   void operator()(const ShowStatusStep& step) { executor.ShowStatus(step.text); }
   void operator()(const CopyPictureStep& step) {
-    const bool copied = executor.CopyPicture(step.transfer).Ok();
+    const bool copied = executor.CopyPicture(step.transfer, step.waitMs).Ok();
     executor.ShowStatus(copied ? CopiedFileText(step.shot, executor.LastFileName())
                                : CopyFailedText(step.shot));
   }

@@ -69,11 +69,13 @@ struct ShowStatusStep {
   std::string text;
   bool operator==(const ShowStatusStep&) const = default;
 };
-// Copies the newest picture; afterwards one of two texts is shown, by the
-// result. The success text is made at run time, since it names the file.
+// Copies the newest picture, waiting up to waitMs for the camera's drive;
+// afterwards one of two texts is shown, by the result. The success text is
+// made at run time, since it names the stored file.
 struct CopyPictureStep {
   std::uint32_t shot = 0;
   TransferSettings transfer;
+  std::uint32_t waitMs = 0;
   bool operator==(const CopyPictureStep&) const = default;
 };
 // Runs the external program with the words given, followed by the name of the
@@ -111,8 +113,9 @@ class ShotExecutor {
   virtual void WaitMs(std::uint32_t ms) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
   // Succeeds also when there was no new picture to copy.
-  virtual Result CopyPicture(const TransferSettings& settings) = 0;
-  // The name of the picture copied last; empty when none was copied yet.
+  virtual Result CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) = 0;
+  // The name the picture copied last was stored under; empty when none was
+  // copied yet.
   virtual std::string LastFileName() = 0;
   virtual void RunCommand(const std::string& program, const std::vector<std::string>& words) = 0;
 };
@@ -129,7 +132,7 @@ class PortExecutor : public ShotExecutor {
   void WriteByte(std::uint8_t byte) override;
   void WaitMs(std::uint32_t ms) override;
   void ShowStatus(const std::string&) override {}
-  Result CopyPicture(const TransferSettings&) override { return Result::Success(); }
+  Result CopyPicture(const TransferSettings&, std::uint32_t) override { return Result::Success(); }
   std::string LastFileName() override { return {}; }
   void RunCommand(const std::string&, const std::vector<std::string>&) override {}
 

@@ -24,9 +24,14 @@ unsigned long Number(std::uint32_t value) {
 
 }  // namespace
 
-std::string IdleText(std::uint32_t taken, bool cancelled) {
-  return Format("Idle (%lu picture%s taken%s)", Number(taken), taken == 1 ? "" : "s",
-                cancelled ? ", cancelled" : "");
+std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies) {
+  const std::string failed = failedCopies ? ", " + FailedCopiesText(failedCopies) : "";
+  return Format("Idle (%lu picture%s taken%s%s)", Number(taken), taken == 1 ? "" : "s",
+                failed.c_str(), cancelled ? ", cancelled" : "");
+}
+
+std::string FailedCopiesText(std::uint32_t failedCopies) {
+  return Format("%lu cop%s failed", Number(failedCopies), failedCopies == 1 ? "y" : "ies");
 }
 
 std::string DozeText(std::uint32_t taken, std::uint32_t count, bool infinity) {

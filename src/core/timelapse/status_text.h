@@ -19,9 +19,13 @@ struct LocalTime {
 // The local time of this moment (each operating system has its own backend).
 LocalTime CurrentLocalTime();
 
-// "Idle (%ld picture%s taken%s)": plural for every count but 1, and
-// ", cancelled" when the series was cancelled.
-std::string IdleText(std::uint32_t taken, bool cancelled);
+// "Idle (%ld picture%s taken%s)": plural for every count but 1, then
+// ", N copies failed" when copies failed, and ", cancelled" when the series
+// was cancelled.
+std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies = 0);
+
+// "1 copy failed", "2 copies failed".
+std::string FailedCopiesText(std::uint32_t failedCopies);
 
 // "Doze (picture %ld of %ld taken)", or "Doze (picture %ld taken)" for an
 // endless series.

@@ -57,6 +57,9 @@ enum TimeLapseControl : int {
   kIntervalPicker = 1045,
   kCountUpDown = 1047,
   kStartButton = 1048,
+  kCopyFailuresLine = 1070,
+  kSeriesLogLabel = 1071,
+  kSeriesLogLink = 1072,
 };
 
 enum OptionsControl : int {

@@ -61,6 +61,11 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     {kStatusTimeLine, ControlKind::Static, "Now", 12, 92, 110, 8},
     DefaultButton(kStartButton, "Start", 133, 92, 43, 14),
     DefaultButton(kCancelButton, "Cancel", 183, 92, 43, 14),
+    // Below the status: what went wrong with the copies of the series, and
+    // where its log is.
+    {kCopyFailuresLine, ControlKind::Static, "", 4, 110, 222, 8},
+    {kSeriesLogLabel, ControlKind::Static, "Series log:", 4, 121, 40, 8},
+    {kSeriesLogLink, ControlKind::HyperLink, "", 46, 121, 180, 8},
 };
 
 // Options page.
@@ -133,7 +138,7 @@ std::span<const ControlTemplate> AboutControls() {
 }  // namespace
 
 const DialogTemplate& TimeLapseTemplate() {
-  static const DialogTemplate dialog{"Time Lapse", 230, 110, kTimeLapseControls};
+  static const DialogTemplate dialog{"Time Lapse", 230, 132, kTimeLapseControls};
   return dialog;
 }
 

@@ -2,12 +2,14 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QSessionManager>
 
 #include "core/camera/models.h"
+#include "gui/app/end_signals.h"
 #include "gui/app/resources.h"
 #include "gui/app/volume_watcher.h"
 #include "gui/direct/direct_control_page.h"
-#include "gui/framework/dialog_stack.h"
+#include "gui/framework/foreign_dialog.h"
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
@@ -39,7 +41,6 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
     SetActivePage(kConfigPageIndex);
   }
 
-  fw::DialogStack::Instance();  // starts following which dialog is on top
   m_volumeWatcher = new VolumeWatcher(this);
   connect(m_volumeWatcher, &VolumeWatcher::RemovableVolumeRemoved, this, &fw::CloseForeignDialog);
 }
@@ -59,6 +60,29 @@ bool CCameraSheet::OnInitDialog() {
 }
 
 void CCameraSheet::OnExit() {
+  auto* timeLapse = static_cast<CTimeLapse*>(m_timeLapse);
+  if (timeLapse->SeriesRunning() && !m_ending) {
+    const QString question = QStringLiteral("A time-lapse series is running (%1). End it and quit?")
+                                 .arg(timeLapse->SeriesProgressText());
+    if (!fw::AskYesNo(this, question, fw::ProgramCaption()))
+      return;
+  }
+  EndRun();
+}
+
+void CCameraSheet::EndRun() {
+  if (m_ending)
+    return;
+  m_ending = true;
+  // A box or dialog open over the sheet goes first; a mode dialog's key
+  // sends its release byte as the dialog closes.
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    if (modal == this || !modal->close())
+      break;
+  }
+  static_cast<CTimeLapse*>(m_timeLapse)->EndSeries();
+  static_cast<::DirectControlPage*>(m_directControl)->ReleaseHeldKeys();
+  static_cast<CAbout*>(m_about)->ReleaseHeldKeys();
   for (int i = 0; i < GetPageCount(); ++i) {
     fw::CPropertyPage* page = GetPage(i);
     if (page && page->HasWindow())

@@ -20,9 +20,15 @@ class CCameraSheet : public fw::CPropertySheet {
   explicit CCameraSheet(QWidget* parent = nullptr);
   ~CCameraSheet() override;
 
-  // Saves every page that has a window into the settings, then ends the
-  // sheet. The Exit button, Esc and the close box all come here.
+  // The Exit button, Esc and the close box come here. While a time-lapse
+  // series runs the user is asked first; then the program ends (EndRun).
   virtual void OnExit();
+
+  // Ends the program without asking: a running series ends (its shot under
+  // way finishes), held camera keys get their release bytes, every page that
+  // has a window is saved into the settings, and the sheet ends. The end
+  // signals and the desktop session's end come here.
+  void EndRun();
 
   fw::CPropertyPage* DirectControlPage() const { return m_directControl; }
   fw::CPropertyPage* TimeLapsePage() const { return m_timeLapse; }
@@ -42,4 +48,5 @@ class CCameraSheet : public fw::CPropertySheet {
   fw::CPropertyPage* m_config = nullptr;
   fw::CPropertyPage* m_about = nullptr;
   VolumeWatcher* m_volumeWatcher = nullptr;
+  bool m_ending = false;
 };

@@ -55,6 +55,11 @@ void DirectControlPage::OnUpdateKey(QAbstractButton* button) {
     RunDialogKey(button, *sample.dialog);
 }
 
+void DirectControlPage::ReleaseHeldKeys() {
+  for (const vel::KeyRow& key : m_page.keys)
+    vel::SendKeyBytes(CameraPort(), vel::SampleKey(m_page, m_keyUp, key.id, false).send);
+}
+
 void DirectControlPage::RunDialogKey(QAbstractButton*, const vel::DialogKeyOpen&) {}
 
 CPage1::CPage1() : DirectControlPage(vel::DirectPageKind::Page1) {}

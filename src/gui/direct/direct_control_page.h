@@ -19,6 +19,10 @@ class DirectControlPage : public fw::CPropertyPage {
 
   int OnKickIdle(int idleCount) override;
 
+  // Sends the release byte of every key that is down, as when its button
+  // comes up: the program never leaves a camera key pressed behind it.
+  void ReleaseHeldKeys();
+
   const vel::DirectPage& Page() const { return m_page; }
   const std::vector<int>& KeyUpFlags() const { return m_keyUp; }
 

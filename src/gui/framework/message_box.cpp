@@ -20,6 +20,8 @@ QMessageBox::Icon QtIcon(BoxIcon icon) {
       return QMessageBox::Warning;
     case BoxIcon::Information:
       return QMessageBox::Information;
+    case BoxIcon::Question:
+      return QMessageBox::Question;
     case BoxIcon::None:
       break;
   }
@@ -57,6 +59,15 @@ QMessageBox* ShowMessageBoxModeless(QWidget* owner, const QString& text, const Q
   box->setWindowModality(Qt::NonModal);
   box->show();
   return box;
+}
+
+bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) {
+  if (Hook())
+    return Hook()({owner, text, caption, BoxIcon::Question, true});
+  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
+  box.setDefaultButton(QMessageBox::No);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
 }
 
 void AfxMessageBox(const QString& text, BoxIcon icon) {

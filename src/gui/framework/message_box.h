@@ -8,18 +8,20 @@ class QWidget;
 
 namespace fw {
 
-enum class BoxIcon { None, Error, Exclamation, Information };
+enum class BoxIcon { None, Error, Exclamation, Information, Question };
 
 struct MessageBoxRequest {
   QWidget* owner;
   QString text;
   QString caption;
   BoxIcon icon;
+  bool question = false;  // Yes and No rather than OK
 };
 
 // Every message box of the program goes through here. A hook set by a test
-// receives the request instead of a window being shown.
-using MessageBoxHook = std::function<void(const MessageBoxRequest&)>;
+// receives the request instead of a window being shown, and answers a
+// question (true for Yes).
+using MessageBoxHook = std::function<bool(const MessageBoxRequest&)>;
 void SetMessageBoxHook(MessageBoxHook hook);
 
 // The caption of the program's own boxes.
@@ -33,6 +35,10 @@ QString AppName();
 
 // A modal box with a single OK button.
 void MessageBox(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon);
+
+// A question with Yes and No, No the default (Esc and the close box say No
+// too); true when the user chose Yes.
+bool AskYesNo(QWidget* owner, const QString& text, const QString& caption);
 
 // A box captioned with the application's name.
 void AfxMessageBox(const QString& text, BoxIcon icon);

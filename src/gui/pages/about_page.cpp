@@ -68,6 +68,11 @@ int CAbout::OnKickIdle(int) {
   return 0;
 }
 
+void CAbout::ReleaseHeldKeys() {
+  vel::SendKeyBytes(CameraPort(),
+                    vel::StepCommandCheck(m_checkUp, vel::kCommandCheckButton, false, m_checkChar));
+}
+
 void CAbout::OnUpdateCommandCheck(QAbstractButton* button) {
   const bool pushed = button->isDown();
   // The release byte follows the selection at release time, so the list is

@@ -18,6 +18,8 @@ class CAbout : public fw::CPropertyPage {
   CAbout();
 
   int OnKickIdle(int idleCount) override;
+  // Sends the release character when the Check button is down.
+  void ReleaseHeldKeys();
   // The link to the maker's web site; null until the page has its window.
   CHyperLink* Link() const { return m_link; }
 

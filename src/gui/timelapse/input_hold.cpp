@@ -4,7 +4,8 @@
 #include <QEvent>
 #include <QWidget>
 
-InputHold::InputHold(QWidget* window) : m_window(window) {
+InputHold::InputHold(QWidget* window, PassFilter passes)
+    : m_window(window), m_passes(std::move(passes)) {
   QCoreApplication::instance()->installEventFilter(this);
 }
 
@@ -23,6 +24,8 @@ bool InputHold::BelongsToWindow(QObject* receiver) const {
 
 bool InputHold::eventFilter(QObject* receiver, QEvent* event) {
   if (!event->isInputEvent() || !BelongsToWindow(receiver))
+    return false;
+  if (m_passes && m_passes(receiver, event))
     return false;
   m_held.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
   return true;

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,7 +17,10 @@ class QWidget;
 // window's widgets directly.
 class InputHold : public QObject {
  public:
-  explicit InputHold(QWidget* window);
+  // Tells the input that goes on at once, such as a click on Cancel.
+  using PassFilter = std::function<bool(QObject* receiver, QEvent* event)>;
+
+  explicit InputHold(QWidget* window, PassFilter passes = {});
   ~InputHold() override;
   InputHold(const InputHold&) = delete;
   InputHold& operator=(const InputHold&) = delete;
@@ -33,5 +37,6 @@ class InputHold : public QObject {
   bool BelongsToWindow(QObject* receiver) const;
 
   QPointer<QWidget> m_window;
+  PassFilter m_passes;
   std::vector<HeldEvent> m_held;
 };

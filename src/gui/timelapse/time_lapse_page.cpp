@@ -15,6 +15,7 @@
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/up_down.h"
+#include "gui/widgets/hyperlink.h"
 
 namespace {
 
@@ -78,6 +79,8 @@ bool CTimeLapse::OnInitDialog() {
   for (fw::UpDown* upDown : {m_spinCount, m_spinBulbSeconds, m_spinFocusSeconds})
     upDown->SetRange(kUpDownLower, kUpDownUpper);
   Item<QTimeEdit>(vel::kIntervalPicker)->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+  // The log's place shows once a series has a log.
+  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->hide();
   ConnectHandlers();
   UpdateData(false);
   return true;
@@ -91,8 +94,19 @@ void CTimeLapse::ConnectHandlers() {
   connect(Item<QCheckBox>(vel::kFocusCheck), &QCheckBox::clicked, this, &CTimeLapse::OnFocus);
 }
 
+// The log's link is built with the page's window, in its place in the tab
+// order.
+QWidget* CTimeLapse::CreateControl(const vel::ControlTemplate& control) {
+  if (control.id != vel::kSeriesLogLink)
+    return nullptr;
+  m_logLink = new CHyperLink;
+  m_logLink->setAccessibleName(QStringLiteral("Series log"));
+  return m_logLink;
+}
+
 void CTimeLapse::DoDataExchange(fw::DataExchange& dx) {
   fw::CPropertyPage::DoDataExchange(dx);
+  DDX_Control(dx, vel::kSeriesLogLink, *m_logLink);
   AttachUpDown(*this, m_spinBulbSeconds, vel::kBulbSecondsUpDown);
   AttachUpDown(*this, m_spinFocusSeconds, vel::kFocusSecondsUpDown);
   fw::DDX_Check(dx, vel::kInfinityCheck, Infinity);
@@ -170,8 +184,9 @@ void CTimeLapse::SetStatus(std::string text) {
 }
 
 void CTimeLapse::ShowIdle() {
-  m_szStatus = vel::IdleText(m_nTaken, m_bCancelled);
+  m_szStatus = m_schedule.IdleText();
   SetStatus(m_szStatus);
+  CloseLog();
   if (m_pStartButton)
     m_pStartButton->setEnabled(true);
   if (m_pCancelButton)

@@ -7,10 +7,12 @@
 #include <string>
 
 #include "core/timelapse/picture_transfer.h"
+#include "core/timelapse/series_log.h"
 #include "core/timelapse/series_schedule.h"
 #include "core/timelapse/volumes.h"
 #include "gui/framework/property_page.h"
 
+class CHyperLink;
 class QLabel;
 class QMessageBox;
 class QPushButton;
@@ -26,7 +28,9 @@ class UpDown;
 // A series takes its first shot inside the Start click and the others on a
 // fixed grid of the interval. Each shot runs on the user-interface thread;
 // its waits keep the window painting while the user's input to it waits
-// until the shot is over.
+// until the shot is over, except that Cancel and Exit end an external
+// program that is still running. Below the status the page tells how many
+// copies failed and why, and where the series' log is.
 class CTimeLapse : public fw::CPropertyPage {
   Q_OBJECT
  public:
@@ -62,8 +66,19 @@ class CTimeLapse : public fw::CPropertyPage {
   // copied; tests point this at a fixture mount table.
   void SetVolumeSources(vel::VolumeSources sources) { m_volumeSources = std::move(sources); }
 
+  // Where the series' logs go; tests point this at a folder of their own.
+  void SetLogFolder(std::string folder) { m_logFolder = std::move(folder); }
+
   bool ShotRunning() const { return m_shooting; }
   bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
+  // A series is under way: a shot runs or the next one is awaited.
+  bool SeriesRunning() const { return m_shooting || m_schedule.TimerRunning(); }
+  // "picture N of M taken" (or "picture N taken" for an endless series).
+  QString SeriesProgressText() const;
+  // Ends a running series as Cancel does, ending its external program at once.
+  void EndSeries();
+  const vel::SeriesSchedule& Schedule() const { return m_schedule; }
+  const std::string& LogPath() const { return m_log.Path(); }
   std::uint32_t Taken() const { return m_nTaken; }
   std::uint32_t IntervalMs() const { return m_nIntervalMs; }
 
@@ -77,10 +92,11 @@ class CTimeLapse : public fw::CPropertyPage {
 
   // One shot: the plan of the settings as they are now, run step by step.
   void TakeShot();
-  // Takes the newest picture off the camera's drive; succeeds also when there
-  // was nothing new, and shows what failed in a box that does not hold up
-  // the series.
-  vel::Result CopyNewestPicture(const vel::TransferSettings& settings);
+  // Takes the newest picture off the camera's drive, waiting up to waitMs for
+  // it; succeeds also when there was nothing new, and shows what failed in a
+  // box that does not hold up the series.
+  vel::Result CopyNewestPicture(const vel::TransferSettings& settings, std::uint32_t waitMs);
+  QWidget* CreateControl(const vel::ControlTemplate& control) override;
 
  private:
   class ShotRunner;
@@ -101,7 +117,16 @@ class CTimeLapse : public fw::CPropertyPage {
   void StopSeriesTimer();
   void OnSeriesTimerFired();
   void ShowCopyError(const std::string& message);
-  void RunExternalProgram(const std::string& program, const std::vector<std::string>& words);
+  // Runs the program until it ends, until the next shot is due (10 s at
+  // least) or until the series is ended; the outcome for the log.
+  std::string RunExternalProgram(const std::string& program, const std::vector<std::string>& words);
+  std::int64_t UntilNextShotMs() const;
+  // Input that goes on during a shot: a click on Cancel or Exit, Esc.
+  bool EndsTheShot(QObject* receiver, QEvent* event) const;
+  void OpenLog();
+  void LogLine(const std::string& text);
+  void CloseLog();
+  void ShowCopyFailures();
 
   fw::UpDown* m_spinBulbSeconds = nullptr;
   fw::UpDown* m_spinFocusSeconds = nullptr;
@@ -132,5 +157,10 @@ class CTimeLapse : public fw::CPropertyPage {
   vel::VolumeSources m_volumeSources;
   bool m_shooting = false;
   bool m_tickPending = false;
+  // Cancel or Exit came while the shot's external program ran.
+  bool m_stopCommand = false;
   QPointer<QMessageBox> m_copyErrorBox;
+  std::string m_logFolder;
+  vel::SeriesLog m_log;
+  CHyperLink* m_logLink = nullptr;
 };

@@ -2,23 +2,28 @@
 // Cancel, and the shots, each one the core's plan run on this page.
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QUrl>
 #include <algorithm>
 #include <iostream>
 #include <limits>
 
+#include "core/platform/user_dirs.h"
 #include "core/timelapse/external_command.h"
 #include "core/timelapse/shot_plan.h"
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
-#include "gui/framework/dialog_stack.h"
+#include "gui/framework/foreign_dialog.h"
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
+#include "gui/framework/property_sheet.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/timelapse/input_hold.h"
 #include "gui/timelapse/time_lapse_page.h"
+#include "gui/widgets/hyperlink.h"
 
 namespace {
 
@@ -33,30 +38,46 @@ std::int64_t NowMs() {
 }  // namespace
 
 // The steps of a shot as this page runs them: bytes through the serial port,
-// waits that keep the window alive, texts in the status lines.
+// waits that keep the window alive, texts in the status lines; what the shot
+// did goes into its record for the log.
 class CTimeLapse::ShotRunner final : public vel::PortExecutor {
  public:
-  explicit ShotRunner(CTimeLapse& page)
-      : PortExecutor(CameraPort(), fw::TheUiClock()), m_page(page) {}
+  ShotRunner(CTimeLapse& page, vel::ShotRecord& record)
+      : PortExecutor(CameraPort(), fw::TheUiClock()), m_page(page), m_record(record) {}
 
-  void ShowStatus(const std::string& text) override { m_page.SetStatus(text); }
-  vel::Result CopyPicture(const vel::TransferSettings& settings) override {
-    return m_page.CopyNewestPicture(settings);
+  void WriteByte(std::uint8_t byte) override {
+    m_record.bytes.push_back(byte);
+    PortExecutor::WriteByte(byte);
   }
-  std::string LastFileName() override { return m_page.m_transfer.LastName(); }
+  void ShowStatus(const std::string& text) override { m_page.SetStatus(text); }
+  vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
+    const std::string before = m_page.m_transfer.LastPath();
+    vel::Result copied = m_page.CopyNewestPicture(settings, waitMs);
+    if (!copied)
+      m_record.copyFailure = copied.Text();
+    else if (m_page.m_transfer.LastPath() != before)
+      m_record.storedPicture =
+          settings.destFileDir + vel::kPathSeparator + m_page.m_transfer.StoredName();
+    return copied;
+  }
+  std::string LastFileName() override { return m_page.m_transfer.StoredName(); }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
-    m_page.RunExternalProgram(program, words);
+    m_record.commandOutcome = m_page.RunExternalProgram(program, words);
   }
 
  private:
   CTimeLapse& m_page;
+  vel::ShotRecord& m_record;
 };
 
 // For as long as a shot runs: it is marked as running, the wait cursor shows,
 // and the user's input to the window waits until the shot is over.
 class CTimeLapse::ShotScope {
  public:
-  explicit ShotScope(CTimeLapse& page) : m_page(page), m_hold(page.window()) {
+  explicit ShotScope(CTimeLapse& page)
+      : m_page(page), m_hold(page.window(), [&page](QObject* receiver, QEvent* event) {
+          return page.EndsTheShot(receiver, event);
+        }) {
     m_page.m_shooting = true;
     QApplication::setOverrideCursor(Qt::WaitCursor);
   }
@@ -81,13 +102,19 @@ void CTimeLapse::OnStart() {
   m_pStartButton->setEnabled(false);
   m_pCancelButton->setEnabled(true);
   StopSeriesTimer();
-  const bool shootNow = m_schedule.Start(vel::SeriesStartSettings::Of(theSettings));
+  CloseLog();
+  m_stopCommand = false;
+  const vel::SeriesStartSettings series = vel::SeriesStartSettings::Of(theSettings);
+  const bool shootNow = m_schedule.Start(series);
   SyncSeries();
+  ShowCopyFailures();
   m_drivesAtStart = vel::TakeDriveSnapshot(m_volumeSources);
   if (!shootNow) {
     ShowIdle();
     return;
   }
+  OpenLog();
+  LogLine(vel::SeriesStartLogText(series, vel::ShotSettings::Of(theSettings, SendSwitchRelease)));
   TakeShot();
   // The grid of the later shots is anchored at the end of the first one.
   if (!m_bCancelled && m_schedule.FinishFirstShot(NowMs())) {
@@ -124,7 +151,24 @@ void CTimeLapse::OnCancelSeries() {
   m_schedule.Cancel();
   SyncSeries();
   StopSeriesTimer();
+  if (m_shooting) {
+    // Only an external program can be running: it ends now, and the shot
+    // shows Idle when it is over.
+    m_stopCommand = true;
+    return;
+  }
   ShowIdle();
+}
+
+void CTimeLapse::EndSeries() {
+  if (SeriesRunning())
+    OnCancelSeries();
+}
+
+QString CTimeLapse::SeriesProgressText() const {
+  if (Infinity != 0)
+    return QStringLiteral("picture %1 taken").arg(m_schedule.Taken());
+  return QStringLiteral("picture %1 of %2 taken").arg(m_schedule.Taken()).arg(m_schedule.Count());
 }
 
 void CTimeLapse::TakeShot() {
@@ -135,21 +179,28 @@ void CTimeLapse::TakeShot() {
     const vel::LocalTime startTime = vel::CurrentLocalTime();
     const std::uint32_t shot = m_schedule.BeginShot();
     SyncSeries();
-    ShotRunner runner(*this);
     const vel::ShotSettings settings = vel::ShotSettings::Of(theSettings, SendSwitchRelease);
+    vel::ShotRecord record{shot, settings.infinity ? 0 : m_nCount, {}, {}, {}, {}};
+    ShotRunner runner(*this, record);
     vel::RunShotPlan(vel::BuildShotPlan(settings, {shot, m_nCount, startTime}), runner);
+    LogLine(vel::ShotLogText(record));
   }
   // Infinity is read afresh: a series made finite while it ran ends here.
   if (m_bCancelled || m_schedule.Complete(Infinity != 0))
     ShowIdle();
 }
 
-vel::Result CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings) {
-  vel::Result result = m_transfer.CopyNewestPicture(m_drivesAtStart, settings, m_volumeSources);
+vel::Result CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings,
+                                          std::uint32_t waitMs) {
+  vel::Result result = m_transfer.CopyNewestPicture(m_drivesAtStart, settings, fw::TheUiClock(),
+                                                    waitMs, m_volumeSources);
   if (!result.Detail().empty())
     std::cerr << result.Detail() << std::flush;
-  if (!result)
+  if (!result) {
+    m_schedule.CopyFailed(result.Text());
+    ShowCopyFailures();
     ShowCopyError(result.Text());
+  }
   return result;
 }
 
@@ -162,10 +213,71 @@ void CTimeLapse::ShowCopyError(const std::string& message) {
                                               fw::AppName(), fw::BoxIcon::Error);
 }
 
-void CTimeLapse::RunExternalProgram(const std::string& program,
-                                    const std::vector<std::string>& words) {
-  if (vel::Result run = vel::RunExternalCommand(program, words, fw::TheUiClock()); !run)
+std::string CTimeLapse::RunExternalProgram(const std::string& program,
+                                           const std::vector<std::string>& words) {
+  const vel::CommandLimits limits{vel::CommandLimitMs(UntilNextShotMs()),
+                                  [this] { return m_stopCommand; }};
+  const vel::Result run = vel::RunExternalCommand(program, words, fw::TheInputClock(), limits);
+  if (!run) {
     std::cerr << run.Text() << std::endl;
+    return run.Text();
+  }
+  return "exited with status 0";
+}
+
+std::int64_t CTimeLapse::UntilNextShotMs() const {
+  // Before the first shot has ended the grid is not laid yet: a whole
+  // interval lies ahead.
+  return m_schedule.TimerRunning() ? m_schedule.DelayMs(NowMs()) : m_schedule.IntervalMs();
+}
+
+bool CTimeLapse::EndsTheShot(QObject* receiver, QEvent* event) const {
+  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+  if (key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
+    return true;
+  const QWidget* exit = Sheet() ? Sheet()->CancelButton() : nullptr;
+  return receiver == m_pCancelButton || (exit && receiver == exit);
+}
+
+void CTimeLapse::OpenLog() {
+  const std::string folder =
+      m_logFolder.empty() ? vel::SeriesLogFolder(fw::AppName().toStdString()) : m_logFolder;
+  if (vel::Result opened = m_log.Open(folder, vel::CurrentLocalTime()); !opened) {
+    std::cerr << "velorantica: " << opened.Text() << std::endl;
+    return;
+  }
+  if (!m_logLink)
+    return;
+  const QString path = QString::fromStdString(m_log.Path());
+  m_logLink->setText(path);
+  m_logLink->SetLinkTarget(QUrl::fromLocalFile(path).toString());
+  m_logLink->FitToText();
+  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->show();
+}
+
+void CTimeLapse::LogLine(const std::string& text) {
+  m_log.Write(vel::CurrentLocalTime(), text);
+}
+
+void CTimeLapse::CloseLog() {
+  if (!m_log.IsOpen())
+    return;
+  LogLine(
+      vel::SeriesEndLogText(m_schedule.Taken(), m_schedule.FailedCopies(), m_schedule.Cancelled()));
+  m_log.Close();
+}
+
+void CTimeLapse::ShowCopyFailures() {
+  auto* line = Item<QLabel>(vel::kCopyFailuresLine);
+  if (!line)
+    return;
+  QString text;
+  if (m_schedule.FailedCopies() != 0) {
+    text = QString::fromStdString(vel::FailedCopiesText(m_schedule.FailedCopies())) +
+           QStringLiteral(": ") + QString::fromStdString(m_schedule.LastCopyFailure()).simplified();
+  }
+  line->setText(text);
+  line->setToolTip(QString::fromStdString(m_schedule.LastCopyFailure()));
 }
 
 void CTimeLapse::SyncSeries() {

@@ -1,0 +1,127 @@
+#include "core/timelapse/series_log.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "core/platform/files.h"
+#include "core/timelapse/picture_transfer_files.h"
+
+namespace vel {
+namespace {
+
+std::string Number(std::uint32_t value) {
+  return std::to_string(value);
+}
+
+std::string Hex(const std::vector<std::uint8_t>& bytes) {
+  std::string text;
+  for (std::uint8_t byte : bytes) {
+    char hex[4];
+    std::snprintf(hex, sizeof hex, "%02X", byte);
+    text += text.empty() ? hex : std::string(" ") + hex;
+  }
+  return text.empty() ? "nothing" : text;
+}
+
+// A text of several lines as one line of the log.
+std::string OneLine(std::string text) {
+  std::string line;
+  for (char c : text) {
+    const bool breakChar = c == '\n' || c == '\r';
+    if (breakChar && (line.empty() || line.back() == ' '))
+      continue;
+    line += breakChar ? ' ' : c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
+std::string Seconds(int seconds) {
+  return std::to_string(seconds) + " s";
+}
+
+std::string LogName(const LocalTime& start) {
+  char name[64];
+  std::snprintf(name, sizeof name, "series-%04d-%02d-%02d-%02d%02d%02d.log", start.year,
+                start.month, start.day, start.hour, start.minute, start.second);
+  return name;
+}
+
+}  // namespace
+
+Result SeriesLog::Open(const std::string& folder, const LocalTime& start) {
+  Close();
+  if (Result made = CreateFolders(folder); !made)
+    return made;
+  const std::string name = LogName(start);
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    const std::string path = folder + kPathSeparator + NumberedName(name, n);
+    std::error_code error;
+    if (std::filesystem::exists(path, error))
+      continue;
+    m_file.open(path, std::ios::out | std::ios::app | std::ios::binary);
+    if (!m_file.is_open())
+      return Result::Failure("Cannot write the series log " + path);
+    m_path = path;
+    return Result::Success();
+  }
+  return Result::Failure("No free name for a series log in " + folder);
+}
+
+void SeriesLog::Write(const LocalTime& time, const std::string& text) {
+  if (!m_file.is_open())
+    return;
+  char date[16];
+  std::snprintf(date, sizeof date, "%04d-%02d-%02d", time.year, time.month, time.day);
+  m_file << date << ' ' << TimeWord(time) << ' ' << text << '\n';
+  m_file.flush();
+}
+
+void SeriesLog::Close() {
+  if (m_file.is_open())
+    m_file.close();
+  m_file.clear();
+}
+
+std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot) {
+  char interval[16];
+  std::snprintf(interval, sizeof interval, "%02d:%02d:%02d", series.hour, series.minute,
+                series.second);
+  std::string text = "Series started: ";
+  text += series.infinity ? "endless" : Number(series.count) + " pictures";
+  text += ", interval " + std::string(interval);
+  text += shot.focus ? ", focus " + Seconds(shot.focusSeconds) : ", no focus";
+  text += shot.bulb ? ", bulb " + Seconds(shot.bulbSeconds) : ", no bulb";
+  if (shot.copyFile) {
+    text += ", copy to " + shot.transfer.destFileDir;
+    if (shot.transfer.deleteAfterCopy)
+      text += " and delete on the camera";
+  } else {
+    text += ", no copy";
+  }
+  if (shot.useExternalCommand)
+    text += ", then run " + shot.command;
+  return text;
+}
+
+std::string ShotLogText(const ShotRecord& record) {
+  std::string text = "Shot " + Number(record.shot);
+  if (record.count != 0)
+    text += " of " + Number(record.count);
+  text += ": sent " + Hex(record.bytes);
+  if (record.storedPicture)
+    text += "; stored " + *record.storedPicture;
+  if (record.copyFailure)
+    text += "; copy failed: " + OneLine(*record.copyFailure);
+  if (record.commandOutcome)
+    text += "; external program: " + OneLine(*record.commandOutcome);
+  return text;
+}
+
+std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled) {
+  return std::string(cancelled ? "Series cancelled" : "Series ended") + ": " + Number(taken) +
+         (taken == 1 ? " picture" : " pictures") + " taken, " + Number(failedCopies) +
+         (failedCopies == 1 ? " copy" : " copies") + " failed";
+}
+
+}  // namespace vel

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/platform/result.h"
+#include "core/timelapse/series_schedule.h"
+#include "core/timelapse/shot_plan.h"
+#include "core/timelapse/status_text.h"
+
+namespace vel {
+
+// What one shot did, for the log: the bytes it sent, where its picture went
+// or why not, and how the external program ended.
+struct ShotRecord {
+  std::uint32_t shot = 0;
+  std::uint32_t count = 0;  // 0 for an endless series
+  std::vector<std::uint8_t> bytes;
+  std::optional<std::string> storedPicture;  // the path of the stored copy
+  std::optional<std::string> copyFailure;
+  std::optional<std::string> commandOutcome;
+};
+
+// The log of one series: a plain-text file, one line per event, each line
+// written out at once, so that a series left alone overnight can be read
+// back whatever became of the program.
+class SeriesLog {
+ public:
+  // Creates a new log in folder (made when missing), named by the start
+  // time: "series-2026-12-07-101500.log", numbered when that name is taken.
+  Result Open(const std::string& folder, const LocalTime& start);
+  bool IsOpen() const { return m_file.is_open(); }
+  const std::string& Path() const { return m_path; }
+
+  // "2026-12-07 10:15:00 " and the text; nothing while the log is not open.
+  void Write(const LocalTime& time, const std::string& text);
+  void Close();
+
+ private:
+  std::ofstream m_file;
+  std::string m_path;
+};
+
+// The texts of the log's lines.
+std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot);
+std::string ShotLogText(const ShotRecord& record);
+std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled);
+
+}  // namespace vel
