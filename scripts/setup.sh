@@ -8,7 +8,7 @@ PACKAGES=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev libgl-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libmount-dev libxcb1-dev
+  libmount-dev libxcb1-dev xvfb xauth
   fonts-dejavu-core
   e2fsprogs util-linux
 )
