@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <cstring>
 #include <filesystem>
@@ -61,6 +64,44 @@ TEST_F(ExternalCommandTest, HowTheProgramEndedIsReported) {
   };
   for (const auto& [program, text] : cases)
     EXPECT_EQ(RunExternalCommand(program, {}, SteadyClock()).Text(), prefix + text);
+}
+
+// Time passes ten times as fast as the waits last, so a limit of seconds is
+// reached quickly while the program really runs.
+class FastClock final : public Clock {
+ public:
+  std::int64_t NowMs() override { return m_now; }
+  void WaitMs(std::uint32_t ms) override {
+    ::usleep(ms * 100);
+    m_now += ms;
+  }
+
+ private:
+  std::int64_t m_now = 0;
+};
+
+// A program that never ends, ignoring the request to end and leaving a
+// child of its own, is ended with everything it started: at its time limit
+// or at once when asked to stop.
+TEST_F(ExternalCommandTest, AProgramThatNeverEndsIsEndedWithItsChildren) {
+  const std::string program = Script(
+      "forever.sh", "trap '' TERM\necho $$ > \"$(dirname \"$0\")/group\"\nsleep 1000 &\nwait\n");
+  const std::string prefix = "Velorantica: external command \"" + program + "\" ";
+  const std::pair<CommandLimits, std::string> cases[] = {
+      {{10000, {}}, "was still running after 10 seconds and was ended"},
+      {{0, [] { return true; }}, "was ended on request"},
+  };
+  for (const auto& [limits, text] : cases) {
+    FastClock clock;
+    EXPECT_EQ(RunExternalCommand(program, {}, clock, limits).Text(), prefix + text);
+    EXPECT_GE(clock.NowMs(), limits.limitMs);
+    const pid_t group = std::stoi(test::TempDir::ReadFile(m_folder + "/group"));
+    // Killed children are gone once their new parent has reaped them.
+    for (int tries = 0; tries < 200 && ::kill(-group, 0) == 0; ++tries) ::usleep(10000);
+    EXPECT_EQ(::kill(-group, 0), -1) << "a process of the program is left";
+  }
+  EXPECT_EQ(CommandLimitMs(3000), 10000u);
+  EXPECT_EQ(CommandLimitMs(25000), 25000u);
 }
 
 }  // namespace

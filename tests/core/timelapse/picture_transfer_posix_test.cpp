@@ -13,8 +13,11 @@
 
 #include <csignal>
 #include <cstring>
+#include <functional>
 #include <set>
+#include <utility>
 
+#include "core/platform/clock.h"
 #include "fixtures/volume_fixture.h"
 
 namespace vel {
@@ -44,7 +47,7 @@ class PictureTransferTest : public ::testing::Test {
   }
   Result Transfer(bool deleteAfterCopy, int copyAndDelete) {
     return m_transfer.CopyNewestPicture(m_atStart, {m_dest, deleteAfterCopy, copyAndDelete},
-                                        m_volumes.Sources());
+                                        m_clock, 0, m_volumes.Sources());
   }
   static Files Below(const std::string& folder) {
     Files files;
@@ -59,6 +62,18 @@ class PictureTransferTest : public ::testing::Test {
   const std::string m_dest = m_volumes.dir() + "/destination";
   DriveSnapshot m_atStart;
   PictureTransfer m_transfer;
+  // Advances by the waits asked for; runs what is due at a time when its
+  // time has come.
+  struct PretendClock final : Clock {
+    std::int64_t now = 0;
+    std::function<void()> atHalfASecond;
+    std::int64_t NowMs() override { return now; }
+    void WaitMs(std::uint32_t ms) override {
+      now += ms;
+      if (now >= 500 && atHalfASecond)
+        std::exchange(atHalfASecond, nullptr)();
+    }
+  } m_clock;
 };
 
 // Only regular files ending in "JPG" in the folders of DCIM but HTML count;
@@ -129,7 +144,53 @@ TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
 
   EXPECT_EQ(Transfer(true, 0).Text(), error + std::strerror(ENOENT));
   EXPECT_EQ(velotest::TempDir::ReadFile(m_camera + "/DCIM/100CASIO/CIMG0001.JPG"), picture);
-  EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/CIMG0001.JPG"), picture);
+  EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/CIMG0001.JPG"), "an earlier copy");
+  EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/CIMG0001-2.JPG"), picture);
+}
+
+// A second series with a new card to the same folder: its CIMG0001.JPG and
+// thumbnail are stored beside the first series' ones, under the next free
+// name, which is the name the status and the program get.
+TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1, "first card");
+  Put("DCIM/100CASIO/PREVIEW/CIMG0001.JPG", 1, "first thumbnail");
+  AttachCamera();
+  ASSERT_EQ(Transfer(true, 0).Text(), "");
+  m_volumes.Unmount(m_camera);
+  Put("DCIM/101CASIO/CIMG0001.JPG", 2, "second card");
+  Put("DCIM/101CASIO/PREVIEW/CIMG0001.JPG", 2, "second thumbnail");
+  PictureTransfer secondSeries;
+  AttachCamera();
+  ASSERT_EQ(
+      secondSeries.CopyNewestPicture(m_atStart, {m_dest, true, 0}, m_clock, 0, m_volumes.Sources())
+          .Text(),
+      "");
+  EXPECT_EQ(secondSeries.StoredName(), "CIMG0001-2.JPG");
+  const std::pair<const char*, const char*> stored[] = {
+      {"CIMG0001.JPG", "first card"},
+      {"PREVIEW/CIMG0001.JPG", "first thumbnail"},
+      {"CIMG0001-2.JPG", "second card"},
+      {"PREVIEW/CIMG0001-2.JPG", "second thumbnail"}};
+  for (const auto& [name, text] : stored)
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + name), text) << name;
+  EXPECT_EQ(Below(m_dest).size(), 4u);
+}
+
+// The drive that mounts half a second after the switch is copied from at
+// once, not at the end of the delay; one that never comes fails at its end.
+TEST_F(PictureTransferTest, TheCameraDriveIsAwaitedUpToTheDelay) {
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  m_clock.atHalfASecond = [this] { AttachCamera(); };
+  const TransferSettings settings{m_dest, false, 1};
+  ASSERT_EQ(
+      m_transfer.CopyNewestPicture(m_atStart, settings, m_clock, 8000, m_volumes.Sources()).Text(),
+      "");
+  EXPECT_LE(m_clock.now, 500 + static_cast<std::int64_t>(kDrivePollMs));
+  m_volumes.Unmount(m_camera);
+  m_clock.now = 0;
+  EXPECT_FALSE(
+      m_transfer.CopyNewestPicture(m_atStart, settings, m_clock, 8000, m_volumes.Sources()));
+  EXPECT_EQ(m_clock.now, 8000);
 }
 
 TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {

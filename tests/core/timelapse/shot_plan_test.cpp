@@ -27,8 +27,8 @@ class RecordingExecutor final : public ShotExecutor {
   void WaitMs(std::uint32_t ms) override { log += " +" + std::to_string(ms); }
   void ShowStatus(const std::string& text) override { log += " [" + text + "]"; }
   // Fails without a destination folder.
-  Result CopyPicture(const TransferSettings& settings) override {
-    log += " copy(" + settings.destFileDir + ")";
+  Result CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
+    log += " copy(" + settings.destFileDir + ", up to " + std::to_string(waitMs) + ")";
     if (settings.destFileDir.empty())
       return Result::Failure("no folder");
     lastFileName = "NEW.JPG";
@@ -62,16 +62,16 @@ TEST(ShotPlan, EachKindOfShotSendsItsBytesWaitsAndTexts) {
        " [Doze (picture 3 taken)]"},
       {"copy and command, QV-4000",
        "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1\nCommand=/my dir/tl", 0,
-       shoot + " 4D +250 85 88" + start + "+8000 copy(/p) [#3 File: NEW.JPG] 4D +250 85 88" +
+       shoot + " 4D +250 85 88" + start + "copy(/p, up to 8000) [#3 File: NEW.JPG] 4D +250 85 88" +
            " +3000" + end + " run(/my dir/tl|3|10|07.06.2003|14:05:09|NEW.JPG)" + doze},
       {"failed copy, QV-3000EX", "CopyFile=1\nModel=5\nDestFileDir=", 1,
-       shoot + " 4D +250 6D" + start + "+8000 copy() [#3 Download file failed] 4D +250 6D +3000" +
-           end + doze},
+       shoot + " 4D +250 6D" + start +
+           "copy(, up to 8000) [#3 Download file failed] 4D +250 6D +3000" + end + doze},
       {"release and mode bytes, unknown modes",
        "CopyFile=1\nDestFileDir=/p\nModel=8\nExposureMode=9\nDriveMode=5\n"
        "DelayRecUsb=1\nDelayUsbRec=2",
        1,
-       shoot + " 4D +250 6D 80" + start + "+1000 copy(/p) [#3 File: NEW.JPG] 4D +250 6D 80" +
+       shoot + " 4D +250 6D 80" + start + "copy(/p, up to 1000) [#3 File: NEW.JPG] 4D +250 6D 80" +
            " +2000" + end + doze},
       {"command without copy", "UseExternalCommand=1\nCommand=tl", 0,
        shoot + " run(tl|3|10|07.06.2003|14:05:09|OLD.JPG)" + doze},
