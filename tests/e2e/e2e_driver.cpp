@@ -12,15 +12,20 @@
 //   waittext ID TEXT MS     wait until label ID's text begins with TEXT ('_' for
 //                           blanks), at most MS milliseconds
 //   exit                    click "Exit"
+//   escape                  press Esc on the window
+//   answer yes|no           click that button of the question on top
+//   signal N                send the program signal N
 // A line that cannot be played is reported on standard error as "e2e: ...".
 #include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -55,6 +60,24 @@ int Play(Script& script, const QString& line) {
   if (verb == "page") {
     tabs->setCurrentIndex(words.value(1).toInt());
     return 50;
+  }
+  if (verb == "escape") {
+    // From the event loop: the question it raises waits in a loop of its
+    // own, while the script goes on to answer it.
+    QTimer::singleShot(0, qApp, [] { QTest::keyClick(MainWindow(), Qt::Key_Escape); });
+    return 300;
+  }
+  if (verb == "answer") {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (!box)
+      Fail(line);
+    else
+      box->button(words.value(1) == "yes" ? QMessageBox::Yes : QMessageBox::No)->click();
+    return 100;
+  }
+  if (verb == "signal") {
+    ::kill(::getpid(), words.value(1).toInt());
+    return 100;
   }
   if (verb == "exit") {
     for (auto* button : MainWindow()->findChildren<QPushButton*>())

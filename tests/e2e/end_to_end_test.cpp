@@ -135,6 +135,33 @@ TEST_F(EndToEnd, ExitWritesTheProfileBack) {
     EXPECT_NE(profile.GetString(setting.section, setting.key, "-"), "-") << setting.key;
 }
 
+// Ending from outside (SIGTERM, as at logout) ends as Exit does: the held
+// Shutter is let go and what was changed is written back.
+TEST_F(EndToEnd, AnEndSignalReleasesHeldKeysAndWritesTheProfile) {
+  const Outcome outcome = Run(5, "",
+                              "page 1\n" + Act("text", vel::kCountEdit, "7") + "page 0\n" +
+                                  Act("press", vel::kShutterKey) + "wait 300\nsignal 15\n");
+  EXPECT_EQ(outcome.bytes, (Bytes{0x42, 0x62}));
+  vel::IniProfile profile;
+  ASSERT_TRUE(vel::IniProfile::Load(ProfilePath(), profile));
+  EXPECT_EQ(profile.GetInt("Interval", "Count", 0), 7);
+}
+
+// Esc while a series runs asks first: No lets it go on, Yes ends it and the
+// program, writing the profile.
+TEST_F(EndToEnd, EndingARunningSeriesIsAskedFirst) {
+  const Outcome outcome =
+      Run(5, "[Interval]\nCount=50\nSecond=1\n",
+          "page 1\n" + Act("click", vel::kStartButton) +
+              "wait 1200\nescape\nanswer no\nwait 1500\nescape\nanswer yes\nwait 3000\n");
+  EXPECT_GE(outcome.bytes.size(), 8u) << "the series went on after No";
+  EXPECT_LE(outcome.bytes.size(), 12u) << "the series ended with Yes";
+  vel::IniProfile profile;
+  ASSERT_TRUE(vel::IniProfile::Load(ProfilePath(), profile));
+  EXPECT_EQ(profile.GetInt("Interval", "Count", 0), 50);
+  EXPECT_EQ(profile.GetInt("Interval", "Second", 0), 1);
+}
+
 TEST_F(EndToEnd, SeriesCopiesEveryPictureAndDeletesItOnTheCamera) {
   if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
     GTEST_SKIP() << "qvsim's card is an ext4 image on a loop mount: needs root and loop devices";

@@ -43,6 +43,12 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
 
   m_volumeWatcher = new VolumeWatcher(this);
   connect(m_volumeWatcher, &VolumeWatcher::RemovableVolumeRemoved, this, &fw::CloseForeignDialog);
+  connect(new EndSignals(this), &EndSignals::Received, this, &CCameraSheet::EndRun);
+#ifndef QT_NO_SESSIONMANAGER
+  // The desktop session ends (logout): the same end, before the session
+  // manager ends the program.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, &CCameraSheet::EndRun);
+#endif
 }
 
 CCameraSheet::~CCameraSheet() {

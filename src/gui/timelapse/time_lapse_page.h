@@ -71,8 +71,8 @@ class CTimeLapse : public fw::CPropertyPage {
 
   bool ShotRunning() const { return m_shooting; }
   bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
-  // A series is under way: a shot runs or the next one is awaited.
-  bool SeriesRunning() const { return m_shooting || m_schedule.TimerRunning(); }
+  // A series is under way: a shot runs or another one is to come.
+  bool SeriesRunning() const;
   // "picture N of M taken" (or "picture N taken" for an endless series).
   QString SeriesProgressText() const;
   // Ends a running series as Cancel does, ending its external program at once.

@@ -160,6 +160,12 @@ void CTimeLapse::OnCancelSeries() {
   ShowIdle();
 }
 
+bool CTimeLapse::SeriesRunning() const {
+  // After its last shot a series' timer runs on until its next tick only to
+  // show Idle.
+  return m_shooting || (m_schedule.TimerRunning() && !m_schedule.Complete(Infinity != 0));
+}
+
 void CTimeLapse::EndSeries() {
   if (SeriesRunning())
     OnCancelSeries();
