@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <vector>
 
@@ -17,6 +18,8 @@
 
 namespace vel {
 namespace {
+
+using Bytes = std::vector<std::uint8_t>;
 
 // The open handles of this process on a serial device. Handle values are
 // small multiples of 4, so looking at the first few thousand finds them all.
@@ -30,67 +33,54 @@ std::vector<HANDLE> SerialHandles() {
   return handles;
 }
 
-class ComPortWin32Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!std::getenv("VELORANTICA_TEST_COM_PORT") || !std::getenv("VELORANTICA_TEST_COM_PEER"))
-      GTEST_SKIP() << "no COM port pair given (scripts/wine-tests.sh sets one up)";
-    m_peer = ::CreateFileA(std::getenv("VELORANTICA_TEST_COM_PEER"), GENERIC_READ, 0, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    ASSERT_NE(m_peer, INVALID_HANDLE_VALUE);
-    COMMTIMEOUTS immediate{MAXDWORD, 0, 0, 0, 0};
-    ::SetCommTimeouts(m_peer, &immediate);
-    PeerBytes();  // whatever an earlier test left on the line
-    m_before = SerialHandles();
-    ASSERT_TRUE(m_port.Open(m_portName));
-  }
-  void TearDown() override { ::CloseHandle(m_peer); }
-
-  // What reached the camera's end of the line by now.
-  std::vector<std::uint8_t> PeerBytes() {
+// The port's line settings and time-outs as the system reads them back; what
+// it sends; and a failed open, which says why and closes the port.
+TEST(ComPortWin32, OpensAt9600EightNoneOneWithDtrAndRtsOnAndAFailedOpenClosesIt) {
+  const char* name = std::getenv("VELORANTICA_TEST_COM_PORT");
+  const char* peerName = std::getenv("VELORANTICA_TEST_COM_PEER");
+  if (!name || !peerName)
+    GTEST_SKIP() << "no COM port pair given (scripts/wine-tests.sh sets one up)";
+  const HANDLE peer = ::CreateFileA(peerName, GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(peer, INVALID_HANDLE_VALUE);
+  COMMTIMEOUTS immediate{MAXDWORD, 0, 0, 0, 0};
+  ::SetCommTimeouts(peer, &immediate);
+  const auto peerBytes = [peer] {  // what reached the camera's end by now
     ::Sleep(500);
-    std::vector<std::uint8_t> bytes(256);
+    Bytes bytes(256);
     DWORD read = 0;
-    ::ReadFile(m_peer, bytes.data(), bytes.size(), &read, nullptr);
+    ::ReadFile(peer, bytes.data(), bytes.size(), &read, nullptr);
     bytes.resize(read);
     return bytes;
-  }
-
-  const char* m_portName = std::getenv("VELORANTICA_TEST_COM_PORT");
-  HANDLE m_peer = INVALID_HANDLE_VALUE;
-  std::vector<HANDLE> m_before;
-  CComPort m_port;
-};
-
-TEST_F(ComPortWin32Test, OpensAt9600EightNoneOneWithDtrAndRtsOnAndNoFlowControl) {
+  };
+  peerBytes();  // whatever an earlier run left on the line
+  const std::vector<HANDLE> before = SerialHandles();
+  CComPort port;
+  ASSERT_TRUE(port.Open(name));
   std::vector<HANDLE> opened = SerialHandles();
-  std::erase_if(opened, [&](HANDLE h) { return std::ranges::count(m_before, h) > 0; });
+  std::erase_if(opened, [&](HANDLE h) { return std::ranges::count(before, h) > 0; });
   ASSERT_EQ(opened.size(), 1u);
   DCB dcb{};
   ASSERT_TRUE(::GetCommState(opened[0], &dcb));
-  EXPECT_EQ(dcb.BaudRate, 9600u);
-  EXPECT_EQ(dcb.ByteSize, 8);
-  EXPECT_EQ(dcb.Parity, NOPARITY);
-  EXPECT_EQ(dcb.StopBits, ONESTOPBIT);
-  EXPECT_EQ(dcb.fDtrControl, DWORD{DTR_CONTROL_ENABLE});
-  EXPECT_EQ(dcb.fRtsControl, DWORD{RTS_CONTROL_ENABLE});
+  EXPECT_EQ((std::array<DWORD, 6>{dcb.BaudRate, dcb.ByteSize, dcb.Parity, dcb.StopBits,
+                                  dcb.fDtrControl, dcb.fRtsControl}),
+            (std::array<DWORD, 6>{9600, 8, NOPARITY, ONESTOPBIT, DTR_CONTROL_ENABLE,
+                                  RTS_CONTROL_ENABLE}));
   EXPECT_EQ(dcb.fOutxCtsFlow + dcb.fOutxDsrFlow + dcb.fOutX + dcb.fInX + dcb.fParity, 0u);
-  COMMTIMEOUTS timeouts{};
-  ASSERT_TRUE(::GetCommTimeouts(opened[0], &timeouts));
-  EXPECT_EQ(timeouts.ReadIntervalTimeout, MAXDWORD);
-  EXPECT_EQ(timeouts.ReadTotalTimeoutMultiplier, MAXDWORD);
-  EXPECT_EQ(timeouts.ReadTotalTimeoutConstant, 50u);
-  EXPECT_EQ(timeouts.WriteTotalTimeoutMultiplier + timeouts.WriteTotalTimeoutConstant, 0u);
-  SendKeyBytes(m_port, KeyBytes(0x4E, 0x50));
-  EXPECT_EQ(PeerBytes(), (std::vector<std::uint8_t>{0x4E, 0x50}));
-}
+  COMMTIMEOUTS t{};
+  ASSERT_TRUE(::GetCommTimeouts(opened[0], &t));
+  EXPECT_EQ((std::array<DWORD, 5>{t.ReadIntervalTimeout, t.ReadTotalTimeoutMultiplier,
+                                  t.ReadTotalTimeoutConstant, t.WriteTotalTimeoutMultiplier,
+                                  t.WriteTotalTimeoutConstant}),
+            (std::array<DWORD, 5>{MAXDWORD, MAXDWORD, 50, 0, 0}));
+  SendKeyBytes(port, KeyBytes(0x4E, 0x50));
+  EXPECT_EQ(peerBytes(), (Bytes{0x4E, 0x50}));
 
-TEST_F(ComPortWin32Test, AFailedOpenSaysWhyAndClosesThePortThatWasOpen) {
-  EXPECT_EQ(m_port.Open("COM199").Text(),
+  EXPECT_EQ(port.Open("COM199").Text(),
             ComPortErrorText(SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n"));
-  EXPECT_EQ(SerialHandles(), m_before);
-  EXPECT_FALSE(SendCommandByte(m_port, 0x42));
-  EXPECT_EQ(PeerBytes(), std::vector<std::uint8_t>{});
+  EXPECT_EQ(SerialHandles(), before);
+  EXPECT_FALSE(SendCommandByte(port, 0x42));
+  EXPECT_EQ(peerBytes(), Bytes{});
+  ::CloseHandle(peer);
 }
 
 }  // namespace

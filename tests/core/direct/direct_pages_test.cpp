@@ -102,14 +102,6 @@ TEST(DirectKeys, DialogKeysHoldTheirKeyAroundTheirDialog) {
   }
 }
 
-TEST(DirectKeys, EachModelGetsItsPage) {
-  using enum DirectPageKind;
-  const DirectPageKind expected[] = {Page1, Page1_20, Page1_23, Page1_23, Page1_23, Page1_23,
-                                     Page1, Page1_35, Page1_40, Page1_40, Page1_80, Page1};
-  for (int model = -1; model <= 10; ++model)
-    EXPECT_EQ(DirectPageForModel(model).kind, expected[model + 1]) << model;
-}
-
 // "Check" presses the character selected and releases, 0x20 higher, the one
 // selected when it is let go; without a selection only its flag follows.
 TEST(CommandCheck, SendsTheSelectedCharacterLikeAKey) {

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -22,45 +22,39 @@ class PseudoTerminal {
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
       return;
     m_path = name;
-    ::fcntl(m_master, F_SETFL, ::fcntl(m_master, F_GETFL) | O_NONBLOCK);
     // Raw, so that no byte is translated or echoed.
     termios tio = SlaveSettings();
     ::cfmakeraw(&tio);
     SetSlaveSettings(tio);
   }
   ~PseudoTerminal() {
-    CloseMaster();
-    CloseSlave();
+    ::close(m_master);
+    ::close(m_slave);
   }
   PseudoTerminal(const PseudoTerminal&) = delete;
   PseudoTerminal& operator=(const PseudoTerminal&) = delete;
 
-  bool Ok() const { return m_master >= 0; }
   const std::string& SlavePath() const { return m_path; }
   int MasterFd() const { return m_master; }
-
-  // Closes the test's own handle on the slave, so that the program's handle
-  // is the only one (needed to see the far end vanish).
-  void CloseSlave() { Close(m_slave); }
-  void CloseMaster() { Close(m_master); }
 
   // Everything readable within the time given, returning early once the
   // expected number of bytes arrived.
   std::vector<std::uint8_t> Read(std::size_t expected = 0, int timeoutMs = 200) {
+    using namespace std::chrono;
+    const auto until = steady_clock::now() + milliseconds(timeoutMs);
     std::vector<std::uint8_t> bytes;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    for (;;) {
-      std::uint8_t buffer[256];
-      for (ssize_t n; (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-        bytes.insert(bytes.end(), buffer, buffer + n);
-      const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            until - std::chrono::steady_clock::now())
-                            .count();
-      if (left <= 0 || (expected && bytes.size() >= expected))
-        return bytes;
+    for (ssize_t n = 1; !expected || bytes.size() < expected;) {
+      const auto left = duration_cast<milliseconds>(until - steady_clock::now()).count();
+      if (left <= 0 && n <= 0)
+        break;  // the time is up and nothing more is there
       pollfd p{m_master, POLLIN, 0};
-      ::poll(&p, 1, static_cast<int>(left));
+      std::uint8_t buffer[256];
+      n = ::poll(&p, 1, int(std::max<decltype(left)>(left, 0))) > 0
+              ? ::read(m_master, buffer, sizeof buffer)
+              : 0;
+      bytes.insert(bytes.end(), buffer, buffer + std::max<ssize_t>(n, 0));
     }
+    return bytes;
   }
 
   // The line settings as the program left them, read through the test's own
@@ -73,12 +67,6 @@ class PseudoTerminal {
   bool SetSlaveSettings(const termios& tio) { return ::tcsetattr(m_slave, TCSANOW, &tio) == 0; }
 
  private:
-  static void Close(int& fd) {
-    if (fd >= 0)
-      ::close(fd);
-    fd = -1;
-  }
-
   int m_master = -1;
   int m_slave = -1;
   std::string m_path;

@@ -10,23 +10,15 @@ namespace vel::test {
 // A folder of its own for one test, removed with everything in it.
 class TempDir {
  public:
-#ifdef _WIN32
-  static constexpr char kSeparator = '\\';
-#else
-  static constexpr char kSeparator = '/';
-#endif
-
-  // A new folder "velorantica-xxxxxx" in the system's temporary folder.
+  // A new folder "velorantica-<random number>" in the system's temporary folder.
   TempDir() {
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
     std::random_device random;
-    const std::string base = (std::filesystem::temp_directory_path() / "velorantica-").string();
     for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
-      std::string candidate = base;
-      for (int i = 0; i < 6; ++i) candidate += kLetters[random() % (sizeof kLetters - 1)];
+      const std::filesystem::path candidate =
+          std::filesystem::temp_directory_path() / ("velorantica-" + std::to_string(random()));
       std::error_code error;
       if (std::filesystem::create_directory(candidate, error))
-        m_path = candidate;
+        m_path = candidate.string();
     }
   }
   ~TempDir() {
@@ -37,11 +29,9 @@ class TempDir {
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
 
-  const std::string& Path() const {
-    return m_path;
-  }
+  const std::string& Path() const { return m_path; }
   std::string operator/(const std::string& name) const {
-    return m_path + kSeparator + name;
+    return m_path + char(std::filesystem::path::preferred_separator) + name;
   }
 
   static std::string ReadFile(const std::string& path) {

@@ -23,48 +23,38 @@ inline bool RunningUnderWine() {
 // there Define fails.
 class WineDriveLetter {
  public:
-  WineDriveLetter() = default;
   ~WineDriveLetter() { Remove(); }
-  WineDriveLetter(const WineDriveLetter&) = delete;
-  WineDriveLetter& operator=(const WineDriveLetter&) = delete;
 
   // Lends the first free letter from C on to a folder (a Windows path).
   bool Define(const std::string& folder, UINT driveType) {
     using ToUnix = char*(__cdecl*)(const wchar_t*);
     const auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void (*)()>(
         ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    const std::wstring wide(folder.begin(), folder.end());
-    char* unixFolder = toUnix ? toUnix(wide.c_str()) : nullptr;
-    const DWORD present = ::GetLogicalDrives();
+    char* unixFolder =
+        toUnix ? toUnix(std::wstring(folder.begin(), folder.end()).c_str()) : nullptr;
     for (char letter = 'C'; unixFolder && !m_letter && letter <= 'Z'; ++letter)
-      if (!(present & (DWORD{1} << (letter - 'A'))) && Send(letter, unixFolder, driveType))
+      if (!(::GetLogicalDrives() & (1u << (letter - 'A'))) && Send(letter, unixFolder, driveType))
         m_letter = letter;
     if (unixFolder)
       ::HeapFree(::GetProcessHeap(), 0, unixFolder);
     return m_letter != 0;
   }
-
   void Remove() {
     if (m_letter)
       Send(m_letter, nullptr, DRIVE_NO_ROOT_DIR);
     m_letter = 0;
   }
-
   std::string Root() const { return std::string(1, m_letter) + ":\\"; }
 
  private:
-  // The request and its layout as Wine's mount manager takes them; the Unix
-  // path follows the fixed part.
+  // The request as Wine's mount manager takes it: this fixed part, then the
+  // Unix path.
   struct UnixDrive {
-    ULONG size;
-    ULONG type;
-    ULONG fsType;
+    ULONG size, type, fsType;
     DWORD serial;
     ULONGLONG unixDevice;
     WCHAR letter;
-    USHORT mountPointOffset;
-    USHORT deviceOffset;
-    USHORT labelOffset;
+    USHORT mountPointOffset, deviceOffset, labelOffset;
   };
 
   static bool Send(char letter, const char* unixFolder, UINT driveType) {
@@ -74,22 +64,19 @@ class WineDriveLetter {
     drive.size = static_cast<ULONG>(request.size());
     drive.type = driveType;
     drive.letter = static_cast<WCHAR>(letter - 'A' + 'a');
-    if (unixFolder) {
-      drive.mountPointOffset = sizeof(UnixDrive);
-      std::memcpy(request.data() + sizeof(UnixDrive), unixFolder, pathSize);
-    }
+    drive.mountPointOffset = unixFolder ? sizeof drive : 0;
     std::memcpy(request.data(), &drive, sizeof drive);
+    if (unixFolder)
+      std::memcpy(request.data() + sizeof drive, unixFolder, pathSize);
     const HANDLE manager =
         ::CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager == INVALID_HANDLE_VALUE)
-      return false;
     constexpr DWORD kDefineUnixDrive =
         CTL_CODE(0x6d, 32, METHOD_BUFFERED, FILE_READ_ACCESS | FILE_WRITE_ACCESS);
     DWORD returned = 0;
-    const BOOL ok =
-        ::DeviceIoControl(manager, kDefineUnixDrive, request.data(),
-                          static_cast<DWORD>(request.size()), nullptr, 0, &returned, nullptr);
+    const BOOL ok = manager != INVALID_HANDLE_VALUE &&
+                    ::DeviceIoControl(manager, kDefineUnixDrive, request.data(),
+                                      DWORD(request.size()), nullptr, 0, &returned, nullptr);
     ::CloseHandle(manager);
     return ok;
   }

@@ -18,19 +18,18 @@
 namespace vel {
 namespace {
 
-class DrivesWin32Test : public ::testing::Test {
- protected:
-  void SetUp() override {
-    if (!test::RunningUnderWine())
-      GTEST_SKIP() << "lending a drive letter needs Wine's mount manager";
-    m_atStart = TakeDriveSnapshot();
-  }
-
+// A fixed drive is no camera; on the removable one the newest picture is
+// copied with its thumbnail and deleted.
+TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
+  if (!test::RunningUnderWine())
+    GTEST_SKIP() << "lending a drive letter needs Wine's mount manager";
+  const DriveSnapshot atStart = TakeDriveSnapshot();
+  test::TempDir camera, destination;
   // A picture and its thumbnail with their last write on the given day.
-  void Put(const std::string& folder, const std::string& name, int day) {
+  const auto put = [&camera](const std::string& folder, const std::string& name, int day) {
     for (const std::string& sub : {std::string(), std::string("\\PREVIEW")}) {
-      std::filesystem::create_directories(m_camera / ("DCIM\\" + folder + sub));
-      const std::string path = m_camera / ("DCIM\\" + folder + sub + "\\" + name);
+      std::filesystem::create_directories(camera / ("DCIM\\" + folder + sub));
+      const std::string path = camera / ("DCIM\\" + folder + sub + "\\" + name);
       test::TempDir::WriteFile(path, name + sub);
       const HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -39,38 +38,27 @@ class DrivesWin32Test : public ::testing::Test {
       EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &time));
       ::CloseHandle(file);
     }
-  }
+  };
+  put("100CASIO", "CIMG0001.JPG", 1);
+  put("101CASIO", "CIMG0002.JPG", 3);
+  put("HTML", "CIMG0003.JPG", 9);
+  test::WineDriveLetter drive;
+  ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_FIXED));
+  const Result fixed = PictureTransfer().CopyNewestPicture(atStart, {destination.Path(), true, 0});
+  EXPECT_TRUE(fixed.Text().starts_with("Detecting USB drive type failed.\n"));
+  EXPECT_TRUE(fixed.Detail().ends_with("it is of type DRIVE_FIXED.\n"));
+  drive.Remove();
 
-  DriveSnapshot m_atStart;
-  test::TempDir m_camera;
-  test::TempDir m_destination;
-  test::WineDriveLetter m_drive;
-};
-
-TEST_F(DrivesWin32Test, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
-  Put("100CASIO", "CIMG0001.JPG", 1);
-  Put("101CASIO", "CIMG0002.JPG", 3);
-  Put("HTML", "CIMG0003.JPG", 9);
-  ASSERT_TRUE(m_drive.Define(m_camera.Path(), DRIVE_REMOVABLE));
+  ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_REMOVABLE));
   PictureTransfer transfer;
-  ASSERT_EQ(transfer.CopyNewestPicture(m_atStart, {m_destination.Path(), true, 0}).Text(), "");
-  EXPECT_EQ(transfer.LastPath(), m_drive.Root() + "DCIM\\101CASIO\\CIMG0002.JPG");
-  EXPECT_EQ(test::TempDir::ReadFile(m_destination / "CIMG0002.JPG"), "CIMG0002.JPG");
-  EXPECT_EQ(test::TempDir::ReadFile(m_destination / "PREVIEW\\CIMG0002.JPG"),
+  ASSERT_EQ(transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}).Text(), "");
+  EXPECT_EQ(transfer.LastPath(), drive.Root() + "DCIM\\101CASIO\\CIMG0002.JPG");
+  EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002.JPG"), "CIMG0002.JPG");
+  EXPECT_EQ(test::TempDir::ReadFile(destination / "PREVIEW\\CIMG0002.JPG"),
             "CIMG0002.JPG\\PREVIEW");
-  EXPECT_FALSE(std::filesystem::exists(m_camera / "DCIM\\101CASIO\\CIMG0002.JPG"));
-  EXPECT_FALSE(std::filesystem::exists(m_camera / "DCIM\\101CASIO\\PREVIEW\\CIMG0002.JPG"));
-  EXPECT_TRUE(std::filesystem::exists(m_camera / "DCIM\\100CASIO\\CIMG0001.JPG"));
-}
-
-TEST_F(DrivesWin32Test, AFixedDriveIsNoCamera) {
-  Put("100CASIO", "CIMG0001.JPG", 1);
-  ASSERT_TRUE(m_drive.Define(m_camera.Path(), DRIVE_FIXED));
-  const Result result =
-      PictureTransfer().CopyNewestPicture(m_atStart, {m_destination.Path(), true, 0});
-  EXPECT_TRUE(result.Text().starts_with("Detecting USB drive type failed.\n"));
-  EXPECT_TRUE(result.Detail().ends_with("it is of type DRIVE_FIXED.\n"));
-  EXPECT_TRUE(std::filesystem::exists(m_camera / "DCIM\\100CASIO\\CIMG0001.JPG"));
+  EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\CIMG0002.JPG"));
+  EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\PREVIEW\\CIMG0002.JPG"));
+  EXPECT_TRUE(std::filesystem::exists(camera / "DCIM\\100CASIO\\CIMG0001.JPG"));
 }
 
 // The system's local time agrees with the C runtime's view of the same

@@ -37,18 +37,16 @@ class ExternalCommandTest : public ::testing::Test {
 };
 
 // No shell sees the words: a file name with blanks, ";" and command
-// substitutions reaches the program as one argument and runs nothing.
+// substitutions reaches the program as one argument and runs nothing. A
+// shell script runs without its executable bit.
 TEST_F(ExternalCommandTest, EveryWordIsOneArgumentAndNoShellRunsIt) {
   const std::string program = Script("record words", "#!/bin/sh\n" + std::string(kRecordWords));
   const std::string name = "A B;$(touch '" + m_folder + "/ran') `touch '" + m_folder + "/ran'`.JPG";
   EXPECT_TRUE(RunExternalCommand(program, {"3", "", name}, SteadyClock()));
   EXPECT_EQ(Words(), "3\n3\n\n" + name + "\n");
   EXPECT_FALSE(std::filesystem::exists(m_folder + "/ran"));
-}
-
-TEST_F(ExternalCommandTest, AShellScriptRunsWithoutItsExecutableBit) {
-  const std::string program = Script("not executable.sh", kRecordWords, 0644);
-  EXPECT_TRUE(RunExternalCommand(program, {"a b", "$HOME"}, SteadyClock()));
+  const std::string script = Script("not executable.sh", kRecordWords, 0644);
+  EXPECT_TRUE(RunExternalCommand(script, {"a b", "$HOME"}, SteadyClock()));
   EXPECT_EQ(Words(), "2\na b\n$HOME\n");
 }
 

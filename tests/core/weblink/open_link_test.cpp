@@ -50,9 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<CommandCase>& info) { return info.param.name; });
 
 TEST(LinkErrorText, PutsTheReasonUnderTheHeading) {
-  EXPECT_EQ(LinkErrorText(kNoHandlerReason),
-            "Unable to open hyperlink:\n\nThere is no application associated\nwith the given "
-            "filename extension.");
   EXPECT_EQ(LinkErrorText("A sharing violation occurred. "),
             "Unable to open hyperlink:\n\nA sharing violation occurred. ");
 }

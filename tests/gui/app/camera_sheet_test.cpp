@@ -25,80 +25,48 @@ int OpenHandles(const std::string& device) {
   return count;
 }
 
-struct UpDownCase {
-  int lower, upper;
-  QString start;
-  int step;  // +1/-1 an arrow clicked, +2/-2 the arrow key pressed in the buddy
-  QString shown;
-};
-
 }  // namespace
 
 class CameraSheetTest : public QObject {
   Q_OBJECT
  private slots:
-  void exitSavesThePagesThatHaveAWindow_data();
   void exitSavesThePagesThatHaveAWindow();
-  void portFailureShowsTheErrorAndOpensOnConfig();
-  void destructionClosesThePort();
   void idlePassRunsOnlyInTheSheetsOwnLoop();
-  void upDownStepsItsBuddyWithinItsRange_data();
   void upDownStepsItsBuddyWithinItsRange();
-  void closeForeignDialogSparesTheProgramsOwn_data();
   void closeForeignDialogSparesTheProgramsOwn();
   void removedRemovableVolumeIsReported();
 };
 
-void CameraSheetTest::exitSavesThePagesThatHaveAWindow_data() {
-  QTest::addColumn<QString>("how");
-  QTest::newRow("Exit button") << "exit";
-  QTest::newRow("Esc") << "esc";
-  QTest::newRow("close box") << "close";
-}
-
+// By the Exit button, by Esc and by the close box. The sheet, once gone,
+// holds the port no more.
 void CameraSheetTest::exitSavesThePagesThatHaveAWindow() {
-  QFETCH(QString, how);
-  // Hour 25 is no time of day: a Time Lapse page that had loaded it would save 1.
-  SheetFixture f(vel::kModelQv4000, "[Interval]\nHour=25\n");
-  QVERIFY(!f.Sheet().OkButton()->isVisible());
-  QCOMPARE(f.Sheet().CancelButton()->text(), "Exit");
-  f.ShowPage(2);
-  f.ShowPage(0);
-  // Changes that no page has stored yet, on the page on top and on one behind it.
-  f.Sheet().OptionsPage()->Item<QCheckBox>(vel::kCopyFileCheck)->setChecked(true);
-  f.Item<QComboBox>(vel::kExposureList)->setCurrentIndex(2);
-  if (how == "exit")
-    QTest::mouseClick(f.Sheet().CancelButton(), Qt::LeftButton);
-  else if (how == "esc")
-    QTest::keyClick(&f.Sheet(), Qt::Key_Escape);
-  else
-    f.Sheet().close();
-  QVERIFY(!f.Sheet().isVisible());
-  QCOMPARE(f.Sheet().result(), int(QDialog::Rejected));
-  QCOMPARE(ExposureMode, 2);
-  QCOMPARE(CopyFile, 1);
-  QVERIFY(!f.Sheet().TimeLapsePage()->HasWindow());
-  QCOMPARE(Hour, 25);
-}
-
-void CameraSheetTest::portFailureShowsTheErrorAndOpensOnConfig() {
-  MessageBoxRecorder boxes;
-  TempDir dir;
-  SheetFixture f(5, {}, dir / "missing");
-  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
-  QVERIFY(boxes.Boxes()[0].text.startsWith("ComPort opening error. System error message:"));
-  QCOMPARE(boxes.Boxes()[0].icon, fw::BoxIcon::Error);
-  QCOMPARE(f.Sheet().GetActiveIndex(), CCameraSheet::kConfigPageIndex);
-  QVERIFY(!CameraPort().IsOpen());
-}
-
-void CameraSheetTest::destructionClosesThePort() {
-  SheetFixture f(5);
-  const std::string device = f.Camera().SlavePath();
-  const int withSheet = OpenHandles(device);
-  f.Close();
-  QCOMPARE(OpenHandles(device), withSheet - 1);
-  QVERIFY(!g_pComPort);
+  for (const QString how : {"exit", "esc", "close"}) {
+    // Hour 25 is no time of day: a Time Lapse page that had loaded it would save 1.
+    SheetFixture f(vel::kModelQv4000, "[Interval]\nHour=25\n");
+    QVERIFY(!f.Sheet().OkButton()->isVisible());
+    QCOMPARE(f.Sheet().CancelButton()->text(), "Exit");
+    f.ShowPage(2);
+    f.ShowPage(0);
+    // Changes that no page has stored yet, on the page on top and on one behind it.
+    f.Sheet().OptionsPage()->Item<QCheckBox>(vel::kCopyFileCheck)->setChecked(true);
+    f.Item<QComboBox>(vel::kExposureList)->setCurrentIndex(2);
+    if (how == "exit")
+      QTest::mouseClick(f.Sheet().CancelButton(), Qt::LeftButton);
+    else if (how == "esc")
+      QTest::keyClick(&f.Sheet(), Qt::Key_Escape);
+    else
+      f.Sheet().close();
+    QVERIFY2(!f.Sheet().isVisible(), qPrintable(how));
+    QCOMPARE(f.Sheet().result(), int(QDialog::Rejected));
+    QCOMPARE(ExposureMode, 2);
+    QCOMPARE(CopyFile, 1);
+    QVERIFY(!f.Sheet().TimeLapsePage()->HasWindow());
+    QCOMPARE(Hour, 25);
+    const int withSheet = OpenHandles(f.Camera().SlavePath());
+    f.Close();
+    QCOMPARE(OpenHandles(f.Camera().SlavePath()), withSheet - 1);
+    QVERIFY(!g_pComPort);
+  }
 }
 
 // A key held while a nested loop runs (a message box, a sub-dialog) is
@@ -120,53 +88,52 @@ void CameraSheetTest::idlePassRunsOnlyInTheSheetsOwnLoop() {
   QCOMPARE(f.Camera().Read(1, 500), Bytes{0x42});
 }
 
-void CameraSheetTest::upDownStepsItsBuddyWithinItsRange_data() {
-  QTest::addColumn<UpDownCase>("c");
-  QTest::newRow("steps up") << UpDownCase{0, 10, "4", +1, "5"};
-  QTest::newRow("stops at upper") << UpDownCase{0, 10, "10", +2, "10"};
-  QTest::newRow("stops at lower") << UpDownCase{0, 10, "0", -1, "0"};
-  QTest::newRow("typed beyond the range") << UpDownCase{0, 10, "99999", -2, "10"};
-  QTest::newRow("up moves towards upper") << UpDownCase{10, 0, "4", +1, "3"};
-}
-
+// The buddy's text after one step from the text given: +1/-1 an arrow
+// clicked, +2/-2 the arrow key pressed in the buddy. The arrows step a
+// disabled buddy too, as the system's control does.
 void CameraSheetTest::upDownStepsItsBuddyWithinItsRange() {
-  QFETCH(UpDownCase, c);
-  QWidget parent;
-  QLineEdit edit(c.start, &parent);
-  fw::UpDown upDown(Qt::Vertical, &parent);
-  upDown.SetBuddy(&edit);
-  upDown.SetRange(c.lower, c.upper);
-  // The arrows step a disabled buddy too, as the system's control does.
-  edit.setEnabled(c.step == 2 || c.step == -2);
-  if (c.step == 1 || c.step == -1)
-    QTest::mouseClick(c.step > 0 ? upDown.IncreaseArrow() : upDown.DecreaseArrow(), Qt::LeftButton);
-  else
-    QTest::keyClick(&edit, c.step > 0 ? Qt::Key_Up : Qt::Key_Down);
-  QCOMPARE(edit.text(), c.shown);
+  const auto stepped = [](int lower, int upper, const QString& start, int step) {
+    QWidget parent;
+    QLineEdit edit(start, &parent);
+    fw::UpDown upDown(Qt::Vertical, &parent);
+    upDown.SetBuddy(&edit);
+    upDown.SetRange(lower, upper);
+    edit.setEnabled(step == 2 || step == -2);
+    if (step == 1 || step == -1)
+      QTest::mouseClick(step > 0 ? upDown.IncreaseArrow() : upDown.DecreaseArrow(), Qt::LeftButton);
+    else
+      QTest::keyClick(&edit, step > 0 ? Qt::Key_Up : Qt::Key_Down);
+    return edit.text();
+  };
+  QCOMPARE(stepped(0, 10, "4", 1), "5");
+  QCOMPARE(stepped(0, 10, "10", 2), "10");
+  QCOMPARE(stepped(0, 10, "0", -1), "0");
+  QCOMPARE(stepped(0, 10, "99999", -2), "10");  // typed beyond the range
+  QCOMPARE(stepped(10, 0, "4", 1), "3");        // up moves towards upper
 }
 
-void CameraSheetTest::closeForeignDialogSparesTheProgramsOwn_data() {
-  QTest::addColumn<QString>("title");
-  QTest::addColumn<bool>("closed");
-  QTest::newRow("a dialog of the system") << "Focus Mode" << true;
-  QTest::newRow("a box named after the executable") << "velorantica" << true;
-  QTest::newRow("the program's box") << "Velorantica" << false;
-  QTest::newRow("the program's window") << "Velorantica for Casio QV-4000" << false;
-}
-
+// Only the dialog on top is looked at: a dialog of the system and a box named
+// after the executable are closed, the program's own box and window are not.
 void CameraSheetTest::closeForeignDialogSparesTheProgramsOwn() {
-  QFETCH(QString, title);
-  QFETCH(bool, closed);
   fw::DialogStack::Instance();
-  QDialog below;
-  below.setWindowTitle("Print");
-  below.show();
-  QDialog top;
-  top.setWindowTitle(title);
-  top.show();
-  fw::CloseForeignDialog();
-  QCOMPARE(top.isVisible(), !closed);
-  QVERIFY(below.isVisible());  // only the dialog on top is looked at
+  const auto shownAfter = [](const QString& title) {
+    QDialog below, top;
+    below.setWindowTitle("Print");
+    below.show();
+    top.setWindowTitle(title);
+    top.show();
+    fw::CloseForeignDialog();
+    QStringList shown;
+    for (QDialog* dialog : {&below, &top})
+      if (dialog->isVisible())
+        shown << dialog->windowTitle();
+    return shown;
+  };
+  QCOMPARE(shownAfter("Focus Mode"), QStringList{"Print"});
+  QCOMPARE(shownAfter("velorantica"), QStringList{"Print"});
+  QCOMPARE(shownAfter("Velorantica"), (QStringList{"Print", "Velorantica"}));
+  const QString window = "Velorantica for Casio QV-4000";
+  QCOMPARE(shownAfter(window), (QStringList{"Print", window}));
 }
 
 // The camera leaving USB mode takes its volume away; only that is reported.

@@ -20,33 +20,20 @@ void DragTo(QAbstractButton* key, QPoint to) {
   QApplication::sendEvent(key, &move);
 }
 
-// A key of the QV-4000 page that holds a camera button while its dialog
-// runs, and one of the dialog's buttons with its press byte.
-struct DialogKeyCase {
-  int key;
-  const std::type_info* dialog;
-  std::uint8_t hold;
-  int button;
-  std::uint8_t press;
-};
-
 }  // namespace
 
 class DirectControlPageTest : public QObject {
   Q_OBJECT
  private slots:
   void heldKeySendsPressOnceAndReleaseOnce();
-  void keysOfAPageBehindAreNotSampled();
-  void modelChoosesPageAndTitle_data();
   void modelChoosesPageAndTitle();
   void qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange();
-  void dialogKeyHoldsItsButtonWhileItsDialogRuns_data();
   void dialogKeyHoldsItsButtonWhileItsDialogRuns();
 };
 
 // The key's pushed state is sampled, however it comes about: the mouse, the
 // pointer leaving the held key and coming back, the space bar. A click
-// shows no pushed state and sends nothing.
+// shows no pushed state and sends nothing; nor does a key of a page behind.
 void DirectControlPageTest::heldKeySendsPressOnceAndReleaseOnce() {
   SheetFixture f(5);
   QAbstractButton* shutter = f.Item(vel::kShutterKey);
@@ -68,11 +55,6 @@ void DirectControlPageTest::heldKeySendsPressOnceAndReleaseOnce() {
   QCOMPARE(f.Idle(1, 1), Bytes{0x42});
   QTest::keyRelease(shutter, Qt::Key_Space);
   QCOMPARE(f.Idle(1, 1), Bytes{0x62});
-}
-
-void DirectControlPageTest::keysOfAPageBehindAreNotSampled() {
-  SheetFixture f(5);
-  QAbstractButton* shutter = f.Item(vel::kShutterKey);
   QTest::mousePress(shutter, Qt::LeftButton);
   QCOMPARE(f.Idle(1, 1), Bytes{0x42});
   f.ShowPage(1);
@@ -82,32 +64,24 @@ void DirectControlPageTest::keysOfAPageBehindAreNotSampled() {
   QCOMPARE(f.Idle(1, 1), Bytes{0x62});
 }
 
-void DirectControlPageTest::modelChoosesPageAndTitle_data() {
-  QTest::addColumn<int>("model");
-  QTest::addColumn<const std::type_info*>("page");
-  QTest::addColumn<QString>("name");
-  QTest::newRow("0") << 0 << &typeid(CPage1_20) << "QV-2000UX";
-  QTest::newRow("1") << 1 << &typeid(CPage1_23) << "QV-2300UX";
-  QTest::newRow("2") << 2 << &typeid(CPage1_23) << "QV-2400UX";
-  QTest::newRow("3") << 3 << &typeid(CPage1_23) << "QV-2800UX";
-  QTest::newRow("4") << 4 << &typeid(CPage1_23) << "QV-2900UX";
-  QTest::newRow("5") << 5 << &typeid(CPage1) << "QV-3000EX";
-  QTest::newRow("6") << 6 << &typeid(CPage1_35) << "QV-3500EX";
-  QTest::newRow("7") << 7 << &typeid(CPage1_40) << "QV-4000";
-  QTest::newRow("8") << 8 << &typeid(CPage1_40) << "QV-5700";
-  QTest::newRow("9") << 9 << &typeid(CPage1_80) << "QV-8000SX";
-  QTest::newRow("10, unknown") << 10 << &typeid(CPage1) << "QV-3000EX";
-  QTest::newRow("-1, unknown") << -1 << &typeid(CPage1) << "QV-3000EX";
-}
-
+// Unknown models get the QV-3000EX's page and name.
 void DirectControlPageTest::modelChoosesPageAndTitle() {
-  QFETCH(int, model);
-  QFETCH(const std::type_info*, page);
-  QFETCH(QString, name);
-  SheetFixture f(model);
-  fw::CPropertyPage* shown = f.Page();
-  QCOMPARE(std::string_view(typeid(*shown).name()), page->name());
-  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio " + name);
+  const struct {
+    int model;
+    const std::type_info& page;
+    const char* name;
+  } rows[] = {{0, typeid(CPage1_20), "QV-2000UX"}, {1, typeid(CPage1_23), "QV-2300UX"},
+              {2, typeid(CPage1_23), "QV-2400UX"}, {3, typeid(CPage1_23), "QV-2800UX"},
+              {4, typeid(CPage1_23), "QV-2900UX"}, {5, typeid(CPage1), "QV-3000EX"},
+              {6, typeid(CPage1_35), "QV-3500EX"}, {7, typeid(CPage1_40), "QV-4000"},
+              {8, typeid(CPage1_40), "QV-5700"},   {9, typeid(CPage1_80), "QV-8000SX"},
+              {10, typeid(CPage1), "QV-3000EX"},   {-1, typeid(CPage1), "QV-3000EX"}};
+  for (const auto& row : rows) {
+    SheetFixture f(row.model);
+    fw::CPropertyPage* shown = f.Page();
+    QVERIFY2(typeid(*shown) == row.page, qPrintable(QString::number(row.model)));
+    QCOMPARE(f.Sheet().windowTitle(), QString("Velorantica for Casio ") + row.name);
+  }
 }
 
 void DirectControlPageTest::qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange() {
@@ -128,41 +102,43 @@ void DirectControlPageTest::qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnCha
   QCOMPARE(f.Camera().Read(4, 500), (Bytes{0x5B, 0x7B, 0x5A, 0x7A}));
 }
 
-void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns_data() {
-  QTest::addColumn<DialogKeyCase>("c");
-  QTest::newRow("Metering") << DialogKeyCase{vel::kMeteringKey, &typeid(CMeteringDlg), 'X',
-                                             vel::kNextKey, 0x5B};
-  QTest::newRow("White Bal.") << DialogKeyCase{vel::kWhiteBalanceKey, &typeid(CWhiteBalanceDlg),
-                                               'Y', vel::kPreviousKey, 0x5A};
-  QTest::newRow("Focus Mode") << DialogKeyCase{vel::kFocusKey, &typeid(CFocusModeDlg), 'S',
-                                               vel::kUpKey, 'Q'};
-  QTest::newRow("AE-Lock") << DialogKeyCase{vel::kAeLockKey, &typeid(CAELockDlg), 'W',
-                                            vel::kShutterKey, 'B'};
-}
-
+// A key of the QV-4000 page holds a camera button while its dialog runs; one
+// of the dialog's buttons sends its press byte and the release.
 void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
-  QFETCH(DialogKeyCase, c);
-  SheetFixture f(vel::kModelQv4000);
-  f.Camera().Read(2, 500);
-  const char* shown = nullptr;
-  Bytes whileOpen;
-  QTimer::singleShot(50, [&] {
-    auto* dialog = qobject_cast<ModeDialog*>(QApplication::activeModalWidget());
-    if (!dialog)
-      return;
-    shown = typeid(*dialog).name();
-    whileOpen = f.Camera().Read(1, 300);
-    QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(c.button)), Qt::LeftButton);
-    QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(vel::kModeDialogOk)),
-                      Qt::LeftButton);
-  });
-  QTest::mousePress(f.Item(c.key), Qt::LeftButton);
-  const Bytes afterwards = f.Idle(1, 3);
-  QVERIFY(shown && std::string_view(shown) == c.dialog->name());
-  QCOMPARE(whileOpen, Bytes{c.hold});
-  QCOMPARE(afterwards, (Bytes{c.press, std::uint8_t(c.press + 0x20), std::uint8_t(c.hold + 0x20)}));
-  QTest::mouseRelease(f.Item(c.key), Qt::LeftButton);
-  QCOMPARE(f.Idle(2), Bytes{});
+  const struct {
+    int key;
+    const std::type_info& dialog;
+    std::uint8_t hold;
+    int button;
+    std::uint8_t press;
+  } rows[] = {{vel::kMeteringKey, typeid(CMeteringDlg), 'X', vel::kNextKey, 0x5B},
+              {vel::kWhiteBalanceKey, typeid(CWhiteBalanceDlg), 'Y', vel::kPreviousKey, 0x5A},
+              {vel::kFocusKey, typeid(CFocusModeDlg), 'S', vel::kUpKey, 'Q'},
+              {vel::kAeLockKey, typeid(CAELockDlg), 'W', vel::kShutterKey, 'B'}};
+  for (const auto& c : rows) {
+    SheetFixture f(vel::kModelQv4000);
+    f.Camera().Read(2, 500);
+    const std::type_info* shown = nullptr;
+    Bytes whileOpen;
+    QTimer::singleShot(50, [&] {
+      auto* dialog = qobject_cast<ModeDialog*>(QApplication::activeModalWidget());
+      if (!dialog)
+        return;
+      shown = &typeid(*dialog);
+      whileOpen = f.Camera().Read(1, 300);
+      QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(c.button)), Qt::LeftButton);
+      QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(vel::kModeDialogOk)),
+                        Qt::LeftButton);
+    });
+    QTest::mousePress(f.Item(c.key), Qt::LeftButton);
+    const Bytes afterwards = f.Idle(1, 3);
+    QVERIFY(shown && *shown == c.dialog);
+    QCOMPARE(whileOpen, Bytes{c.hold});
+    QCOMPARE(afterwards,
+             (Bytes{c.press, std::uint8_t(c.press + 0x20), std::uint8_t(c.hold + 0x20)}));
+    QTest::mouseRelease(f.Item(c.key), Qt::LeftButton);
+    QCOMPARE(f.Idle(2), Bytes{});
+  }
 }
 
 QTEST_MAIN(DirectControlPageTest)

@@ -54,51 +54,40 @@ QStringList Entries(const QComboBox* list) {
 class PagesTest : public QObject {
   Q_OBJECT
  private slots:
-  void switchControlsOnlyForModelsWithTheSwitch_data();
   void switchControlsOnlyForModelsWithTheSwitch();
   void choosersSetTheFolderAndTheProgram();
-  void switchButtonSendsTheSwitchBytes_data();
-  void switchButtonSendsTheSwitchBytes();
   void portListShowsPresentDevicesAndKeepsThePort();
-  void choosingAPortReopensIt_data();
   void choosingAPortReopensIt();
   void choosingAModelAsksForARestart();
   void numberArrowsStopAt32767();
   void commandCheckSendsTheSelectedCharacter();
 };
 
-void PagesTest::switchControlsOnlyForModelsWithTheSwitch_data() {
-  QTest::addColumn<int>("model");
-  QTest::addColumn<bool>("offered");
-  QTest::newRow("QV-3000EX") << 5 << true;
-  QTest::newRow("QV-2000UX, no REC/USB switch") << 0 << false;
-  QTest::newRow("QV-8000SX, no REC/USB switch") << 9 << false;
-}
-
+// The QV-3000EX has the REC/USB switch; the QV-2000UX and QV-8000SX do not.
 void PagesTest::switchControlsOnlyForModelsWithTheSwitch() {
-  QFETCH(int, model);
-  QFETCH(bool, offered);
-  SheetFixture f(model, "[Options]\nCopyFile=1\n");
-  f.ShowPage(kOptionsPage);
-  f.ShowPage(kConfigPage);  // and the delays of the switch
-  QCOMPARE(f.Enabled(vel::kDelayRecUsbEdit) + f.Enabled(vel::kDelayUsbRecEdit), offered ? 2 : 0);
-  f.ShowPage(kOptionsPage);  // loaded again
-  const auto states = [&f] {
-    QString states;
-    for (int id : {vel::kDestFileDirEdit, vel::kBrowseDestFileDirButton, vel::kDeleteAfterCopyCheck,
-                   vel::kCopyAndDeleteLabel, vel::kCopyAndDeleteList, vel::kCopyFileCheck,
-                   vel::kSwitchUsbRecButton})
-      states += f.Enabled(id) ? '1' : '0';
-    return states;
-  };
-  QCOMPARE(states(), offered ? "1111111" : "0000000");
-  if (!offered)
-    return;
-  f.Click(vel::kCopyFileCheck);
-  QCOMPARE(CopyFile, 0);
-  QCOMPARE(states(), "0000011");
-  f.Click(vel::kCopyFileCheck);
-  QCOMPARE(states(), "1111111");
+  for (const auto& [model, offered] : {std::pair{5, true}, {0, false}, {9, false}}) {
+    SheetFixture f(model, "[Options]\nCopyFile=1\n");
+    f.ShowPage(kOptionsPage);
+    f.ShowPage(kConfigPage);  // and the delays of the switch
+    QCOMPARE(f.Enabled(vel::kDelayRecUsbEdit) + f.Enabled(vel::kDelayUsbRecEdit), offered ? 2 : 0);
+    f.ShowPage(kOptionsPage);  // loaded again
+    const auto states = [&f] {
+      QString states;
+      for (int id : {vel::kDestFileDirEdit, vel::kBrowseDestFileDirButton,
+                     vel::kDeleteAfterCopyCheck, vel::kCopyAndDeleteLabel, vel::kCopyAndDeleteList,
+                     vel::kCopyFileCheck, vel::kSwitchUsbRecButton})
+        states += f.Enabled(id) ? '1' : '0';
+      return states;
+    };
+    QCOMPARE(states(), offered ? "1111111" : "0000000");
+    if (!offered)
+      continue;
+    f.Click(vel::kCopyFileCheck);
+    QCOMPARE(CopyFile, 0);
+    QCOMPARE(states(), "0000011");
+    f.Click(vel::kCopyFileCheck);
+    QCOMPARE(states(), "1111111");
+  }
 }
 
 void PagesTest::choosersSetTheFolderAndTheProgram() {
@@ -127,31 +116,19 @@ void PagesTest::choosersSetTheFolderAndTheProgram() {
   QVERIFY(f.Item<QCheckBox>(vel::kDeleteAfterCopyCheck)->isChecked());
 }
 
-void PagesTest::switchButtonSendsTheSwitchBytes_data() {
-  QTest::addColumn<int>("model");
-  QTest::addColumn<Bytes>("bytes");
-  QTest::newRow("QV-3000EX") << 5 << Bytes{0x4D, 0x6D};
-  QTest::newRow("QV-4000: no release, the modes again") << 7 << Bytes{0x4D, 0x85, 0x88};
-}
-
-void PagesTest::switchButtonSendsTheSwitchBytes() {
-  QFETCH(int, model);
-  QFETCH(Bytes, bytes);
-  SheetFixture f(model);
-  f.Camera().Read(2, 100);  // the QV-4000 page's modes at first display
-  f.ShowPage(kOptionsPage);
-  f.Click(vel::kSwitchUsbRecButton);
-  QCOMPARE(f.Camera().Read(bytes.size(), 500), bytes);
-  QCOMPARE(f.Idle(2), Bytes{});
-}
-
 // "ttyUSB1" is configured but not present, "ttyUSB10" present: the setting
 // stays as it is rather than turn into the first entry it begins.
 void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   DeviceRoot devices;
   for (const char* name : {"ttyUSB10", "ttyACM0"}) TempDir::WriteFile(devices / name, "");
-  MessageBoxRecorder boxes;  // the port cannot open: the sheet opens on Config
+  MessageBoxRecorder boxes;
   SheetFixture f(5, {}, devices / "ttyUSB1");
+  // The port cannot open: the sheet says why and opens on Config.
+  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+  QVERIFY(boxes.Boxes()[0].text.startsWith("ComPort opening error. System error message:"));
+  QCOMPARE(boxes.Boxes()[0].icon, fw::BoxIcon::Error);
+  QCOMPARE(f.Sheet().GetActiveIndex(), kConfigPage);
+  QVERIFY(!CameraPort().IsOpen());
   auto* ports = f.Item<QComboBox>(vel::kComPortList);
   QCOMPARE(ports->itemText(0), "COM1");
   QCOMPARE(Entries(ports).mid(6),
@@ -167,32 +144,28 @@ void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   QCOMPARE(ports->currentText(), devices("ttyUSB1"));
 }
 
-void PagesTest::choosingAPortReopensIt_data() {
-  QTest::addColumn<bool>("present");
-  QTest::newRow("adapter present") << true;
-  QTest::newRow("adapter unplugged while listed") << false;
-}
-
+// With the adapter present, and unplugged while listed.
 void PagesTest::choosingAPortReopensIt() {
-  QFETCH(bool, present);
-  DeviceRoot devices;
-  PseudoTerminal adapter;
-  std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
-  SheetFixture f(5);
-  MessageBoxRecorder boxes;
-  f.ShowPage(kConfigPage);
-  if (!present)
-    std::filesystem::remove(devices / "ttyUSB0");
-  f.Pick(vel::kComPortList, devices("ttyUSB0"));
-  QCOMPARE(ComPort, devices / "ttyUSB0");
-  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
-  const QString text = boxes.Boxes()[0].text;
-  QVERIFY2(text.startsWith(present ? "Open ComPort successful." : "ComPort opening error."),
-           qPrintable(text));
-  QCOMPARE(CameraPort().IsOpen(), present);
-  (void)vel::SendCommandByte(CameraPort(), 0x42);
-  QCOMPARE(adapter.Read(1, present ? 500 : 30), present ? Bytes{0x42} : Bytes{});
-  QCOMPARE(f.Camera().Read(), Bytes{});  // the port before is closed either way
+  for (const bool present : {true, false}) {
+    DeviceRoot devices;
+    PseudoTerminal adapter;
+    std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
+    SheetFixture f(5);
+    MessageBoxRecorder boxes;
+    f.ShowPage(kConfigPage);
+    if (!present)
+      std::filesystem::remove(devices / "ttyUSB0");
+    f.Pick(vel::kComPortList, devices("ttyUSB0"));
+    QCOMPARE(ComPort, devices / "ttyUSB0");
+    QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+    const QString text = boxes.Boxes()[0].text;
+    QVERIFY2(text.startsWith(present ? "Open ComPort successful." : "ComPort opening error."),
+             qPrintable(text));
+    QCOMPARE(CameraPort().IsOpen(), present);
+    (void)vel::SendCommandByte(CameraPort(), 0x42);
+    QCOMPARE(adapter.Read(1, present ? 500 : 30), present ? Bytes{0x42} : Bytes{});
+    QCOMPARE(f.Camera().Read(), Bytes{});  // the port before is closed either way
+  }
 }
 
 void PagesTest::choosingAModelAsksForARestart() {

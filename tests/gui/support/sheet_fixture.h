@@ -10,6 +10,7 @@
 #include "core/app/settings.h"
 #include "core/ui/control_ids.h"
 #include "gui/app/camera_sheet.h"
+#include "gui/app/volume_watcher.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
 #include "support/gui_support.h"
@@ -29,6 +30,9 @@ class SheetFixture {
     SendSwitchRelease = DeriveSendSwitchRelease(model);
     ComPort = port.empty() ? m_pty.SlavePath() : port;
     m_sheet = std::make_unique<CCameraSheet>();
+    // The machine's volumes come and go with other tests (qvsim's card): the
+    // sheet must not close the test's dialogs when one does.
+    m_sheet->findChild<VolumeWatcher*>()->blockSignals(true);
     m_sheet->show();
   }
 

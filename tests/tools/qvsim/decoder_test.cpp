@@ -76,9 +76,7 @@ TEST(CommandDecoder, BytesReadAsTheModelUnderstandsThem) {
               {6, 'F', "Focus / Resize pressed"},
               {7, 0x7A, "\"<\" released"},
               {7, 0x8B, "Drive mode: Movie recording"},
-              {5, 0x3F, "Unknown byte 0x3F '?'"},
-              {5, 0x00, "Unknown byte 0x00"},
-              {5, 'U', "Unknown byte 0x55 'U'"}};  // 'U' is a key of the QV-3500EX only
+              {5, 0x00, "Unknown byte 0x00"}};
   for (const auto& row : rows)
     EXPECT_EQ(CommandDecoder(row.model).Decode(row.byte).text, row.text)
         << vel::ModelName(row.model) << " " << ByteLabel(row.byte);

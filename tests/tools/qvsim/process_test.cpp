@@ -64,13 +64,11 @@ TEST(QvsimProcess, PrintsItsTerminalFirstThenNamesAndRecordsEveryByte) {
   EXPECT_EQ(qvsim.Stop(), 0);
 
   std::ifstream record(dir / "bytes.txt");
-  std::vector<long long> times;
   std::vector<int> bytes;
   long long ms;
   std::string hex;
-  while (record >> ms >> hex) times.push_back(ms), bytes.push_back(std::stoi(hex, nullptr, 16));
-  ASSERT_EQ(bytes, (std::vector<int>{'B', 'b', 'M', 0x83, 0x3F, 'B'}));
-  EXPECT_GE(times[1] - times[0], 250);  // the pause between press and release
+  while (record >> ms >> hex) bytes.push_back(std::stoi(hex, nullptr, 16));
+  EXPECT_EQ(bytes, (std::vector<int>{'B', 'b', 'M', 0x83, 0x3F, 'B'}));
 }
 
 // The names in a folder, with "/" after those of folders.
