@@ -1,12 +1,11 @@
 // The main window and the framework it stands on: exit, the port, the idle
-// pass, the up-down control and the check for foreign dialogs.
+// pass and the up-down control.
 #include <QtTest>
 #include <QtWidgets>
 #include <filesystem>
 
 #include "core/camera/models.h"
 #include "gui/app/volume_watcher.h"
-#include "gui/framework/dialog_stack.h"
 #include "gui/framework/up_down.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
@@ -33,7 +32,6 @@ class CameraSheetTest : public QObject {
   void exitSavesThePagesThatHaveAWindow();
   void idlePassRunsOnlyInTheSheetsOwnLoop();
   void upDownStepsItsBuddyWithinItsRange();
-  void closeForeignDialogSparesTheProgramsOwn();
   void removedRemovableVolumeIsReported();
 };
 
@@ -110,30 +108,6 @@ void CameraSheetTest::upDownStepsItsBuddyWithinItsRange() {
   QCOMPARE(stepped(0, 10, "0", -1), "0");
   QCOMPARE(stepped(0, 10, "99999", -2), "10");  // typed beyond the range
   QCOMPARE(stepped(10, 0, "4", 1), "3");        // up moves towards upper
-}
-
-// Only the dialog on top is looked at: a dialog of the system and a box named
-// after the executable are closed, the program's own box and window are not.
-void CameraSheetTest::closeForeignDialogSparesTheProgramsOwn() {
-  fw::DialogStack::Instance();
-  const auto shownAfter = [](const QString& title) {
-    QDialog below, top;
-    below.setWindowTitle("Print");
-    below.show();
-    top.setWindowTitle(title);
-    top.show();
-    fw::CloseForeignDialog();
-    QStringList shown;
-    for (QDialog* dialog : {&below, &top})
-      if (dialog->isVisible())
-        shown << dialog->windowTitle();
-    return shown;
-  };
-  QCOMPARE(shownAfter("Focus Mode"), QStringList{"Print"});
-  QCOMPARE(shownAfter("velorantica"), QStringList{"Print"});
-  QCOMPARE(shownAfter("Velorantica"), (QStringList{"Print", "Velorantica"}));
-  const QString window = "Velorantica for Casio QV-4000";
-  QCOMPARE(shownAfter(window), (QStringList{"Print", window}));
 }
 
 // The camera leaving USB mode takes its volume away; only that is reported.

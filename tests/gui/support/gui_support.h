@@ -16,18 +16,23 @@ inline void IdleOnce(int ms = 5) {
   loop.exec();
 }
 
-// Records every message box instead of showing it.
+// Records every message box instead of showing it, and answers questions
+// as told.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder() {
-    fw::SetMessageBoxHook(
-        [this](const fw::MessageBoxRequest& request) { m_boxes.push_back(request); });
+    fw::SetMessageBoxHook([this](const fw::MessageBoxRequest& request) {
+      m_boxes.push_back(request);
+      return m_answer;
+    });
   }
   ~MessageBoxRecorder() { fw::SetMessageBoxHook({}); }
   const std::vector<fw::MessageBoxRequest>& Boxes() const { return m_boxes; }
+  void AnswerQuestions(bool yes) { m_answer = yes; }
 
  private:
   std::vector<fw::MessageBoxRequest> m_boxes;
+  bool m_answer = false;
 };
 
 }  // namespace vel::test

@@ -4,10 +4,12 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <chrono>
+#include <cstring>
 
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
+#include "timelapse/fixtures/volume_fixture.h"
 
 using namespace vel::test;
 
@@ -54,6 +56,7 @@ class TimeLapsePageTest : public QObject {
   void seriesShootsAtEachTickUntilCancelled();
   void zeroIntervalWithoutBulbTakesNoShot();
   void copyFailureShowsABoxThatDoesNotBlock();
+  void failedCopiesStayInSightAndInTheLog();
   void externalProgramGetsItsArguments();
 };
 
@@ -155,7 +158,7 @@ void TimeLapsePageTest::copyFailureShowsABoxThatDoesNotBlock() {
   });
   for (int series = 1; series <= 2; ++series) {
     f.Click(vel::kStartButton);
-    QCOMPARE(f.statuses.last(), "Idle (1 picture taken)");
+    QCOMPARE(f.statuses.last(), "Idle (1 picture taken, 1 copy failed)");
     QCOMPARE(OpenBoxes().size(), 1);
     // The sheet comes on top again, so that only the page can close its box.
     f.Sheet().activateWindow();
@@ -163,6 +166,43 @@ void TimeLapsePageTest::copyFailureShowsABoxThatDoesNotBlock() {
   }
   QVERIFY(!blocked);
   OpenBoxes()[0]->close();
+}
+
+// A destination that takes no file: every shot's failure is counted and
+// told on the page until the next Start, and logged; the camera keeps its
+// picture.
+void TimeLapsePageTest::failedCopiesStayInSightAndInTheLog() {
+  velotest::FakeVolumes volumes;
+  velotest::AddUsbCamera(volumes);
+  const std::string camera = volumes.dir() + "/camera";
+  velotest::WriteFile(camera + "/DCIM/100CASIO/CIMG0001.JPG", "picture");
+  TempDir::WriteFile(volumes.dir() + "/file", "");
+  TimeLapseFixture f("Count=2\nHour=1\n",
+                     "CopyFile=1\nDeleteAfterCopy=1\nDelayRecUsb=2\n"
+                     "DelayUsbRec=0\nDestFileDir=" +
+                         volumes.dir() + "/file/pictures\n");
+  f.page->SetVolumeSources(volumes.Sources());
+  f.page->SetLogFolder(volumes.dir() + "/logs");
+  MessageBoxRecorder boxes;
+  // The camera's drive comes while the first shot awaits it.
+  QTimer::singleShot(300, [&] { volumes.Mount("8:17", camera, "vfat", "/dev/sdb1"); });
+  f.Click(vel::kStartButton);
+  velotest::WriteFile(camera + "/DCIM/100CASIO/CIMG0002.JPG", "second");  // the second shot
+  f.page->OnTimer(CTimeLapse::kSeriesTimerId);
+  f.page->OnTimer(CTimeLapse::kSeriesTimerId);
+  QCOMPARE(f.statuses.last(), "Idle (2 pictures taken, 2 copies failed)");
+  const QString reason = QString::fromStdString(std::strerror(ENOTDIR));
+  QCOMPARE(f.Item<QLabel>(vel::kCopyFailuresLine)->text(),
+           "2 copies failed: Copy error. System error message: " + reason);
+  QVERIFY(f.Item<QWidget>(vel::kSeriesLogLink)->isVisible());
+  const QStringList log = QString::fromStdString(TempDir::ReadFile(f.page->LogPath())).split('\n');
+  QCOMPARE(log.filter("copy failed: Copy error. System error message: " + reason).size(), 2);
+  QVERIFY(log.filter("Series ended: 2 pictures taken, 2 copies failed").size() == 1);
+  QCOMPARE(TempDir::ReadFile(camera + "/DCIM/100CASIO/CIMG0001.JPG"), "picture");
+  // The next series counts from nought (its drive, mounted before Start, is
+  // no new one).
+  f.Click(vel::kStartButton);
+  QVERIFY(f.Item<QLabel>(vel::kCopyFailuresLine)->text().startsWith("1 copy failed: Detecting"));
 }
 
 void TimeLapsePageTest::externalProgramGetsItsArguments() {
