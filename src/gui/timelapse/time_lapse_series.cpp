@@ -189,7 +189,7 @@ void CTimeLapse::TakeShot() {
     vel::ShotRecord record{shot, settings.infinity ? 0 : m_nCount, {}, {}, {}, {}};
     ShotRunner runner(*this, record);
     vel::RunShotPlan(vel::BuildShotPlan(settings, {shot, m_nCount, startTime}), runner);
-    LogLine(vel::ShotLogText(record));
+    m_log.Write(startTime, vel::ShotLogText(record));  // stamped with the shot's start
   }
   // Infinity is read afresh: a series made finite while it ran ends here.
   if (m_bCancelled || m_schedule.Complete(Infinity != 0))
