@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <string>
 
+#include "core/platform/clock.h"
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/status_text.h"
 #include "support/temp_dir.h"
@@ -44,17 +45,22 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
   put("HTML", "CIMG0003.JPG", 9);
   test::WineDriveLetter drive;
   ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_FIXED));
-  const Result fixed = PictureTransfer().CopyNewestPicture(atStart, {destination.Path(), true, 0});
+  const Result fixed =
+      PictureTransfer().CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0);
   EXPECT_TRUE(fixed.Text().starts_with("Detecting USB drive type failed.\n"));
   EXPECT_TRUE(fixed.Detail().ends_with("it is of type DRIVE_FIXED.\n"));
   drive.Remove();
 
   ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_REMOVABLE));
+  test::TempDir::WriteFile(destination / "CIMG0002.JPG", "an earlier series");
   PictureTransfer transfer;
-  ASSERT_EQ(transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}).Text(), "");
+  ASSERT_EQ(
+      transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0).Text(),
+      "");
   EXPECT_EQ(transfer.LastPath(), drive.Root() + "DCIM\\101CASIO\\CIMG0002.JPG");
-  EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002.JPG"), "CIMG0002.JPG");
-  EXPECT_EQ(test::TempDir::ReadFile(destination / "PREVIEW\\CIMG0002.JPG"),
+  EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002.JPG"), "an earlier series");
+  EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002-2.JPG"), "CIMG0002.JPG");
+  EXPECT_EQ(test::TempDir::ReadFile(destination / "PREVIEW\\CIMG0002-2.JPG"),
             "CIMG0002.JPG\\PREVIEW");
   EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\CIMG0002.JPG"));
   EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\PREVIEW\\CIMG0002.JPG"));
