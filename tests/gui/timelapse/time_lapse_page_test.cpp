@@ -4,6 +4,7 @@
 #include <QtTest>
 #include <QtWidgets>
 #include <chrono>
+#include <csignal>
 #include <cstring>
 
 #include "gui/timelapse/time_lapse_page.h"
@@ -58,6 +59,7 @@ class TimeLapsePageTest : public QObject {
   void copyFailureShowsABoxThatDoesNotBlock();
   void failedCopiesStayInSightAndInTheLog();
   void externalProgramGetsItsArguments();
+  void cancelEndsTheExternalProgramAtOnce();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -218,6 +220,22 @@ void TimeLapsePageTest::externalProgramGetsItsArguments() {
                .match(got)
                .hasMatch(),
            qPrintable(got));
+}
+
+// A program that would run for ever: Cancel, clicked while the shot waits
+// for it, ends it and the series without waiting for its time limit.
+void TimeLapsePageTest::cancelEndsTheExternalProgramAtOnce() {
+  TempDir dir;
+  const std::string program = dir / "forever.sh";
+  TempDir::WriteFile(program, "echo $$ > '" + dir / "pid" + "'\nexec sleep 1000\n");
+  TimeLapseFixture f("Count=3\nHour=1\n", "UseExternalCommand=1\nCommand=" + program + "\n");
+  QTimer::singleShot(500, [&f] { f.Click(vel::kCancelButton); });
+  QElapsedTimer clock;
+  clock.start();
+  f.Click(vel::kStartButton);
+  QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
+  QCOMPARE(f.statuses.last(), "Idle (1 picture taken, cancelled)");
+  QVERIFY(::kill(std::stoi(TempDir::ReadFile(dir / "pid")), 0) != 0);
 }
 
 QTEST_MAIN(TimeLapsePageTest)
