@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "core/timelapse/picture_transfer_files.h"
 #include "support/temp_dir.h"
 
 namespace vel {
@@ -15,8 +16,10 @@ TEST(SeriesLog, OneFilePerSeriesAndOneLinePerEvent) {
   SeriesLog first, second;
   ASSERT_TRUE(first.Open(dir / "logs", start));
   ASSERT_TRUE(second.Open(dir / "logs", start));
-  EXPECT_EQ(first.Path(), dir / "logs/series-2026-12-07-101500.log");
-  EXPECT_EQ(second.Path(), dir / "logs/series-2026-12-07-101500-2.log");
+  const std::string folder = dir / "logs";
+  EXPECT_EQ(first.Path(), folder + first.Path()[folder.size()] + "series-2026-12-07-101500.log");
+  EXPECT_EQ(second.Path(),
+            folder + second.Path()[folder.size()] + "series-2026-12-07-101500-2.log");
 
   ShotRecord shot{2, 3, {0x42, 0x62, 0x4D}, {}, "Copy error.\nSystem error message:\n\nNo space",
                   {}};
