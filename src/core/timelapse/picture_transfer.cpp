@@ -134,7 +134,11 @@ std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
 Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
                                           const TransferSettings& settings, Clock& clock,
                                           std::uint32_t waitMs, const VolumeSources& sources) {
+  m_storedNew = false;
+  m_driveRoot.clear();
   const std::optional<Drive> drive = WaitForCameraDrive(drivesAtStart, sources, clock, waitMs);
+  if (drive)
+    m_driveRoot = drive->root;
   if (!drive)
     return Result::Failure(std::string(kDriveLetterFailed));
   if (drive->type != DriveType::Removable)
@@ -151,7 +155,9 @@ Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
   // tried again.
   m_strLastPath = newest;
   m_strLastName = FileNamePart(newest);
-  return CopyAndDeleteLastPicture(settings);
+  Result copied = CopyAndDeleteLastPicture(settings);
+  m_storedNew = copied.Ok();
+  return copied;
 }
 
 bool PictureTransfer::SearchDcim(const std::string& root, std::string& newest,

@@ -63,12 +63,19 @@ class PictureTransfer {
   // The name its copy was stored under, which differs from LastName when
   // the destination held a file of that name already.
   const std::string& StoredName() const { return m_storedName; }
+  // Whether the last CopyNewestPicture stored a new picture (it succeeds
+  // also when there was none), and the root of the drive it took it from
+  // (empty when it found no camera drive).
+  bool StoredNewPicture() const { return m_storedNew; }
+  const std::string& DriveRoot() const { return m_driveRoot; }
 
  private:
   FileTime m_ftNewest = 0;
   std::string m_strLastPath;
   std::string m_strLastName;
   std::string m_storedName;
+  bool m_storedNew = false;
+  std::string m_driveRoot;
 
   // The newest picture of the drive's picture folders into newest; false
   // when the DCIM folder cannot be listed, with the listing pattern.
