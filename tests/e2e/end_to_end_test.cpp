@@ -2,6 +2,8 @@
 // with it. What the camera received is read from qvsim's recording of the
 // bytes and the times they arrived.
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <sys/mount.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -44,6 +46,14 @@ std::string ListImageFolder(const std::string& image, const std::string& folder)
   vel::test::ChildProcess debugfs("/sbin/debugfs", {"-R", "ls " + folder, image});
   debugfs.Wait(20000);
   return debugfs.Output();
+}
+
+// Gives this test and the programs it starts a mount table of their own, so
+// that volumes mounted or unmounted elsewhere on the machine meanwhile are not
+// seen: only the card qvsim mounts comes and goes.
+bool IsolateMounts() {
+  return ::unshare(CLONE_NEWNS) == 0 &&
+         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
 class EndToEnd : public ::testing::Test {
@@ -162,6 +172,7 @@ TEST_F(EndToEnd, EndingARunningSeriesIsAskedFirst) {
 TEST_F(EndToEnd, SeriesCopiesEveryPictureAndDeletesItOnTheCamera) {
   if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
     GTEST_SKIP() << "qvsim's card is an ext4 image on a loop mount: needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts()) << "no mount namespace of its own";
   const std::string card = m_dir / "card";
   const std::string pictures = m_dir / "pictures";
   fs::create_directories(pictures);
