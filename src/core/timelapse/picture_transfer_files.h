@@ -31,7 +31,8 @@ struct FolderEntry {
 bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
 
 // The n-th name for a file called name: name itself for 1, else n put
-// before the extension ("CIMG0001.JPG", 2 gives "CIMG0001-2.JPG").
+// before the extension ("CIMG0001.JPG", 2 gives "CIMG0001-2.JPG"), the stem
+// shortened where the result would be longer than a file name may be.
 std::string NumberedName(const std::string& name, int n);
 
 // How many numbered names a copy tries before it gives up.

@@ -176,6 +176,24 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   EXPECT_EQ(Below(m_dest).size(), 4u);
 }
 
+// Pictures with the longest names are stored beside an earlier copy of the
+// same name, under a numbered name that still fits.
+TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
+  AttachCamera();
+  for (std::size_t length : {250u, 255u}) {
+    SCOPED_TRACE(length);
+    const std::string name = std::string(length - 4, 'L') + ".JPG";
+    Put("DCIM/100CASIO/" + name, static_cast<int>(length), "new");
+    Put("DCIM/100CASIO/PREVIEW/" + name, 1, "thumbnail");
+    velotest::WriteFile(m_dest + "/" + name, "earlier");
+    ASSERT_EQ(Transfer(false, 0).Text(), "");
+    EXPECT_EQ(m_transfer.StoredName(), NumberedName(name, 2));
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_transfer.StoredName()), "new");
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/PREVIEW/" + m_transfer.StoredName()),
+              "thumbnail");
+  }
+}
+
 // The drive that mounts half a second after the switch is copied from at
 // once, not at the end of the delay; one that never comes fails at its end.
 TEST_F(PictureTransferTest, TheCameraDriveIsAwaitedUpToTheDelay) {
