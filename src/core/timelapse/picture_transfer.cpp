@@ -212,6 +212,9 @@ Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& setting
     if (step.action == Action::Copy) {
       if (!isPicture)
         CreateFolder(thumbnailFolder);
+      // What copies of an earlier run left goes before the first copy.
+      if (m_clearedFolders.insert(files.destination).second)
+        RemoveStalePartFiles(files.destination);
       // The thumbnail takes the name the picture got, so the two stay a pair.
       const std::string wanted = pictureCopied ? m_storedName : m_strLastName;
       std::string stored;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "core/platform/result.h"
@@ -76,6 +77,8 @@ class PictureTransfer {
   std::string m_storedName;
   bool m_storedNew = false;
   std::string m_driveRoot;
+  // The destination folders cleared of left temporary files already.
+  std::set<std::string> m_clearedFolders;
 
   // The newest picture of the drive's picture folders into newest; false
   // when the DCIM folder cannot be listed, with the listing pattern.

@@ -48,6 +48,22 @@ inline constexpr int kMaxNumberedNames = 9999;
 Result StoreCopySafely(const std::string& source, const std::string& folder,
                        const std::string& name, std::string& storedName);
 
+// The temporary file of a copy in its destination folder:
+// ".velorantica-<pid>-<n>.part", hidden, and short whatever the picture's name.
+std::string PartFileName(std::uint32_t processId, unsigned n);
+
+// Removes the temporary files that copies ended before their time left in
+// folder: those of a process that no longer exists and last written over a
+// minute ago, so that a running copy of another instance is never touched.
+// Any other file stays.
+void RemoveStalePartFiles(const std::string& folder);
+
+// Whether the process is known to the system no longer; false when in doubt.
+bool ProcessIsGone(std::uint32_t processId);
+
+// The time now on the file-time scale.
+FileTime CurrentFileTime();
+
 // Deletes a file; a failure carries the system's message.
 Result RemoveFile(const std::string& path);
 

@@ -2,12 +2,15 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <vector>
@@ -89,14 +92,12 @@ class TempFile {
   bool m_kept = false;
 };
 
-// Opens a new, hidden file in folder: "<folder>/.velorantica-<pid>-<n>.part",
-// short whatever the picture's name. The file gets the usual 0666 less the
+// Opens a new temporary file in folder (PartFileName). The file gets the usual 0666 less the
 // umask.
 int CreateTempIn(const std::string& folder, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = folder + "/.velorantica-" + std::to_string(::getpid()) + "-" +
-               std::to_string(++counter) + ".part";
+    tempPath = folder + "/" + PartFileName(static_cast<std::uint32_t>(::getpid()), ++counter);
     const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST)
       return fd;
@@ -279,6 +280,19 @@ Result StoreCopySafely(const std::string& source, const std::string& folder,
       return Fail(errno);
   }
   return Fail(EEXIST);
+}
+
+bool ProcessIsGone(std::uint32_t processId) {
+  // Larger numbers would reach process groups.
+  if (processId == 0 || processId > static_cast<std::uint32_t>(INT32_MAX))
+    return false;
+  return ::kill(static_cast<pid_t>(processId), 0) == -1 && errno == ESRCH;
+}
+
+FileTime CurrentFileTime() {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  return ToFileTime(now);
 }
 
 Result RemoveFile(const std::string& path) {

@@ -57,13 +57,12 @@ class TempFile {
   bool m_kept = false;
 };
 
-// Copies source to a new, hidden, short name in folder:
-// "<folder>\.velorantica-<pid>-<n>.part". False with the last error set.
+// Copies source to a new temporary file in folder (PartFileName). False with
+// the last error set.
 bool CopyToTempIn(const std::wstring& source, const std::wstring& folder, std::wstring& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-    tempPath = folder + L"\\.velorantica-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-               std::to_wstring(++counter) + L".part";
+    tempPath = folder + L"\\" + Widen(PartFileName(::GetCurrentProcessId(), ++counter));
     if (::CopyFileW(source.c_str(), tempPath.c_str(), TRUE))
       return true;
     const DWORD error = ::GetLastError();
@@ -155,6 +154,21 @@ Result StoreCopySafely(const std::string& source, const std::string& folder,
       return Fail(error);
   }
   return Fail(ERROR_FILE_EXISTS);
+}
+
+bool ProcessIsGone(std::uint32_t processId) {
+  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+  if (process) {
+    ::CloseHandle(process);
+    return false;
+  }
+  return ::GetLastError() == ERROR_INVALID_PARAMETER;
+}
+
+FileTime CurrentFileTime() {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  return ToFileTime(now);
 }
 
 Result RemoveFile(const std::string& path) {

@@ -194,6 +194,41 @@ TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
   }
 }
 
+// Temporary files that a dead process left over a minute ago go before the
+// first copies into the destination and its PREVIEW folder; a fresh one, a
+// living process's one and any other name stay.
+TEST_F(PictureTransferTest, CopiesLeftByADeadProcessAreRemoved) {
+  const pid_t dead = ::fork();
+  if (dead == 0)
+    ::_exit(0);
+  ASSERT_EQ(::waitpid(dead, nullptr, 0), dead);
+  const auto part = [](pid_t pid, const std::string& n) {
+    return ".velorantica-" + std::to_string(pid) + "-" + n + ".part";
+  };
+  const std::pair<std::string, bool> files[] = {
+      {part(dead, "1"), true},
+      {"PREVIEW/" + part(dead, "2"), true},
+      {".velorantica-" + std::to_string(dead) + "-3.jpeg", false},
+      {part(dead, ""), false},
+      {part(::getpid(), "4"), false},
+      {"picture-copy-" + part(dead, "5").substr(13), false},
+      {part(dead, "6") + "/x", false}};
+  Files kept{"CIMG0001.JPG", "PREVIEW/CIMG0001.JPG", "PREVIEW/" + part(dead, "8")};
+  for (const auto& [name, stale] : files) {
+    velotest::WriteFile(m_dest + "/" + name, "left");
+    const timespec hourAgo[2] = {{::time(nullptr) - 3600, 0}, {::time(nullptr) - 3600, 0}};
+    ::utimensat(AT_FDCWD, (m_dest + "/" + name.substr(0, name.find("/x"))).c_str(), hourAgo, 0);
+    if (!stale)
+      kept.insert(name);
+  }
+  velotest::WriteFile(m_dest + "/PREVIEW/" + part(dead, "8"), "fresh");
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  Put("DCIM/100CASIO/PREVIEW/CIMG0001.JPG", 1);
+  AttachCamera();
+  ASSERT_EQ(Transfer(false, 0).Text(), "");
+  EXPECT_EQ(Below(m_dest), kept);
+}
+
 // The drive that mounts half a second after the switch is copied from at
 // once, not at the end of the delay; one that never comes fails at its end.
 TEST_F(PictureTransferTest, TheCameraDriveIsAwaitedUpToTheDelay) {
