@@ -195,4 +195,16 @@ TEST_F(EndToEnd, SeriesCopiesEveryPictureAndDeletesItOnTheCamera) {
             std::string::npos);
 }
 
+// --help and --version answer on standard output, with no display at all.
+TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
+  const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
+  for (const auto& [option, expected] :
+       {std::pair{"--help", "Usage: velorantica"}, std::pair{"--version", "velorantica 1.7.1\n"}}) {
+    SCOPED_TRACE(option);
+    vel::test::ChildProcess program(VELORANTICA_PROGRAM, {option}, noDisplay);
+    EXPECT_EQ(program.Wait(10000), 0) << program.Errors();
+    EXPECT_EQ(program.Output().rfind(expected, 0), 0u) << program.Output();
+  }
+}
+
 }  // namespace
