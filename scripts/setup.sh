@@ -11,6 +11,7 @@ PACKAGES=(
   libmount-dev libxcb1-dev xvfb xauth
   fonts-dejavu-core
   e2fsprogs util-linux
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "gui/app/resources.h"
 
+#include <QDir>
 #include <QtGlobal>
 
 // Q_INIT_RESOURCE must be used outside any namespace.
@@ -11,5 +12,11 @@ static bool RegisterResources() {
 QIcon ProgramIcon() {
   static const bool registered = RegisterResources();
   Q_UNUSED(registered);
-  return QIcon(QStringLiteral(":/velorantica.png"));
+  // Every rendered size, so that title bars, task bars and the About page
+  // each get a sharp picture instead of a scaled one.
+  QIcon icon;
+  const QDir icons(QStringLiteral(":/icons"));
+  for (const QString& name : icons.entryList({QStringLiteral("velorantica-*.png")}))
+    icon.addFile(icons.filePath(name));
+  return icon;
 }
