@@ -65,13 +65,8 @@ bool IsActivationKey(int key) {
 
 }  // namespace
 
-const QColor CHyperLink::kLinkColour(0, 0, 238);
-const QColor CHyperLink::kVisitedColour(85, 26, 139);
-
 CHyperLink::CHyperLink(const QString& text, QWidget* parent)
-    : QLabel(text, parent),
-      m_hoverColour(QApplication::palette().color(QPalette::Highlight)),
-      m_opener(OpenWithDesktop) {
+    : QLabel(text, parent), m_opener(OpenWithDesktop) {
   static const bool accessibleInstalled =
       (QAccessible::installFactory(HyperLinkAccessibleFactory), true);
   Q_UNUSED(accessibleInstalled);
@@ -230,10 +225,30 @@ void CHyperLink::SetHover(bool hover) {
   repaint();
 }
 
+// The desktop's palette, not the label's own: the label's foreground is
+// where the current colour is written.
+QColor CHyperLink::LinkColour() const {
+  return QApplication::palette(this).color(QPalette::Link);
+}
+
+QColor CHyperLink::VisitedColour() const {
+  return QApplication::palette(this).color(QPalette::LinkVisited);
+}
+
+QColor CHyperLink::HoverColour() const {
+  return QApplication::palette(this).color(QPalette::Highlight);
+}
+
 QColor CHyperLink::CurrentColour() const {
   if (m_hover)
-    return m_hoverColour;
-  return m_visited ? kVisitedColour : kLinkColour;
+    return HoverColour();
+  return m_visited ? VisitedColour() : LinkColour();
+}
+
+void CHyperLink::changeEvent(QEvent* event) {
+  QLabel::changeEvent(event);
+  if (event->type() == QEvent::ApplicationPaletteChange)
+    ApplyColour();
 }
 
 void CHyperLink::ApplyColour() {

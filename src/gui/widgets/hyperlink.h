@@ -12,7 +12,8 @@ class DataExchange;
 
 // A static text turned into a web link: underlined, drawn in the link colour,
 // in the visited colour after the last attempt to open it succeeded, and in
-// the highlight colour while the pointer is over it. It shows a pointing hand
+// the highlight colour while the pointer is over it; the three come from the
+// desktop's palette and follow its changes (a dark theme has its own). It shows a pointing hand
 // and a tooltip with its target, sizes itself to its text, and opens the
 // target when clicked or when Enter or Space is pressed while it has the
 // focus. A failed open beeps and explains itself in a box.
@@ -21,9 +22,6 @@ class CHyperLink : public QLabel {
  public:
   // Opens an address; a failure carries the text of the failure box.
   using Opener = std::function<vel::Result(const QString& address)>;
-
-  static const QColor kLinkColour;
-  static const QColor kVisitedColour;
 
   explicit CHyperLink(const QString& text = {}, QWidget* parent = nullptr);
 
@@ -38,7 +36,9 @@ class CHyperLink : public QLabel {
   void SetVisitedState(bool visited);
   bool IsVisited() const { return m_visited; }
   bool IsHovering() const { return m_hover; }
-  QColor HoverColour() const { return m_hoverColour; }
+  QColor LinkColour() const;
+  QColor VisitedColour() const;
+  QColor HoverColour() const;
 
   // Resizes the label to its text in its font and moves it as its alignment
   // says: left-aligned keeps its left edge, right-aligned its right edge,
@@ -65,13 +65,13 @@ class CHyperLink : public QLabel {
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void paintEvent(QPaintEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void SetHover(bool hover);
   void ApplyColour();
   QColor CurrentColour() const;
 
-  QColor m_hoverColour;
   bool m_hover = false;
   bool m_visited = false;
   bool m_bound = false;

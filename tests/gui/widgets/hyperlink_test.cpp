@@ -67,28 +67,38 @@ class HyperLinkTest : public QObject {
       QVERIFY(extra.width() <= int(centred) && extra.height() <= int(centred));
     }
   }
-  void hoverColourOnlyWhileThePointerIsOver() {
+  // The colours are the desktop palette's link, visited-link and highlight
+  // colours, and follow a change of palette (a dark theme) at once.
+  void coloursComeFromThePaletteAndFollowIt() {
     LinkWindow w(kHost);
-    QVERIFY(w.link->HoverColour() != CHyperLink::kLinkColour);
-    for (const QColor& resting : {CHyperLink::kLinkColour, CHyperLink::kVisitedColour}) {
-      w.link->SetVisitedState(resting == CHyperLink::kVisitedColour);
-      QCOMPARE(w.Colour(), resting);
-      QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-      QApplication::sendEvent(w.link, &enter);
-      QCOMPARE(w.Colour(), w.link->HoverColour());
-      QEvent leave(QEvent::Leave);
-      QApplication::sendEvent(w.link, &leave);
-      QCOMPARE(w.Colour(), resting);
+    const QPalette light = QApplication::palette();
+    QPalette dark = light;
+    dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+    dark.setColor(QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9));
+    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+    for (const QPalette& palette : {light, dark}) {
+      QApplication::setPalette(palette);
+      for (const auto role : {QPalette::Link, QPalette::LinkVisited}) {
+        w.link->SetVisitedState(role == QPalette::LinkVisited);
+        QCOMPARE(w.Colour(), palette.color(role));
+        QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
+        QApplication::sendEvent(w.link, &enter);
+        QCOMPARE(w.Colour(), palette.color(QPalette::Highlight));
+        QEvent leave(QEvent::Leave);
+        QApplication::sendEvent(w.link, &leave);
+        QCOMPARE(w.Colour(), palette.color(role));
+      }
     }
+    QApplication::setPalette(light);
   }
   // Enter and Space open the link as a click does.
   void visitedFollowsTheLastAttemptAndFailuresExplain() {
     LinkWindow w(kHost);
     w.Click();
-    QCOMPARE(w.Colour(), CHyperLink::kVisitedColour);
+    QCOMPARE(w.Colour(), w.link->VisitedColour());
     w.opens = false;
     w.Click();
-    QCOMPARE(w.Colour(), CHyperLink::kLinkColour);
+    QCOMPARE(w.Colour(), w.link->LinkColour());
     QCOMPARE(w.boxes.Boxes().size(), std::size_t(1));
     QCOMPARE(w.boxes.Boxes()[0].text, QStringLiteral("Unable to open: no browser"));
     QCOMPARE(w.boxes.Boxes()[0].icon, fw::BoxIcon::Exclamation);
