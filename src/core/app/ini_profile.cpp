@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cstdint>
+#include <utility>
 
 #include "core/platform/files.h"
 
@@ -66,6 +67,10 @@ std::string_view Unquote(std::string_view value) {
 
 }  // namespace
 
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != npos;
+}
+
 int ParseProfileInt(std::string_view text) {
   text = Trim(text);
   bool negative = false;
@@ -92,18 +97,20 @@ IniProfile IniProfile::FromText(std::string_view text) {
     profile.m_utf8Bom = true;
     text.remove_prefix(kUtf8Bom.size());
   }
-  profile.m_crlf = text.find("\r\n") != npos;
-  profile.m_finalNewline = text.empty() || text.back() == '\n';
-  std::size_t start = 0;
-  while (start < text.size()) {
-    auto end = text.find('\n', start);
-    if (end == npos)
-      end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r')
-      line.remove_suffix(1);
-    profile.m_lines.emplace_back(line);
-    start = end + 1;
+  if (text.find("\r\n") != npos)
+    profile.m_newLineEnd = "\r\n";
+  while (!text.empty()) {
+    const auto lf = text.find('\n');
+    std::string_view line = text.substr(0, lf);
+    std::size_t endAt = line.size();
+    if (lf != npos && !line.empty() && line.back() == '\r')
+      --endAt;  // CRLF
+    else if (lf == npos)
+      endAt = line.find_last_not_of('\r') + 1;  // the CRs that end a last line without LF
+    const std::size_t next = lf == npos ? text.size() : lf + 1;
+    profile.m_lines.push_back(
+        {std::string(line.substr(0, endAt)), std::string(text.substr(endAt, next - endAt))});
+    text.remove_prefix(next);
   }
   return profile;
 }
@@ -120,7 +127,7 @@ IniProfile::Found IniProfile::Find(std::string_view section, std::string_view ke
   bool inSection = false;
   for (std::size_t i = 0; i < m_lines.size(); ++i) {
     std::string_view name;
-    if (SectionName(m_lines[i], name)) {
+    if (SectionName(m_lines[i].text, name)) {
       if (inSection)
         break;  // only the first section of that name counts
       inSection = EqualNoCase(name, section);
@@ -131,9 +138,9 @@ IniProfile::Found IniProfile::Find(std::string_view section, std::string_view ke
     if (!inSection)
       continue;
     std::string_view k, v;
-    if (!Trim(m_lines[i]).empty())
+    if (!Trim(m_lines[i].text).empty())
       found.insertAt = i;
-    if (found.keyLine == npos && KeyValue(m_lines[i], k, v) && EqualNoCase(k, key))
+    if (found.keyLine == npos && KeyValue(m_lines[i].text, k, v) && EqualNoCase(k, key))
       found.keyLine = i;
   }
   return found;
@@ -145,7 +152,7 @@ std::string IniProfile::GetString(std::string_view section, std::string_view key
   if (found.keyLine == npos)
     return std::string(defaultValue);
   std::string_view k, v;
-  KeyValue(m_lines[found.keyLine], k, v);
+  KeyValue(m_lines[found.keyLine].text, k, v);
   return std::string(Unquote(v));
 }
 
@@ -154,7 +161,7 @@ int IniProfile::GetInt(std::string_view section, std::string_view key, int defau
   if (found.keyLine == npos)
     return defaultValue;
   std::string_view k, v;
-  KeyValue(m_lines[found.keyLine], k, v);
+  KeyValue(m_lines[found.keyLine].text, k, v);
   v = Unquote(v);
   return v.empty() ? defaultValue : ParseProfileInt(v);
 }
@@ -163,32 +170,37 @@ void IniProfile::WriteInt(std::string_view section, std::string_view key, int va
   WriteString(section, key, std::to_string(value));
 }
 
-void IniProfile::WriteString(std::string_view section, std::string_view key,
+bool IniProfile::WriteString(std::string_view section, std::string_view key,
                              std::string_view value) {
+  if (HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value))
+    return false;
   std::string line = std::string(key) + "=" + std::string(value);
   const Found found = Find(section, key);
   if (found.keyLine != npos) {
-    m_lines[found.keyLine] = std::move(line);
+    m_lines[found.keyLine].text = std::move(line);
   } else if (found.sectionLine != npos) {
-    m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(found.insertAt + 1),
-                   std::move(line));
+    Insert(found.insertAt + 1, std::move(line));
   } else {
-    if (!m_lines.empty() && !Trim(m_lines.back()).empty())
-      m_lines.emplace_back();
-    m_lines.push_back("[" + std::string(section) + "]");
-    m_lines.push_back(std::move(line));
-    m_finalNewline = true;
+    if (!m_lines.empty() && !Trim(m_lines.back().text).empty())
+      Insert(m_lines.size(), {});
+    Insert(m_lines.size(), "[" + std::string(section) + "]");
+    Insert(m_lines.size(), std::move(line));
   }
+  return true;
+}
+
+// A line added after a last line without LF takes over that line's end, so
+// that the file still ends as it did.
+void IniProfile::Insert(std::size_t at, std::string text) {
+  std::string end = m_newLineEnd;
+  if (at == m_lines.size() && at > 0 && m_lines.back().end.find('\n') == npos)
+    end = std::exchange(m_lines.back().end, m_newLineEnd);
+  m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(at), {std::move(text), end});
 }
 
 std::string IniProfile::Text() const {
-  const char* eol = m_crlf ? "\r\n" : "\n";
   std::string text = m_utf8Bom ? "\xEF\xBB\xBF" : "";
-  for (std::size_t i = 0; i < m_lines.size(); ++i) {
-    text += m_lines[i];
-    if (i + 1 < m_lines.size() || m_finalNewline)
-      text += eol;
-  }
+  for (const Line& line : m_lines) text += line.text + line.end;
   return text;
 }
 

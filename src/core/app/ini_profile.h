@@ -13,8 +13,9 @@ namespace vel {
 // and key names compare without case, an integer is its leading decimal
 // digits with an optional sign (anything else reads as 0), a missing section
 // or key gives the default, CRLF and LF line ends are both understood.
-// Writing changes only the lines of the keys written; every other line,
-// comments and unknown sections included, is kept as it was.
+// Writing changes only the lines of the keys written; every other byte,
+// comments, unknown sections, line ends and text in no known encoding
+// included, is kept as it was. A new line gets the file's usual line end.
 class IniProfile {
  public:
   IniProfile() = default;
@@ -30,7 +31,10 @@ class IniProfile {
                         std::string_view defaultValue) const;
 
   void WriteInt(std::string_view section, std::string_view key, int value);
-  void WriteString(std::string_view section, std::string_view key, std::string_view value);
+  // A value with a line break would end its line early and turn the rest
+  // into a line of its own, a key the user never set: such a value is not
+  // written, the key keeps the line it had, and the result is false.
+  bool WriteString(std::string_view section, std::string_view key, std::string_view value);
 
   std::string Text() const;
 
@@ -40,10 +44,15 @@ class IniProfile {
   Result Save(const std::string& path) const;
 
  private:
-  std::vector<std::string> m_lines;  // without line ends
-  bool m_crlf = false;
-  bool m_finalNewline = true;
-  bool m_utf8Bom = false;  // written back as it was found
+  struct Line {
+    std::string text;
+    std::string end;  // "\n", "\r\n", or what ends the last line without LF
+  };
+  std::vector<Line> m_lines;
+  std::string m_newLineEnd = "\n";  // CRLF once the file has one
+  bool m_utf8Bom = false;           // written back as it was found
+
+  void Insert(std::size_t at, std::string text);
 
   struct Found {
     std::size_t sectionLine;  // npos when the section is missing
@@ -52,6 +61,9 @@ class IniProfile {
   };
   Found Find(std::string_view section, std::string_view key) const;
 };
+
+// True when text holds a CR or LF, which no profile value can.
+bool HasLineBreak(std::string_view text);
 
 // Integer parsing of the profile: optional blanks, optional sign, decimal
 // digits, wrapping like the 32-bit conversion of the Windows call.

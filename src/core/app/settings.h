@@ -63,7 +63,8 @@ int DeriveSendSwitchRelease(int model);
 // keeps its default, and an empty ComPort becomes "COM1".
 Settings LoadSettings(const IniProfile& profile);
 
-// Writes every setting into the profile in table order.
+// Writes every setting into the profile in table order; a string with a
+// line break is left out, its key keeping the line it had.
 void SaveSettings(const Settings& settings, IniProfile& profile);
 
 }  // namespace vel
