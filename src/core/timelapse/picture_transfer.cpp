@@ -84,11 +84,6 @@ std::string JoinPath(const std::string& folder, std::string_view name) {
   return path;
 }
 
-// The folder part of a path, with its closing separator.
-std::string FolderPart(const std::string& path) {
-  return path.substr(0, path.find_last_of(kPathSeparator) + 1);
-}
-
 std::string FileNamePart(const std::string& path) {
   return path.substr(path.find_last_of(kPathSeparator) + 1);
 }
@@ -104,7 +99,7 @@ std::string DriveTypeDetail(DriveType type) {
 // Where one file of the picture is on the camera and the folder its copy
 // goes to.
 struct FilePair {
-  std::string camera;
+  RelativePath camera;
   std::string destination;
 };
 
@@ -121,8 +116,9 @@ std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
   for (;;) {
     std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
     std::vector<FolderEntry> dcim;
-    if (drive && drive->type == DriveType::Removable &&
-        ListFolder(JoinPath(drive->root, kPictureFolder), dcim))
+    CameraDrive camera;
+    if (drive && drive->type == DriveType::Removable && camera.Open(drive->root) &&
+        camera.List({std::string(kPictureFolder)}, dcim))
       return drive;
     const std::int64_t left = deadline - clock.NowMs();
     if (left <= 0)
@@ -144,9 +140,11 @@ Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
   if (drive->type != DriveType::Removable)
     return Result::Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
 
+  CameraDrive camera;
   std::string newest;
+  RelativePath newestFile;
   std::string pattern;
-  if (!SearchDcim(drive->root, newest, pattern))
+  if (!camera.Open(drive->root) || !SearchDcim(camera, drive->root, newest, newestFile, pattern))
     return Result::Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
   if (newest.empty() || EqualsIgnoringCase(newest, m_strLastPath))
     return Result::Success();
@@ -154,31 +152,43 @@ Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
   // Taken up before anything is copied: a picture whose copy fails is not
   // tried again.
   m_strLastPath = newest;
-  m_strLastName = FileNamePart(newest);
-  Result copied = CopyAndDeleteLastPicture(settings);
+  m_lastFile = newestFile;
+  m_strLastName = newestFile.back();
+  Result copied = CopyAndDeleteLastPicture(camera, settings);
   m_storedNew = copied.Ok();
   return copied;
 }
 
-bool PictureTransfer::SearchDcim(const std::string& root, std::string& newest,
+bool PictureTransfer::SearchDcim(const CameraDrive& camera, const std::string& root,
+                                 std::string& newest, RelativePath& newestFile,
                                  std::string& pattern) {
   m_ftNewest = 0;
   newest.clear();
   const std::string dcim = JoinPath(root, kPictureFolder);
   pattern = JoinPath(dcim, kAllFiles);
   std::vector<FolderEntry> entries;
-  if (!ListFolder(dcim, entries))
+  if (!camera.List({std::string(kPictureFolder)}, entries))
     return false;
-  for (const FolderEntry& entry : entries)
-    if (entry.kind == EntryKind::Folder && entry.name != kSkippedFolder)
-      FindNewestPicture(JoinPath(dcim, entry.name), newest);
+  for (const FolderEntry& entry : entries) {
+    if (entry.kind != EntryKind::Folder || entry.name == kSkippedFolder)
+      continue;
+    std::vector<FolderEntry> pictures;
+    RelativePath folder{std::string(kPictureFolder), entry.name};
+    if (camera.List(folder, pictures) && TakeNewest(pictures, JoinPath(dcim, entry.name), newest))
+      newestFile = {folder[0], folder[1], FileNamePart(newest)};
+  }
   return true;
 }
 
 void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& result) {
   std::vector<FolderEntry> entries;
-  if (!ListFolder(folder, entries))
-    return;
+  if (ListFolder(folder, entries))
+    TakeNewest(entries, folder, result);
+}
+
+bool PictureTransfer::TakeNewest(const std::vector<FolderEntry>& entries, const std::string& folder,
+                                 std::string& result) {
+  bool taken = false;
   for (const FolderEntry& entry : entries) {
     if (entry.kind != EntryKind::RegularFile)
       continue;
@@ -189,26 +199,30 @@ void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& 
       continue;
     m_ftNewest = entry.lastWrite;
     result = JoinPath(folder, entry.name);
+    taken = true;
   }
+  return taken;
 }
 
-Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& settings) {
+Result PictureTransfer::CopyAndDeleteLastPicture(const CameraDrive& camera,
+                                                 const TransferSettings& settings) {
   const std::string separator(1, kPathSeparator);
   const std::string thumbnailFolder =
       settings.destFileDir + separator + std::string(kThumbnailFolder);
-  const FilePair picture{m_strLastPath, settings.destFileDir};
+  const FilePair picture{m_lastFile, settings.destFileDir};
   const FilePair thumbnail{
-      JoinPath(FolderPart(m_strLastPath), kThumbnailFolder) + separator + m_strLastName,
+      {m_lastFile[0], m_lastFile[1], std::string(kThumbnailFolder), m_strLastName},
       thumbnailFolder};
 
-  bool pictureCopied = false;
-  bool thumbnailCopied = false;
+  // Which file each copy was taken from, once it is complete.
+  std::optional<FileIdentity> pictureCopied;
+  std::optional<FileIdentity> thumbnailCopied;
   for (const Step& step : kSteps) {
     if (!Concerns(settings.copyAndDelete, step.item))
       continue;
     const bool isPicture = step.item == Item::Picture;
     const FilePair& files = isPicture ? picture : thumbnail;
-    bool& copied = isPicture ? pictureCopied : thumbnailCopied;
+    std::optional<FileIdentity>& copied = isPicture ? pictureCopied : thumbnailCopied;
     if (step.action == Action::Copy) {
       if (!isPicture)
         CreateFolder(thumbnailFolder);
@@ -218,14 +232,16 @@ Result PictureTransfer::CopyAndDeleteLastPicture(const TransferSettings& setting
       // The thumbnail takes the name the picture got, so the two stay a pair.
       const std::string wanted = pictureCopied ? m_storedName : m_strLastName;
       std::string stored;
-      if (Result copy = StoreCopySafely(files.camera, files.destination, wanted, stored); !copy)
+      FileIdentity source;
+      if (Result copy = camera.CopyOut(files.camera, files.destination, wanted, stored, source);
+          !copy)
         return CopyFailure(copy.Text());
       if (!pictureCopied)
         m_storedName = stored;
-      copied = true;
+      copied = source;
     } else if (settings.deleteAfterCopy && copied) {
       // Only a file whose copy is complete on disk is deleted.
-      if (Result removal = RemoveFile(files.camera); !removal)
+      if (Result removal = camera.Remove(files.camera, *copied); !removal)
         return CopyFailure(removal.Text());
     }
   }

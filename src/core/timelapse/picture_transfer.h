@@ -74,17 +74,24 @@ class PictureTransfer {
   FileTime m_ftNewest = 0;
   std::string m_strLastPath;
   std::string m_strLastName;
+  RelativePath m_lastFile;  // LastPath below the drive's root
   std::string m_storedName;
   bool m_storedNew = false;
   std::string m_driveRoot;
   // The destination folders cleared of left temporary files already.
   std::set<std::string> m_clearedFolders;
 
-  // The newest picture of the drive's picture folders into newest; false
-  // when the DCIM folder cannot be listed, with the listing pattern.
-  bool SearchDcim(const std::string& root, std::string& newest, std::string& pattern);
+  // The newest picture of the drive's picture folders into newest (its full
+  // path) and newestFile; false when the DCIM folder cannot be listed, with
+  // the listing pattern.
+  bool SearchDcim(const CameraDrive& camera, const std::string& root, std::string& newest,
+                  RelativePath& newestFile, std::string& pattern);
+  // FindNewestPicture on the entries of folder; true when one of them
+  // became the newest.
+  bool TakeNewest(const std::vector<FolderEntry>& entries, const std::string& folder,
+                  std::string& result);
   // Copies and deletes the picture taken up last as the settings say.
-  Result CopyAndDeleteLastPicture(const TransferSettings& settings);
+  Result CopyAndDeleteLastPicture(const CameraDrive& camera, const TransferSettings& settings);
 };
 
 }  // namespace vel

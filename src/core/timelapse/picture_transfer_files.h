@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,45 @@ bool ProcessIsGone(std::uint32_t processId);
 
 // The time now on the file-time scale.
 FileTime CurrentFileTime();
+
+// A file or folder below a drive's root, one name for each step down.
+using RelativePath = std::vector<std::string>;
+
+// Which file a copy was taken from, so that only that very file is deleted.
+struct FileIdentity {
+  std::uint64_t volume = 0;
+  std::uint64_t file = 0;
+  bool operator==(const FileIdentity&) const = default;
+};
+
+// The camera's drive, opened at its root. Every folder and file below it is
+// reached name by name from the root, and only while it is a real folder or
+// regular file of this same volume: never through a symbolic link or other
+// reparse point, never into a volume mounted inside. So whatever a card
+// holds, the transfer reads and deletes nothing outside it.
+class CameraDrive {
+ public:
+  CameraDrive();
+  ~CameraDrive();
+  CameraDrive(const CameraDrive&) = delete;
+  CameraDrive& operator=(const CameraDrive&) = delete;
+
+  // False when the root cannot be opened as a folder.
+  bool Open(const std::string& root);
+  // The entries of a folder, as ListFolder gives them; links and what other
+  // volumes mount inside are Other. False when it cannot be listed.
+  bool List(const RelativePath& folder, std::vector<FolderEntry>& entries) const;
+  // Stores a copy of file into folder as StoreCopySafely does; copied
+  // receives which file it was.
+  Result CopyOut(const RelativePath& file, const std::string& folder, const std::string& name,
+                 std::string& storedName, FileIdentity& copied) const;
+  // Deletes file if it is still the regular file copied.
+  Result Remove(const RelativePath& file, const FileIdentity& copied) const;
+
+ private:
+  struct Root;
+  std::unique_ptr<Root> m_root;
+};
 
 // Deletes a file; a failure carries the system's message.
 Result RemoveFile(const std::string& path);

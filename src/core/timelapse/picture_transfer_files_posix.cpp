@@ -13,6 +13,7 @@
 #include <ctime>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/platform/system_error.h"
@@ -56,10 +57,14 @@ class UniqueFd {
     if (m_fd >= 0)
       ::close(m_fd);
   }
-  UniqueFd(const UniqueFd&) = delete;
-  UniqueFd& operator=(const UniqueFd&) = delete;
+  UniqueFd(UniqueFd&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+  UniqueFd& operator=(UniqueFd&& other) noexcept {
+    std::swap(m_fd, other.m_fd);
+    return *this;
+  }
 
   int get() const { return m_fd; }
+  int release() { return std::exchange(m_fd, -1); }
   explicit operator bool() const { return m_fd >= 0; }
   // Closes now and tells whether the system took the close, which is where
   // some file systems report late write errors.
@@ -217,11 +222,12 @@ bool PublishWithoutReplacing(const std::string& temp, const std::string& target)
   return ::rename(temp.c_str(), target.c_str()) == 0;
 }
 
-}  // namespace
+using Dir = std::unique_ptr<DIR, DirCloser>;
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+// The entries of an open folder. An entry on another volume than volume
+// (when given) is a mount point, and Other.
+bool ReadEntries(Dir dir, std::vector<FolderEntry>& entries, const dev_t* volume = nullptr) {
   entries.clear();
-  std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
   if (!dir)
     return false;
   const int dirFd = ::dirfd(dir.get());
@@ -232,23 +238,18 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
     struct stat info {};
     if (::fstatat(dirFd, entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0)
       continue;  // gone
-    entries.push_back({name, KindOf(info.st_mode), ToFileTime(info.st_mtim)});
+    const bool foreign = volume && info.st_dev != *volume;
+    entries.push_back(
+        {name, foreign ? EntryKind::Other : KindOf(info.st_mode), ToFileTime(info.st_mtim)});
   }
   return true;
 }
 
-Result StoreCopySafely(const std::string& source, const std::string& folder,
-                       const std::string& name, std::string& storedName) {
-  // Non-blocking, so that a pipe under a picture's name cannot hold the copy.
-  UniqueFd in(::open(source.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
-  if (!in)
-    return Fail(errno);
-  struct stat info {};
-  if (::fstat(in.get(), &info) != 0)
-    return Fail(errno);
+// Copies the open regular file in, described by info, as StoreCopySafely.
+Result StoreOpened(const UniqueFd& in, const struct stat& info, const std::string& folder,
+                   const std::string& name, std::string& storedName) {
   if (!S_ISREG(info.st_mode))
     return Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
-
   std::string tempPath;
   UniqueFd out(CreateTempIn(folder, tempPath));
   if (!out)
@@ -280,6 +281,110 @@ Result StoreCopySafely(const std::string& source, const std::string& folder,
       return Fail(errno);
   }
   return Fail(EEXIST);
+}
+
+// Opens name in the folder dirFd without following a link, and only when
+// it lies on volume; -1 with errno set otherwise.
+UniqueFd OpenOnVolume(int dirFd, const std::string& name, int flags, dev_t volume) {
+  if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos) {
+    errno = EINVAL;
+    return UniqueFd(-1);
+  }
+  UniqueFd fd(::openat(dirFd, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC));
+  struct stat info {};
+  if (fd && ::fstat(fd.get(), &info) != 0)
+    return UniqueFd(-1);
+  if (fd && info.st_dev != volume) {
+    errno = EXDEV;
+    return UniqueFd(-1);
+  }
+  return fd;
+}
+
+// Non-blocking, so that a pipe under a picture's name cannot hold the copy.
+constexpr int kFileFlags = O_RDONLY | O_NONBLOCK;
+constexpr int kFolderFlags = O_RDONLY | O_DIRECTORY;
+
+}  // namespace
+
+struct CameraDrive::Root {
+  UniqueFd fd;
+  dev_t volume;
+
+  // The folder of the first count names of path, opened step by step.
+  UniqueFd OpenFolder(const RelativePath& path, std::size_t count) const {
+    UniqueFd folder(::fcntl(fd.get(), F_DUPFD_CLOEXEC, 0));
+    for (std::size_t i = 0; i < count && folder; ++i)
+      folder = OpenOnVolume(folder.get(), path[i], kFolderFlags, volume);
+    return folder;
+  }
+};
+
+CameraDrive::CameraDrive() = default;
+CameraDrive::~CameraDrive() = default;
+
+bool CameraDrive::Open(const std::string& root) {
+  UniqueFd fd(::open(root.c_str(), kFolderFlags | O_CLOEXEC));
+  struct stat info {};
+  if (!fd || ::fstat(fd.get(), &info) != 0)
+    return false;
+  m_root.reset(new Root{std::move(fd), info.st_dev});
+  return true;
+}
+
+bool CameraDrive::List(const RelativePath& folder, std::vector<FolderEntry>& entries) const {
+  UniqueFd fd = m_root ? m_root->OpenFolder(folder, folder.size()) : UniqueFd(-1);
+  if (!fd)
+    return false;
+  Dir dir(::fdopendir(fd.get()));
+  if (dir)
+    fd.release();
+  return ReadEntries(std::move(dir), entries, &m_root->volume);
+}
+
+Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
+                            const std::string& name, std::string& storedName,
+                            FileIdentity& copied) const {
+  if (!m_root || file.empty())
+    return Fail(EINVAL);
+  UniqueFd parent = m_root->OpenFolder(file, file.size() - 1);
+  UniqueFd in =
+      parent ? OpenOnVolume(parent.get(), file.back(), kFileFlags, m_root->volume) : UniqueFd(-1);
+  struct stat info {};
+  if (!in || ::fstat(in.get(), &info) != 0)
+    return Fail(errno);
+  copied = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
+  return StoreOpened(in, info, folder, name, storedName);
+}
+
+Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied) const {
+  if (!m_root || file.empty())
+    return Fail(EINVAL);
+  UniqueFd parent = m_root->OpenFolder(file, file.size() - 1);
+  struct stat info {};
+  if (!parent || ::fstatat(parent.get(), file.back().c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0)
+    return Fail(errno);
+  // Whatever took the copied file's place stays.
+  const FileIdentity found{static_cast<std::uint64_t>(info.st_dev),
+                           static_cast<std::uint64_t>(info.st_ino)};
+  if (!S_ISREG(info.st_mode) || found != copied)
+    return Fail(ENOENT);
+  if (::unlinkat(parent.get(), file.back().c_str(), 0) != 0)
+    return Fail(errno);
+  return Result::Success();
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  return ReadEntries(Dir(::opendir(folder.c_str())), entries);
+}
+
+Result StoreCopySafely(const std::string& source, const std::string& folder,
+                       const std::string& name, std::string& storedName) {
+  UniqueFd in(::open(source.c_str(), kFileFlags | O_CLOEXEC));
+  struct stat info {};
+  if (!in || ::fstat(in.get(), &info) != 0)
+    return Fail(errno);
+  return StoreOpened(in, info, folder, name, storedName);
 }
 
 bool ProcessIsGone(std::uint32_t processId) {

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/platform/system_error.h"
@@ -108,11 +109,8 @@ bool FlushAndCheck(const std::wstring& source, const std::wstring& copy) {
   return true;
 }
 
-}  // namespace
-
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+bool ListWide(std::wstring pattern, std::vector<FolderEntry>& entries) {
   entries.clear();
-  std::wstring pattern = Widen(folder);
   if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/'))
     pattern += L'\\';
   pattern += L"*.*";
@@ -131,14 +129,14 @@ bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
   return true;
 }
 
-Result StoreCopySafely(const std::string& source, const std::string& folder,
-                       const std::string& name, std::string& storedName) {
+Result StoreWide(const std::wstring& source, const std::string& folder, const std::string& name,
+                 std::string& storedName) {
   const std::wstring wideFolder = Widen(folder);
   std::wstring tempPath;
-  if (!CopyToTempIn(Widen(source), wideFolder, tempPath))
+  if (!CopyToTempIn(source, wideFolder, tempPath))
     return Fail(::GetLastError());
   TempFile temp(tempPath);
-  if (!FlushAndCheck(Widen(source), temp.path()))
+  if (!FlushAndCheck(source, temp.path()))
     return Fail(::GetLastError());
   for (int n = 1; n <= kMaxNumberedNames; ++n) {
     const std::string candidate = NumberedName(name, n);
@@ -154,6 +152,168 @@ Result StoreCopySafely(const std::string& source, const std::string& folder,
       return Fail(error);
   }
   return Fail(ERROR_FILE_EXISTS);
+}
+
+class UniqueHandle {
+ public:
+  explicit UniqueHandle(HANDLE handle = INVALID_HANDLE_VALUE) : m_handle(handle) {}
+  ~UniqueHandle() {
+    if (*this)
+      ::CloseHandle(m_handle);
+  }
+  UniqueHandle(UniqueHandle&& other) noexcept
+      : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE)) {}
+  UniqueHandle& operator=(UniqueHandle&&) = delete;
+
+  HANDLE get() const { return m_handle; }
+  explicit operator bool() const { return m_handle != INVALID_HANDLE_VALUE; }
+
+ private:
+  HANDLE m_handle;
+};
+
+FileIdentity IdentityOf(const BY_HANDLE_FILE_INFORMATION& info) {
+  return {info.dwVolumeSerialNumber,
+          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+// Opens path itself, never what a reparse point there leads to, and only
+// when it is a folder (or a file) on volume; else nothing, with the last
+// error set.
+UniqueHandle OpenOnVolume(const std::wstring& path, DWORD access, DWORD share, bool folder,
+                          DWORD volume, BY_HANDLE_FILE_INFORMATION& info) {
+  UniqueHandle handle(::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS,
+                                    nullptr));
+  if (!handle || !::GetFileInformationByHandle(handle.get(), &info))
+    return UniqueHandle();
+  const DWORD attributes = info.dwFileAttributes;
+  if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) ||
+      ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
+      info.dwVolumeSerialNumber != volume) {
+    ::SetLastError(ERROR_CANT_ACCESS_FILE);
+    return UniqueHandle();
+  }
+  return handle;
+}
+
+bool IsPlainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of("\\/:") == std::string::npos;
+}
+
+}  // namespace
+
+// The steps of a path below the drive's root are opened in turn and held
+// while the path is used. They are shared for reading and writing but not
+// for deleting, so that none can be renamed or replaced meanwhile.
+struct CameraDrive::Root {
+  std::wstring root;
+  DWORD volume;
+
+  struct Held {
+    std::wstring path;
+    std::vector<UniqueHandle> folders;
+  };
+
+  // Holds the folders of the first count names of path; false with the last
+  // error set when one is no folder of the drive.
+  bool HoldFolders(const RelativePath& path, std::size_t count, Held& held) const {
+    held.path = root;
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!IsPlainName(path[i])) {
+        ::SetLastError(ERROR_INVALID_NAME);
+        return false;
+      }
+      held.path += Widen(path[i]);
+      BY_HANDLE_FILE_INFORMATION info{};
+      held.folders.push_back(OpenOnVolume(held.path, FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, true, volume, info));
+      if (!held.folders.back())
+        return false;
+      held.path += L'\\';
+    }
+    return true;
+  }
+
+  // Holds the folders of file and opens the file itself.
+  UniqueHandle OpenFile(const RelativePath& file, DWORD access, DWORD share, Held& held,
+                        BY_HANDLE_FILE_INFORMATION& info) const {
+    if (file.empty() || !IsPlainName(file.back())) {
+      ::SetLastError(ERROR_INVALID_NAME);
+      return UniqueHandle();
+    }
+    if (!HoldFolders(file, file.size() - 1, held))
+      return UniqueHandle();
+    held.path += Widen(file.back());
+    return OpenOnVolume(held.path, access, share, false, volume, info);
+  }
+};
+
+CameraDrive::CameraDrive() = default;
+CameraDrive::~CameraDrive() = default;
+
+bool CameraDrive::Open(const std::string& root) {
+  std::wstring path = Widen(root);
+  if (path.empty() || path.back() != L'\\')
+    path += L'\\';
+  BY_HANDLE_FILE_INFORMATION info{};
+  const UniqueHandle handle(::CreateFileW(
+      path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!handle || !::GetFileInformationByHandle(handle.get(), &info))
+    return false;
+  m_root.reset(new Root{path, info.dwVolumeSerialNumber});
+  return true;
+}
+
+bool CameraDrive::List(const RelativePath& folder, std::vector<FolderEntry>& entries) const {
+  Root::Held held;
+  return m_root && m_root->HoldFolders(folder, folder.size(), held) && ListWide(held.path, entries);
+}
+
+Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
+                            const std::string& name, std::string& storedName,
+                            FileIdentity& copied) const {
+  if (!m_root)
+    return Fail(ERROR_INVALID_HANDLE);
+  Root::Held held;
+  BY_HANDLE_FILE_INFORMATION info{};
+  // Held open for reading only, so the file stays as it is while copied.
+  const UniqueHandle in = m_root->OpenFile(file, GENERIC_READ, FILE_SHARE_READ, held, info);
+  if (!in)
+    return Fail(::GetLastError());
+  copied = IdentityOf(info);
+  return StoreWide(held.path, folder, name, storedName);
+}
+
+Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied) const {
+  if (!m_root)
+    return Fail(ERROR_INVALID_HANDLE);
+  Root::Held held;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const UniqueHandle handle =
+      m_root->OpenFile(file, DELETE | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, held, info);
+  if (!handle)
+    return Fail(::GetLastError());
+  // Whatever took the copied file's place stays.
+  if (IdentityOf(info) != copied)
+    return Fail(ERROR_FILE_NOT_FOUND);
+  FILE_DISPOSITION_INFO disposition{TRUE};
+  if (!::SetFileInformationByHandle(handle.get(), FileDispositionInfo, &disposition,
+                                    sizeof disposition))
+    return Fail(::GetLastError());
+  return Result::Success();
+}
+
+bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
+  return ListWide(Widen(folder), entries);
+}
+
+Result StoreCopySafely(const std::string& source, const std::string& folder,
+                       const std::string& name, std::string& storedName) {
+  return StoreWide(Widen(source), folder, name, storedName);
 }
 
 bool ProcessIsGone(std::uint32_t processId) {

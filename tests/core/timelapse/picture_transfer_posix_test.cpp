@@ -176,6 +176,40 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   EXPECT_EQ(Below(m_dest).size(), 4u);
 }
 
+// Links on the card that lead outside it are never followed, with delete on:
+// nothing outside is copied, nothing there changes.
+TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
+  const std::string outside = m_volumes.dir() + "/outside";
+  const struct {
+    const char* card;
+    std::string link;    // below the camera's drive
+    std::string target;  // below outside
+  } cases[] = {
+      {nullptr, "DCIM", ""},
+      {"DCIM/100CASIO/CIMG0001.JPG", "DCIM/100CASIO/PREVIEW", ""},
+      {"DCIM/100CASIO/CIMG0001.JPG", "DCIM/100CASIO/PREVIEW/CIMG0001.JPG", "private"},
+  };
+  AttachCamera();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.link);
+    for (const std::string& folder : {m_camera, m_dest, outside}) fs::remove_all(folder);
+    for (const char* file :
+         {"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG", "CIMG0001.JPG", "private"})
+      velotest::WriteFile(outside + "/" + file, "outside");
+    if (c.card)
+      Put(c.card, 1, "picture");
+    fs::create_directories(fs::path(m_camera + "/" + c.link).parent_path());
+    fs::create_directories(m_dest);
+    fs::create_symlink(outside + "/" + c.target, m_camera + "/" + c.link);
+    PictureTransfer transfer;
+    (void)transfer.CopyNewestPicture(m_atStart, {m_dest, true, 0}, m_clock, 0, m_volumes.Sources());
+    EXPECT_EQ(Below(outside), (Files{"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG",
+                                     "CIMG0001.JPG", "private"}));
+    for (const std::string& file : Below(m_dest))
+      EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + file), "picture") << file;
+  }
+}
+
 // Pictures with the longest names are stored beside an earlier copy of the
 // same name, under a numbered name that still fits.
 TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
