@@ -10,6 +10,39 @@
 #include "gui/framework/property_page.h"
 
 namespace fw {
+namespace {
+
+const QString kNotAnInteger = QStringLiteral("Please enter a positive integer.");
+const QString kLineBreakInName =
+    QStringLiteral("This name cannot be used because it contains a line break.");
+constexpr char kLoadedBytes[] = "fwLoadedBytes";
+
+// The setting from a control's text, or the transfer stops there.
+std::string SavedText(DataExchange& dx, QWidget* control, const QString& text) {
+  if (!AcceptsName(text))
+    dx.Fail(control);
+  return SettingBytes(control, text);
+}
+
+}  // namespace
+
+bool AcceptsName(const QString& name) {
+  if (!name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r')))
+    return true;
+  AfxMessageBox(kLineBreakInName, BoxIcon::Exclamation);
+  return false;
+}
+
+void RememberLoadedBytes(QWidget* control, const std::string& bytes) {
+  control->setProperty(kLoadedBytes, QByteArray::fromStdString(bytes));
+}
+
+std::string SettingBytes(const QWidget* control, const QString& shown) {
+  const QByteArray loaded = control->property(kLoadedBytes).toByteArray();
+  if (!loaded.isNull() && QString::fromUtf8(loaded) == shown)
+    return loaded.toStdString();
+  return shown.toStdString();
+}
 
 QWidget* DataExchange::Control(int id) const {
   return m_page->GetDlgItem(id);
@@ -35,10 +68,12 @@ void DDX_Text(DataExchange& dx, int id, std::string& value) {
   auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
   if (!edit)
     return;
-  if (dx.m_saveAndValidate)
-    value = edit->text().toStdString();
-  else
+  if (dx.m_saveAndValidate) {
+    value = SavedText(dx, edit, edit->text());
+  } else {
     edit->setText(QString::fromStdString(value));
+    RememberLoadedBytes(edit, value);
+  }
 }
 
 void DDX_TextUnsigned(DataExchange& dx, int id, int& value) {
@@ -52,7 +87,7 @@ void DDX_TextUnsigned(DataExchange& dx, int id, int& value) {
   bool ok = false;
   const qulonglong number = edit->text().trimmed().toULongLong(&ok);
   if (!ok || number > UINT32_MAX) {
-    AfxMessageBox(QStringLiteral("Please enter a positive integer."), BoxIcon::Exclamation);
+    AfxMessageBox(kNotAnInteger, BoxIcon::Exclamation);
     dx.Fail(edit);
   }
   value = static_cast<int>(static_cast<std::uint32_t>(number));
@@ -73,7 +108,7 @@ void DDX_CBString(DataExchange& dx, int id, std::string& value) {
   if (!list)
     return;
   if (dx.m_saveAndValidate) {
-    value = list->currentIndex() >= 0 ? list->currentText().toStdString() : std::string();
+    value = list->currentIndex() >= 0 ? SavedText(dx, list, list->currentText()) : std::string();
     return;
   }
   const QString text = QString::fromStdString(value);
@@ -82,6 +117,7 @@ void DDX_CBString(DataExchange& dx, int id, std::string& value) {
     if (list->itemText(i).startsWith(text, Qt::CaseInsensitive))
       found = i;
   list->setCurrentIndex(found);
+  RememberLoadedBytes(list, value);
 }
 
 void DDX_Time(DataExchange& dx, int id, int& hour, int& minute, int& second) {

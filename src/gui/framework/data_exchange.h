@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 
 class QWidget;
@@ -25,14 +26,25 @@ class DataExchange {
 // Thrown by Fail and caught by UpdateData.
 struct DataExchangeFailure {};
 
+// False, after a box saying why, for a name with a line break: no setting
+// can hold one (it would end the profile's line early).
+bool AcceptsName(const QString& name);
+
+// A string setting shown in a control keeps its exact bytes, whatever their
+// encoding, as long as the control shows its text unchanged: loading
+// remembers them, and saving gives them back rather than the shown text.
+void RememberLoadedBytes(QWidget* control, const std::string& bytes);
+std::string SettingBytes(const QWidget* control, const QString& shown);
+
 void DDX_Check(DataExchange& dx, int id, int& value);
+// A text with a line break is refused (see AcceptsName).
 void DDX_Text(DataExchange& dx, int id, std::string& value);
 // An unsigned 32-bit number kept in an int setting.
 void DDX_TextUnsigned(DataExchange& dx, int id, int& value);
 // The selected entry's index, -1 when none.
 void DDX_CBIndex(DataExchange& dx, int id, int& index);
 // Loading selects the first entry that begins with the text (ignoring case),
-// or none; saving takes the list's current text.
+// or none; saving takes the list's current text, refused with a line break.
 void DDX_CBString(DataExchange& dx, int id, std::string& value);
 // A time picker with hours, minutes and seconds.
 void DDX_Time(DataExchange& dx, int id, int& hour, int& minute, int& second);

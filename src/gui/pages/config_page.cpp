@@ -121,6 +121,7 @@ void CConfig::ExchangeComPort(fw::DataExchange& dx) {
     return;
   }
   SelectPort(PortList(), QString::fromStdString(ComPort));
+  fw::RememberLoadedBytes(PortList(), ComPort);
 }
 
 void CConfig::OnSelChangeComPort() {
@@ -134,8 +135,13 @@ void CConfig::OnSelChangeComPort() {
                    fw::BoxIcon::Error);
 }
 
+// A field that cannot be read stops the save before the model: the list
+// then goes back to the model still set, which is the one saved at exit.
 void CConfig::OnSelChangeModel() {
-  UpdateData(true);
+  if (!UpdateData(true)) {
+    Item<QComboBox>(vel::kModelList)->setCurrentIndex(Model);
+    return;
+  }
   const QString text =
       kModelChosenPrefix + fw::TemplateText(vel::ModelName(Model)) + kModelChosenSuffix;
   fw::MessageBox(this, text, fw::ProgramCaption(), fw::BoxIcon::None);

@@ -79,25 +79,26 @@ void COptions::OnSwitchUsbRec() {
 }
 
 // The chosen folder is stored as the chooser gives it, with no separator
-// added or removed. What the user changed on the page meanwhile is saved
-// first, so that showing the new folder does not undo it.
+// added or removed; a name with a line break is refused. What the user
+// changed on the page meanwhile is saved first, so that showing the new
+// folder does not undo it.
 void COptions::OnBrowseDestFileDir() {
   const std::optional<QString> folder = fw::TheFileChooser().ChooseFolder(
       this, kDestFileDirTitle, QString::fromStdString(DestFileDir));
-  if (!folder)
+  if (!folder || !fw::AcceptsName(*folder))
     return;
   UpdateData(true);
   DestFileDir = folder->toStdString();
   UpdateData(false);
 }
 
-// Cancelling the chooser keeps the program that was set: the edit is
-// read-only, and clearing "Invoke external program" is the way to stop
-// running it.
+// Cancelling the chooser, or choosing a name with a line break, keeps the
+// program that was set: the edit is read-only, and clearing "Invoke
+// external program" is the way to stop running it.
 void COptions::OnBrowseCommand() {
   const std::optional<QString> program =
       fw::TheFileChooser().ChooseExistingFile(window(), ProgramRequest());
-  if (!program)
+  if (!program || !fw::AcceptsName(*program))
     return;
   UpdateData(true);
   Command = program->toStdString();

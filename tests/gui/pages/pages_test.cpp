@@ -56,6 +56,8 @@ class PagesTest : public QObject {
  private slots:
   void switchControlsOnlyForModelsWithTheSwitch();
   void choosersSetTheFolderAndTheProgram();
+  void namesWithALineBreakAreRefused();
+  void stringSettingsKeepTheirBytes();
   void portListShowsPresentDevicesAndKeepsThePort();
   void choosingAPortReopensIt();
   void choosingAModelAsksForARestart();
@@ -114,6 +116,41 @@ void PagesTest::choosersSetTheFolderAndTheProgram() {
   QCOMPARE(program->text(), "/opt/after shot.sh");
   QVERIFY(f.Item<QCheckBox>(vel::kUseExternalCommandCheck)->isChecked());
   QVERIFY(f.Item<QCheckBox>(vel::kDeleteAfterCopyCheck)->isChecked());
+}
+
+// By the choosers and in the edits: a line break would end the profile's
+// line early and make the rest a key of its own.
+void PagesTest::namesWithALineBreakAreRefused() {
+  Chooser chooser;
+  MessageBoxRecorder boxes;
+  SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=/srv/pictures\nCommand=/bin/true\n");
+  f.ShowPage(kOptionsPage);
+  for (const auto& [button, edit] :
+       {std::pair{vel::kBrowseDestFileDirButton, vel::kDestFileDirEdit},
+        {vel::kBrowseCommandButton, vel::kCommandEdit}}) {
+    for (const char* lineBreak : {"\n", "\r"}) {
+      chooser.answer = QStringLiteral("/srv/a%1DeleteAfterCopy=1").arg(lineBreak);
+      f.Click(button);
+      f.Item<QLineEdit>(edit)->setText(*chooser.answer);
+      QVERIFY(!f.Page()->UpdateData(true));
+    }
+  }
+  QCOMPARE(DestFileDir, "/srv/pictures");
+  QCOMPARE(Command, "/bin/true");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{8});
+  for (const fw::MessageBoxRequest& box : boxes.Boxes())
+    QCOMPARE(box.text, "This name cannot be used because it contains a line break.");
+}
+
+// Bytes in no known encoding come back from the pages as they were loaded.
+void PagesTest::stringSettingsKeepTheirBytes() {
+  MessageBoxRecorder boxes;  // the port cannot open
+  const std::string folder = "/srv/caf\xe9", program = "/opt/\xff.sh", port = "/dev/tty\xe9";
+  SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=" + folder + "\nCommand=" + program, port);
+  for (int page : {kOptionsPage, kConfigPage, kOptionsPage, kConfigPage}) f.ShowPage(page);
+  QCOMPARE(DestFileDir, folder);
+  QCOMPARE(Command, program);
+  QCOMPARE(ComPort, port);
 }
 
 // "ttyUSB1" is configured but not present, "ttyUSB10" present: the setting
@@ -178,6 +215,14 @@ void PagesTest::choosingAModelAsksForARestart() {
   QVERIFY(boxes.Boxes()[0].text.startsWith("Casio model QV-5700 selected."));
   QVERIFY(boxes.Boxes()[0].text.contains("RESTART"));
   QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-3000EX");
+  // A delay that cannot be read stops the save before the model: the list
+  // goes back to the model still set.
+  f.Item<QLineEdit>(vel::kDelayBulbEdit)->setText("x");
+  f.Pick(vel::kModelList, "QV-4000");
+  QCOMPARE(Model, vel::kModelQv5700);
+  QCOMPARE(f.Item<QComboBox>(vel::kModelList)->currentText(), "QV-5700");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{2});
+  QCOMPARE(boxes.Boxes()[1].text, "Please enter a positive integer.");
 }
 
 // The edits take digits only; their arrows count up to 32767 and no further.
