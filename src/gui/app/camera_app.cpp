@@ -8,31 +8,56 @@
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
 
+namespace {
+
+const QString kNotRead = QStringLiteral(
+    "The settings file %1 cannot be read: %2\n\n"
+    "The program starts with the default settings and leaves the file as it is.");
+const QString kNotSaved = QStringLiteral("The settings cannot be saved to %1: %2");
+
+void Report(const QString& format, const std::string& path, const vel::Result& failure) {
+  const QString text =
+      format.arg(QString::fromStdString(path), QString::fromStdString(failure.Text()));
+  std::fprintf(stderr, "velorantica: %s\n",
+               text.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().data());
+  fw::MessageBox(nullptr, text, fw::ProgramCaption(), fw::BoxIcon::Error);
+}
+
+}  // namespace
+
 std::string CCameraApp::ProfileFile() {
   return vel::ProfilePath(fw::AppName().toStdString());
 }
 
-int CCameraApp::InitInstance() {
-  const std::string path = ProfileFile();
+bool CCameraApp::LoadSettings(const std::string& path) {
   vel::IniProfile profile;
-  if (vel::Result read = vel::IniProfile::Load(path, profile); !read)
-    std::fprintf(stderr, "velorantica: cannot read %s: %s\n", path.c_str(), read.Text().c_str());
+  const vel::Result read = vel::IniProfile::Load(path, profile);
+  if (!read)
+    Report(kNotRead, path, read);
   theSettings = vel::LoadSettings(profile);
   SendSwitchRelease = vel::DeriveSendSwitchRelease(Model);
+  return read.Ok();
+}
 
+// The file is read again so that whatever was added to it meanwhile stays; a
+// file that exists but cannot be read is not overwritten.
+int CCameraApp::SaveSettings(const std::string& path) {
+  vel::IniProfile profile;
+  vel::Result done = vel::IniProfile::Load(path, profile);
+  if (done) {
+    vel::SaveSettings(theSettings, profile);
+    done = profile.Save(path);
+  }
+  if (done)
+    return 0;
+  Report(kNotSaved, path, done);
+  return 1;
+}
+
+int CCameraApp::InitInstance() {
+  const std::string path = ProfileFile();
+  const bool loaded = LoadSettings(path);
   CCameraSheet sheet;
   sheet.DoModal();
-
-  // Read the file again so that whatever was added to it meanwhile stays; a
-  // file that exists but cannot be read is not overwritten.
-  if (vel::Result read = vel::IniProfile::Load(path, profile); !read) {
-    std::fprintf(stderr, "velorantica: settings not saved, cannot read %s: %s\n", path.c_str(),
-                 read.Text().c_str());
-    return 0;
-  }
-  vel::SaveSettings(theSettings, profile);
-  if (vel::Result saved = profile.Save(path); !saved)
-    std::fprintf(stderr, "velorantica: cannot save the settings to %s: %s\n", path.c_str(),
-                 saved.Text().c_str());
-  return 0;
+  return loaded ? SaveSettings(path) : 0;
 }

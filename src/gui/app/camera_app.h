@@ -6,10 +6,19 @@
 // saves the settings again.
 class CCameraApp {
  public:
-  // Runs the whole program; 0 (FALSE) in every case, so the process ends
-  // once the window has closed and the settings are saved.
+  // Runs the whole program; the process's exit status: 0, or 1 when the
+  // settings could not be saved.
   int InitInstance();
 
   // The profile this run reads and writes.
   static std::string ProfileFile();
+
+  // Loads the settings from the profile at path. A profile that cannot be
+  // read, or is no regular file (a FIFO would hang the start), gives the
+  // defaults, a box naming it, and false: it is then left alone at exit.
+  static bool LoadSettings(const std::string& path);
+
+  // Writes the settings into the profile at path, keeping what was added to
+  // it meanwhile; the exit status: 0, or 1 after a box saying what failed.
+  static int SaveSettings(const std::string& path);
 };

@@ -1,10 +1,15 @@
 // The main window and the framework it stands on: exit, the port, the idle
 // pass and the up-down control.
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <QtTest>
 #include <QtWidgets>
+
+#include <csignal>
 #include <filesystem>
 
 #include "core/camera/models.h"
+#include "gui/app/camera_app.h"
 #include "gui/app/volume_watcher.h"
 #include "gui/framework/up_down.h"
 #include "support/sheet_fixture.h"
@@ -30,6 +35,7 @@ class CameraSheetTest : public QObject {
   Q_OBJECT
  private slots:
   void exitSavesThePagesThatHaveAWindow();
+  void profileThatFailsIsShown();
   void idlePassRunsOnlyInTheSheetsOwnLoop();
   void upDownStepsItsBuddyWithinItsRange();
   void removedRemovableVolumeIsReported();
@@ -64,6 +70,40 @@ void CameraSheetTest::exitSavesThePagesThatHaveAWindow() {
     f.Close();
     QCOMPARE(OpenHandles(f.Camera().SlavePath()), withSheet - 1);
     QVERIFY(!g_pComPort);
+  }
+}
+
+// Saved beside what else the profile holds. A save that fails (here the
+// disk takes no more) is shown and gives the exit status 1; a FIFO in the
+// profile's place would hang the start.
+void CameraSheetTest::profileThatFailsIsShown() {
+  TempDir dir;
+  const std::string path = dir / "velorantica.ini";
+  MessageBoxRecorder boxes;
+  TempDir::WriteFile(path, "[Other]\r\nKeep=1\r\n");
+  QVERIFY(CCameraApp::LoadSettings(path));
+  Model = 2;
+  QCOMPARE(CCameraApp::SaveSettings(path), 0);
+  const std::string saved = TempDir::ReadFile(path);
+  QVERIFY(saved.starts_with("[Other]\r\nKeep=1\r\n") &&
+          saved.find("\r\nModel=2\r\n") != std::string::npos);
+  rlimit limit{};
+  getrlimit(RLIMIT_FSIZE, &limit);
+  const rlimit full{0, limit.rlim_max};
+  std::signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &full);
+  const int status = CCameraApp::SaveSettings(path);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  QCOMPARE(status, 1);
+  QCOMPARE(TempDir::ReadFile(path), saved);
+  std::filesystem::remove(path);
+  QCOMPARE(mkfifo(path.c_str(), 0600), 0);
+  QVERIFY(!CCameraApp::LoadSettings(path));
+  QCOMPARE(Model, 7);
+  QCOMPARE(boxes.Boxes().size(), std::size_t{2});
+  for (const fw::MessageBoxRequest& box : boxes.Boxes()) {
+    QVERIFY(box.text.contains(QString::fromStdString(path)));
+    QCOMPARE(box.icon, fw::BoxIcon::Error);
   }
 }
 
