@@ -29,6 +29,10 @@ constexpr std::string_view kSkippedFolder = "HTML";  // compared with case
 constexpr std::string_view kThumbnailFolder = "PREVIEW";
 constexpr std::string_view kPictureEnding = "JPG";  // compared without case
 constexpr std::string_view kAllFiles = "*.*";
+// A camera's picture folder: "100CASIO", a number and five characters.
+constexpr std::size_t kFolderNumberDigits = 3;
+constexpr std::size_t kFolderNameLength = 8;
+constexpr std::string_view kCasioEnding = "CASIO";  // compared without case
 
 // Which files each CopyAndDelete value concerns; any other value, none.
 struct Concerned {
@@ -88,6 +92,63 @@ std::string FileNamePart(const std::string& path) {
   return path.substr(path.find_last_of(kPathSeparator) + 1);
 }
 
+bool IsAsciiDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+bool IsCameraFolderName(std::string_view name) {
+  const auto isNameChar = [](char c) {
+    return IsAsciiDigit(c) || c == '_' || (LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z');
+  };
+  return name.size() == kFolderNameLength &&
+         std::all_of(name.begin(), name.begin() + kFolderNumberDigits, IsAsciiDigit) &&
+         std::all_of(name.begin() + kFolderNumberDigits, name.end(), isNameChar);
+}
+
+// How much a drive looks like the camera's, by the folders of its DCIM.
+enum class Likeness { None, CameraFolder, CasioFolder };
+
+Likeness LikenessOf(const Drive& drive) {
+  CameraDrive camera;
+  std::vector<FolderEntry> folders;
+  if (drive.type != DriveType::Removable || !camera.Open(drive.root) ||
+      !camera.List({std::string(kPictureFolder)}, folders))
+    return Likeness::None;
+  Likeness likeness = Likeness::None;
+  for (const FolderEntry& folder : folders) {
+    if (folder.kind != EntryKind::Folder || !IsCameraFolderName(folder.name))
+      continue;
+    likeness = std::max(likeness, EndsWithIgnoringCase(folder.name, kCasioEnding)
+                                      ? Likeness::CasioFolder
+                                      : Likeness::CameraFolder);
+  }
+  return likeness;
+}
+
+// The drive most like the camera's, the first among equals; nothing when
+// none is like it at all.
+std::optional<Drive> LikeliestCamera(const std::vector<Drive>& drives) {
+  std::optional<Drive> best;
+  Likeness bestLikeness = Likeness::None;
+  for (const Drive& drive : drives) {
+    if (const Likeness likeness = LikenessOf(drive); likeness > bestLikeness) {
+      best = drive;
+      bestLikeness = likeness;
+    }
+  }
+  return best;
+}
+
+// What the wait ends with when no camera came: the first new drive when none
+// is removable, to be refused for its type; else nothing.
+std::optional<Drive> DriveOfAnotherType(const std::vector<Drive>& drives) {
+  if (drives.empty() || std::any_of(drives.begin(), drives.end(), [](const Drive& drive) {
+        return drive.type == DriveType::Removable;
+      }))
+    return std::nullopt;
+  return drives.front();
+}
+
 Result CopyFailure(const std::string& systemText) {
   return Result::Failure(std::string(kCopyError) + systemText);
 }
@@ -114,15 +175,12 @@ std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
                                         std::uint32_t waitMs) {
   const std::int64_t deadline = clock.NowMs() + waitMs;
   for (;;) {
-    std::optional<Drive> drive = FindNewDrive(drivesAtStart, sources);
-    std::vector<FolderEntry> dcim;
-    CameraDrive camera;
-    if (drive && drive->type == DriveType::Removable && camera.Open(drive->root) &&
-        camera.List({std::string(kPictureFolder)}, dcim))
-      return drive;
+    const std::vector<Drive> drives = FindNewDrives(drivesAtStart, sources);
+    if (std::optional<Drive> camera = LikeliestCamera(drives))
+      return camera;
     const std::int64_t left = deadline - clock.NowMs();
     if (left <= 0)
-      return drive;
+      return DriveOfAnotherType(drives);
     clock.WaitMs(static_cast<std::uint32_t>(std::min<std::int64_t>(left, kDrivePollMs)));
   }
 }

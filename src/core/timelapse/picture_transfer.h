@@ -29,9 +29,12 @@ struct TransferSettings {
 // How often the camera's drive is looked for while it is awaited.
 inline constexpr std::uint32_t kDrivePollMs = 100;
 
-// Looks for the drive that appeared since drivesAtStart every kDrivePollMs,
-// until it is a removable drive whose DCIM folder can be listed, for waitMs at
-// the most; then the drive of the last look, or nothing.
+// Looks among the drives that appeared since drivesAtStart every
+// kDrivePollMs, for waitMs at the most, for the camera's: a removable drive
+// whose DCIM folder holds a folder named the camera's way ("100CASIO": three
+// digits, five letters, digits or underscores), one ending in "CASIO" taken
+// before any other. When none comes: the first new drive when no new drive is
+// removable, so that its type can be told, else nothing.
 std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
                                         const VolumeSources& sources, Clock& clock,
                                         std::uint32_t waitMs);

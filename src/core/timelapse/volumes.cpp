@@ -29,11 +29,17 @@ DriveSnapshot TakeDriveSnapshot(const VolumeSources& sources) {
   return snapshot;
 }
 
+std::vector<Drive> FindNewDrives(const DriveSnapshot& atStart, const VolumeSources& sources) {
+  std::vector<Drive> drives = ListDrives(sources);
+  std::erase_if(drives, [&](const Drive& drive) { return atStart.roots.contains(drive.root); });
+  return drives;
+}
+
 std::optional<Drive> FindNewDrive(const DriveSnapshot& atStart, const VolumeSources& sources) {
-  for (Drive& drive : ListDrives(sources))
-    if (!atStart.roots.contains(drive.root))
-      return std::move(drive);
-  return std::nullopt;
+  std::vector<Drive> drives = FindNewDrives(atStart, sources);
+  if (drives.empty())
+    return std::nullopt;
+  return std::move(drives.front());
 }
 
 std::vector<std::string> RemovableMountPoints(const VolumeSources& sources) {

@@ -46,8 +46,11 @@ std::vector<Drive> ListDrives(const VolumeSources& sources = {});
 
 DriveSnapshot TakeDriveSnapshot(const VolumeSources& sources = {});
 
-// The first drive, in ListDrives order, that is present now and was not
-// present at the snapshot; nothing when there is none.
+// The drives, in ListDrives order, that are present now and were not present
+// at the snapshot.
+std::vector<Drive> FindNewDrives(const DriveSnapshot& atStart, const VolumeSources& sources = {});
+
+// The first of FindNewDrives; nothing when there is none.
 std::optional<Drive> FindNewDrive(const DriveSnapshot& atStart, const VolumeSources& sources = {});
 
 // The roots of the removable drives present now. Comparing two of these lists

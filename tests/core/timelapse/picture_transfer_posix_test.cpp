@@ -294,7 +294,47 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
             "be of type DRIVE_REMOVABLE but it is of type DRIVE_FIXED.\n");
   m_volumes.Unmount(m_camera);
   AttachCamera();
-  EXPECT_EQ(Transfer(true, 0).Text(), "No files found in " + m_camera + "/DCIM/*.* !?");
+  EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
+  EXPECT_EQ(m_transfer.DriveRoot(), "");
+}
+
+// Another removable volume mounted during the shot is no camera unless its
+// DCIM holds a folder named the camera's way, and a CASIO one goes first;
+// nothing on it is read or deleted.
+TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
+  const std::string phone = m_volumes.dir() + "/phone";
+  m_volumes.AddPartition("8:18", velotest::kUsbDiskPath, "sdb2");
+  const struct {
+    const char* phonePicture;
+    bool cameraComes;
+    bool cameraLate;  // half a second after the phone
+  } cases[] = {
+      {"DCIM/Camera/IMG_0001.JPG", true, true},
+      {"DCIM/100ANDRO/IMG_0001.JPG", true, false},
+      {"DCIM/Camera/IMG_0001.JPG", false, false},
+      {"DCIM/10_ANDRO/IMG_0001.JPG", false, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.phonePicture);
+    for (const std::string& folder : {phone, m_dest}) fs::remove_all(folder);
+    fs::create_directories(m_dest);
+    velotest::WriteFile(phone + "/" + c.phonePicture, "phone");
+    Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+    m_volumes.Mount("8:18", phone, "vfat", "/dev/sdb2");
+    m_clock = {};
+    if (c.cameraComes && c.cameraLate)
+      m_clock.atHalfASecond = [this] { AttachCamera(); };
+    else if (c.cameraComes)
+      AttachCamera();
+    PictureTransfer transfer;
+    const Result result = transfer.CopyNewestPicture(m_atStart, {m_dest, true, 1}, m_clock, 8000,
+                                                     m_volumes.Sources());
+    EXPECT_EQ(result.Ok(), c.cameraComes) << result.Text();
+    EXPECT_EQ(transfer.DriveRoot(), c.cameraComes ? m_camera : "");
+    EXPECT_EQ(Below(phone), Files{c.phonePicture});
+    EXPECT_EQ(Below(m_dest), c.cameraComes ? Files{"CIMG0001.JPG"} : Files{});
+    for (const std::string& drive : {phone, m_camera}) m_volumes.Unmount(drive);
+  }
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST(Volumes, DrivesAndTheirTypesComeFromTheMountTableAndSysfs) {
             (std::vector<std::string>{"/mnt/usb\\disk", "/mnt/card", "/media/anna/MY CAMERA"}));
 }
 
-TEST(Volumes, TheNewDriveIsTheFirstOneMountedSinceTheSnapshot) {
+TEST(Volumes, TheNewDrivesAreThoseMountedSinceTheSnapshot) {
   velotest::FakeVolumes volumes;
   velotest::AddUsbCamera(volumes);
   volumes.Mount("8:17", "/media/anna/STICK", "vfat", "/dev/sdb1");
@@ -67,6 +67,9 @@ TEST(Volumes, TheNewDriveIsTheFirstOneMountedSinceTheSnapshot) {
   ASSERT_TRUE(found);
   EXPECT_EQ(found->root, "/media/anna/CAMERA");
   EXPECT_EQ(found->type, DriveType::Removable);
+  std::vector<std::string> roots;
+  for (const Drive& drive : FindNewDrives(atStart, volumes.Sources())) roots.push_back(drive.root);
+  EXPECT_EQ(roots, (std::vector<std::string>{"/media/anna/CAMERA", "/mnt/backup"}));
   EXPECT_FALSE(FindNewDrive(atStart, {volumes.dir() + "/missing", volumes.dir()}));
 }
 
