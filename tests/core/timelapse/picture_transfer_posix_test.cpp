@@ -337,5 +337,27 @@ TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
   }
 }
 
+// A file that took the copied one's place on the camera, a new file or a
+// link, is not deleted.
+TEST(CameraDrive, DeletesOnlyTheFileCopied) {
+  velotest::TempDir card, dest;
+  CameraDrive camera;
+  ASSERT_TRUE(camera.Open(card.Path()));
+  const RelativePath file{"DCIM", "100CASIO", "CIMG0001.JPG"};
+  const std::string path = card / "DCIM/100CASIO/CIMG0001.JPG";
+  for (bool link : {false, true}) {
+    SCOPED_TRACE(link);
+    velotest::WriteFile(path, "copied");
+    std::string stored;
+    FileIdentity copied;
+    ASSERT_TRUE(camera.CopyOut(file, dest.Path(), "P.JPG", stored, copied));
+    fs::rename(path, card / "old");
+    link ? fs::create_symlink(card / "old", path) : velotest::WriteFile(path, "new");
+    EXPECT_FALSE(camera.Remove(file, copied));
+    EXPECT_TRUE(fs::exists(fs::symlink_status(path)));
+    fs::remove(path);
+  }
+}
+
 }  // namespace
 }  // namespace vel
