@@ -125,19 +125,14 @@ void PagesTest::namesWithALineBreakAreRefused() {
   MessageBoxRecorder boxes;
   SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=/srv/pictures\nCommand=/bin/true\n");
   f.ShowPage(kOptionsPage);
-  for (const auto& [button, edit] :
-       {std::pair{vel::kBrowseDestFileDirButton, vel::kDestFileDirEdit},
-        {vel::kBrowseCommandButton, vel::kCommandEdit}}) {
-    for (const char* lineBreak : {"\n", "\r"}) {
-      chooser.answer = QStringLiteral("/srv/a%1DeleteAfterCopy=1").arg(lineBreak);
-      f.Click(button);
-      f.Item<QLineEdit>(edit)->setText(*chooser.answer);
-      QVERIFY(!f.Page()->UpdateData(true));
-    }
+  for (const int button : {vel::kBrowseDestFileDirButton, vel::kBrowseCommandButton}) {
+    chooser.answer = "/srv/a\nDeleteAfterCopy=1";
+    f.Click(button);
   }
-  QCOMPARE(DestFileDir, "/srv/pictures");
-  QCOMPARE(Command, "/bin/true");
-  QCOMPARE(boxes.Boxes().size(), std::size_t{8});
+  f.Item<QLineEdit>(vel::kCommandEdit)->setText("/bin/a\rb");
+  QVERIFY(!f.Page()->UpdateData(true));
+  QCOMPARE(DestFileDir + Command, "/srv/pictures/bin/true");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{3});
   for (const fw::MessageBoxRequest& box : boxes.Boxes())
     QCOMPARE(box.text, "This name cannot be used because it contains a line break.");
 }
