@@ -187,7 +187,10 @@ UniqueHandle OpenOnVolume(const std::wstring& path, DWORD access, DWORD share, b
                                     nullptr));
   if (!handle || !::GetFileInformationByHandle(handle.get(), &info))
     return UniqueHandle();
-  const DWORD attributes = info.dwFileAttributes;
+  // Wine shows a link of the host's as a reparse point by its path only (a
+  // path it cannot read has every bit set, and is refused); the handle held
+  // keeps the path from being renamed or replaced meanwhile.
+  const DWORD attributes = info.dwFileAttributes | ::GetFileAttributesW(path.c_str());
   if ((attributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE)) ||
       ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) != folder ||
       info.dwVolumeSerialNumber != volume) {
