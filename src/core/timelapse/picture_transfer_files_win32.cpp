@@ -319,13 +319,15 @@ Result StoreCopySafely(const std::string& source, const std::string& folder,
   return StoreWide(Widen(source), folder, name, storedName);
 }
 
+// A process that has ended may live on as an object while anyone holds it;
+// it is gone all the same.
 bool ProcessIsGone(std::uint32_t processId) {
-  const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-  if (process) {
-    ::CloseHandle(process);
-    return false;
-  }
-  return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  const HANDLE process = ::OpenProcess(SYNCHRONIZE, FALSE, processId);
+  if (!process)
+    return ::GetLastError() == ERROR_INVALID_PARAMETER;
+  const bool ended = ::WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+  ::CloseHandle(process);
+  return ended;
 }
 
 FileTime CurrentFileTime() {

@@ -26,18 +26,21 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
     GTEST_SKIP() << "lending a drive letter needs Wine's mount manager";
   const DriveSnapshot atStart = TakeDriveSnapshot();
   test::TempDir camera, destination;
-  // A picture and its thumbnail with their last write on the given day.
-  const auto put = [&camera](const std::string& folder, const std::string& name, int day) {
+  // A file with its last write on the given day of 2000.
+  const auto write = [](const std::string& path, const std::string& text, int day) {
+    test::TempDir::WriteFile(path, text);
+    const HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const ULONGLONG ticks = 125'911'584'000'000'000ULL + day * 864'000'000'000ULL;  // 2000-01-01
+    const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
+    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &time));
+    ::CloseHandle(file);
+  };
+  // A picture and its thumbnail.
+  const auto put = [&](const std::string& folder, const std::string& name, int day) {
     for (const std::string& sub : {std::string(), std::string("\\PREVIEW")}) {
       std::filesystem::create_directories(camera / ("DCIM\\" + folder + sub));
-      const std::string path = camera / ("DCIM\\" + folder + sub + "\\" + name);
-      test::TempDir::WriteFile(path, name + sub);
-      const HANDLE file = ::CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                                        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      const ULONGLONG ticks = 125'911'584'000'000'000ULL + day * 864'000'000'000ULL;  // 2000-01-01
-      const FILETIME time{static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-      EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &time));
-      ::CloseHandle(file);
+      write(camera / ("DCIM\\" + folder + sub + "\\" + name), name + sub, day);
     }
   };
   put("100CASIO", "CIMG0001.JPG", 1);
@@ -53,6 +56,18 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
 
   ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_REMOVABLE));
   test::TempDir::WriteFile(destination / "CIMG0002.JPG", "an earlier series");
+  // Temporary files of copies: a gone process's one is removed, this one's kept.
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION gone{};
+  wchar_t command[] = L"cmd.exe /c exit";
+  ASSERT_TRUE(::CreateProcessW(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &startup, &gone));
+  ::WaitForSingleObject(gone.hProcess, INFINITE);
+  ::CloseHandle(gone.hProcess);
+  ::CloseHandle(gone.hThread);
+  write(destination / PartFileName(gone.dwProcessId, 1), "left", 1);
+  write(destination / PartFileName(::GetCurrentProcessId(), 1), "left", 1);
   PictureTransfer transfer;
   ASSERT_EQ(
       transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0).Text(),
@@ -65,6 +80,8 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
   EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\CIMG0002.JPG"));
   EXPECT_FALSE(std::filesystem::exists(camera / "DCIM\\101CASIO\\PREVIEW\\CIMG0002.JPG"));
   EXPECT_TRUE(std::filesystem::exists(camera / "DCIM\\100CASIO\\CIMG0001.JPG"));
+  EXPECT_FALSE(std::filesystem::exists(destination / PartFileName(gone.dwProcessId, 1)));
+  EXPECT_TRUE(std::filesystem::exists(destination / PartFileName(::GetCurrentProcessId(), 1)));
 }
 
 // The system's local time agrees with the C runtime's view of the same
