@@ -32,6 +32,28 @@ bool MakeFolders(const std::string& folder) {
   return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
+// The file a symbolic link at path leads to; path itself when it is no link
+// or its file cannot be opened. Replacing the link would cut it off.
+std::string ResolveLinks(const std::string& path) {
+  const DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return path;
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE)
+    return path;
+  char buffer[4 * MAX_PATH];
+  const DWORD n = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  CloseHandle(file);
+  if (n == 0 || n >= sizeof buffer)
+    return path;
+  // "\\?\C:\..." and "\\?\UNC\server\..." as the ordinary calls name them.
+  const std::string resolved(buffer, n);
+  if (resolved.rfind("\\\\?\\UNC\\", 0) == 0)
+    return "\\\\" + resolved.substr(8);
+  return resolved.rfind("\\\\?\\", 0) == 0 ? resolved.substr(4) : resolved;
+}
+
 }  // namespace
 
 Result CreateFolders(const std::string& folder) {
@@ -49,6 +71,10 @@ Result ReadWholeFile(const std::string& path, std::string& text, MissingFile mis
       return Result::Success();
     return Fail(code);
   }
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return Result::Failure(kNotRegularFile);
+  }
   char buffer[8192];
   for (;;) {
     DWORD read = 0;
@@ -65,7 +91,8 @@ Result ReadWholeFile(const std::string& path, std::string& text, MissingFile mis
   return Result::Success();
 }
 
-Result ReplaceFileAtomically(const std::string& path, const std::string& text) {
+Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
+  const std::string path = ResolveLinks(link);
   if (!MakeFolders(ParentFolder(path)))
     return Fail(GetLastError());
   const std::string temp = path + ".new";
