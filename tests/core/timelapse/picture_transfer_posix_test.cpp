@@ -180,6 +180,8 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
 // nothing outside is copied, nothing there changes.
 TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
   const std::string outside = m_volumes.dir() + "/outside";
+  const Files outsideFiles{"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG", "CIMG0001.JPG",
+                           "private"};
   const struct {
     const char* card;
     std::string link;    // below the camera's drive
@@ -193,9 +195,7 @@ TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.link);
     for (const std::string& folder : {m_camera, m_dest, outside}) fs::remove_all(folder);
-    for (const char* file :
-         {"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG", "CIMG0001.JPG", "private"})
-      velotest::WriteFile(outside + "/" + file, "outside");
+    for (const std::string& file : outsideFiles) velotest::WriteFile(outside + "/" + file, "out");
     if (c.card)
       Put(c.card, 1, "picture");
     fs::create_directories(fs::path(m_camera + "/" + c.link).parent_path());
@@ -203,8 +203,7 @@ TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
     fs::create_symlink(outside + "/" + c.target, m_camera + "/" + c.link);
     PictureTransfer transfer;
     (void)transfer.CopyNewestPicture(m_atStart, {m_dest, true, 0}, m_clock, 0, m_volumes.Sources());
-    EXPECT_EQ(Below(outside), (Files{"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG",
-                                     "CIMG0001.JPG", "private"}));
+    EXPECT_EQ(Below(outside), outsideFiles);
     for (const std::string& file : Below(m_dest))
       EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + file), "picture") << file;
   }
@@ -218,13 +217,10 @@ TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
     SCOPED_TRACE(length);
     const std::string name = std::string(length - 4, 'L') + ".JPG";
     Put("DCIM/100CASIO/" + name, static_cast<int>(length), "new");
-    Put("DCIM/100CASIO/PREVIEW/" + name, 1, "thumbnail");
     velotest::WriteFile(m_dest + "/" + name, "earlier");
-    ASSERT_EQ(Transfer(false, 0).Text(), "");
+    ASSERT_EQ(Transfer(false, 1).Text(), "");
     EXPECT_EQ(m_transfer.StoredName(), NumberedName(name, 2));
     EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_transfer.StoredName()), "new");
-    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/PREVIEW/" + m_transfer.StoredName()),
-              "thumbnail");
   }
 }
 
@@ -304,59 +300,48 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
 TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
   const std::string phone = m_volumes.dir() + "/phone";
   m_volumes.AddPartition("8:18", velotest::kUsbDiskPath, "sdb2");
-  const struct {
-    const char* phonePicture;
-    bool cameraComes;
-    bool cameraLate;  // half a second after the phone
-  } cases[] = {
-      {"DCIM/Camera/IMG_0001.JPG", true, true},
-      {"DCIM/100ANDRO/IMG_0001.JPG", true, false},
-      {"DCIM/Camera/IMG_0001.JPG", false, false},
-      {"DCIM/10_ANDRO/IMG_0001.JPG", false, false},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.phonePicture);
+  enum { Never, AtOnce, HalfASecondLater };  // when the camera comes after the phone
+  const std::pair<const char*, int> cases[] = {{"DCIM/Camera/IMG_0001.JPG", HalfASecondLater},
+                                               {"DCIM/100ANDRO/IMG_0001.JPG", AtOnce},
+                                               {"DCIM/Camera/IMG_0001.JPG", Never},
+                                               {"DCIM/10_ANDRO/IMG_0001.JPG", Never}};
+  for (const auto& [phonePicture, cameraComes] : cases) {
+    SCOPED_TRACE(phonePicture);
     for (const std::string& folder : {phone, m_dest}) fs::remove_all(folder);
     fs::create_directories(m_dest);
-    velotest::WriteFile(phone + "/" + c.phonePicture, "phone");
+    velotest::WriteFile(phone + "/" + phonePicture, "phone");
     Put("DCIM/100CASIO/CIMG0001.JPG", 1);
     m_volumes.Mount("8:18", phone, "vfat", "/dev/sdb2");
     m_clock = {};
-    if (c.cameraComes && c.cameraLate)
+    if (cameraComes == HalfASecondLater)
       m_clock.atHalfASecond = [this] { AttachCamera(); };
-    else if (c.cameraComes)
+    else if (cameraComes == AtOnce)
       AttachCamera();
     PictureTransfer transfer;
     const Result result = transfer.CopyNewestPicture(m_atStart, {m_dest, true, 1}, m_clock, 8000,
                                                      m_volumes.Sources());
-    EXPECT_EQ(result.Ok(), c.cameraComes) << result.Text();
-    EXPECT_EQ(transfer.DriveRoot(), c.cameraComes ? m_camera : "");
-    EXPECT_EQ(Below(phone), Files{c.phonePicture});
-    EXPECT_EQ(Below(m_dest), c.cameraComes ? Files{"CIMG0001.JPG"} : Files{});
+    EXPECT_EQ(result.Ok(), cameraComes != Never) << result.Text();
+    EXPECT_EQ(transfer.DriveRoot(), cameraComes != Never ? m_camera : "");
+    EXPECT_EQ(Below(phone), Files{phonePicture});
+    EXPECT_EQ(Below(m_dest), cameraComes != Never ? Files{"CIMG0001.JPG"} : Files{});
     for (const std::string& drive : {phone, m_camera}) m_volumes.Unmount(drive);
   }
 }
 
-// A file that took the copied one's place on the camera, a new file or a
-// link, is not deleted.
+// A file that took the copied one's place on the camera is not deleted.
 TEST(CameraDrive, DeletesOnlyTheFileCopied) {
   velotest::TempDir card, dest;
   CameraDrive camera;
   ASSERT_TRUE(camera.Open(card.Path()));
-  const RelativePath file{"DCIM", "100CASIO", "CIMG0001.JPG"};
-  const std::string path = card / "DCIM/100CASIO/CIMG0001.JPG";
-  for (bool link : {false, true}) {
-    SCOPED_TRACE(link);
-    velotest::WriteFile(path, "copied");
-    std::string stored;
-    FileIdentity copied;
-    ASSERT_TRUE(camera.CopyOut(file, dest.Path(), "P.JPG", stored, copied));
-    fs::rename(path, card / "old");
-    link ? fs::create_symlink(card / "old", path) : velotest::WriteFile(path, "new");
-    EXPECT_FALSE(camera.Remove(file, copied));
-    EXPECT_TRUE(fs::exists(fs::symlink_status(path)));
-    fs::remove(path);
-  }
+  const std::string path = card / "DCIM/CIMG0001.JPG";
+  velotest::WriteFile(path, "copied");
+  std::string stored;
+  FileIdentity copied;
+  ASSERT_TRUE(camera.CopyOut({"DCIM", "CIMG0001.JPG"}, dest.Path(), "P.JPG", stored, copied));
+  fs::rename(path, card / "old");
+  velotest::WriteFile(path, "new");
+  EXPECT_FALSE(camera.Remove({"DCIM", "CIMG0001.JPG"}, copied));
+  EXPECT_EQ(velotest::TempDir::ReadFile(path), "new");
 }
 
 }  // namespace
