@@ -40,6 +40,9 @@ struct ControlTemplate {
   int x, y, w, h;  // dialog units
   unsigned flags = kNoFlags;
   std::span<const std::string_view> items = {};  // initial entries of a list
+  // What assistive technology announces, where the text alone does not say
+  // what the control does ("..." buttons); empty: the text or the label.
+  std::string_view accessibleName = {};
 };
 
 struct DialogTemplate {

@@ -31,12 +31,18 @@ constexpr ControlTemplate Button(int id, std::string_view text, int x, int y, in
   return {id, ControlKind::PushButton, text, x, y, w, h};
 }
 
+// A "..." button that opens a chooser, announced by what it chooses.
+constexpr ControlTemplate Chooser(int id, std::string_view name, int x, int y, int w, int h) {
+  return {id, ControlKind::PushButton, "...", x, y, w, h, kNoFlags, {}, name};
+}
+
 constexpr ControlTemplate DefaultButton(int id, std::string_view text, int x, int y, int w, int h) {
   return {id, ControlKind::DefPushButton, text, x, y, w, h};
 }
 
-constexpr ControlTemplate ReadOnlyEdit(int id, int x, int y, int w, int h) {
-  return {id, ControlKind::Edit, "", x, y, w, h, kReadOnly};
+// A field that shows what a chooser chose, announced by what it shows.
+constexpr ControlTemplate ReadOnlyEdit(int id, std::string_view name, int x, int y, int w, int h) {
+  return {id, ControlKind::Edit, "", x, y, w, h, kReadOnly, {}, name};
 }
 
 // Time Lapse page.
@@ -79,16 +85,16 @@ constexpr ControlTemplate kOptionsControls[] = {
     Button(kSwitchUsbRecButton, "Switch USB <-> REC", 4, 4, 80, 14),
     CheckBox(kCopyFileCheck, "After each time lapse shutter COPY file from camera to directory ...",
              4, 23, 222, 10),
-    ReadOnlyEdit(kDestFileDirEdit, 4, 35, 205, 12),
-    Button(kBrowseDestFileDirButton, "...", 214, 35, 12, 12),
+    ReadOnlyEdit(kDestFileDirEdit, "Destination folder", 4, 35, 205, 12),
+    Chooser(kBrowseDestFileDirButton, "Choose folder...", 214, 35, 12, 12),
     CheckBox(kDeleteAfterCopyCheck, "DELETE file from camera after copy to disk", 4, 49, 185, 10),
     {kCopyAndDeleteLabel, ControlKind::Static, "COPY and DELETE concern", 4, 61, 95, 8},
     {kCopyAndDeleteList, ControlKind::ComboList, "", 103, 59, 90, 47, kNoFlags,
      kCopyAndDeleteEntries},
     CheckBox(kUseExternalCommandCheck, "Invoke external program after each shutter", 4, 81, 149,
              10),
-    ReadOnlyEdit(kCommandEdit, 4, 93, 205, 12),
-    Button(kBrowseCommandButton, "...", 214, 93, 12, 12),
+    ReadOnlyEdit(kCommandEdit, "External program", 4, 93, 205, 12),
+    Chooser(kBrowseCommandButton, "Choose program...", 214, 93, 12, 12),
 };
 
 // Config page: each label stands before its control, each delay field is

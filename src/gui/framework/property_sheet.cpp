@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QPushButton>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QThread>
 #include <QVBoxLayout>
@@ -105,8 +106,41 @@ void CPropertySheet::OnCurrentChanged(int index) {
   if (CPropertyPage* leaving = GetPage(m_shownPage); leaving && m_shownPage != index)
     leaving->OnKillActive();
   m_shownPage = index;
-  if (CPropertyPage* page = GetPage(index))
+  if (CPropertyPage* page = GetPage(index)) {
     page->OnSetActive();
+  }
+}
+
+// The page's controls are made when it is first shown, after the buttons, so
+// Qt's own chain puts them behind the buttons and Tab would never reach Exit.
+// Tab goes round the tab bar, the shown page's controls in template order and
+// the buttons instead.
+std::vector<QWidget*> CPropertySheet::TabStops() const {
+  std::vector<QWidget*> stops = {m_tabs->findChild<QTabBar*>()};
+  auto accepts = [](QWidget* w) {
+    return (w->focusPolicy() & Qt::TabFocus) == Qt::TabFocus && w->isVisible() && w->isEnabled() &&
+           !w->focusProxy();
+  };
+  if (CPropertyPage* page = GetActivePage())
+    for (QWidget* w = page->nextInFocusChain(); w != page; w = w->nextInFocusChain())
+      if (page->isAncestorOf(w) && accepts(w))
+        stops.push_back(w);
+  for (QPushButton* button : {m_ok, m_cancel})
+    if (accepts(button))
+      stops.push_back(button);
+  return stops;
+}
+
+bool CPropertySheet::focusNextPrevChild(bool next) {
+  const std::vector<QWidget*> stops = TabStops();
+  const auto at = std::find(stops.begin(), stops.end(), focusWidget());
+  if (at == stops.end())
+    return QDialog::focusNextPrevChild(next);
+  const std::size_t count = stops.size();
+  const std::size_t index = static_cast<std::size_t>(at - stops.begin());
+  QWidget* target = stops[(index + (next ? 1 : count - 1)) % count];
+  target->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+  return true;
 }
 
 int CPropertySheet::OnKickIdle(int idleCount) {

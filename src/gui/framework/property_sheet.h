@@ -48,10 +48,14 @@ class CPropertySheet : public QDialog {
 
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool focusNextPrevChild(bool next) override;
   void reject() override;
 
  private:
   void OnCurrentChanged(int index);
+  // Where Tab stops, in order: the tab bar, the shown page's controls, the
+  // buttons; Tab and Shift+Tab go round them.
+  std::vector<QWidget*> TabStops() const;
   void OnAboutToBlock();
 
   QTabWidget* m_tabs;

@@ -122,8 +122,12 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
 void TemplateBuilder::Name(const vel::ControlTemplate& control, QWidget* widget) {
   if (control.id != 0)
     widget->setObjectName(QStringLiteral("ctl%1").arg(control.id));
+  if (!control.accessibleName.empty())
+    widget->setAccessibleName(TemplateText(control.accessibleName));
   if (TakesLabelName(control.kind) && !m_lastLabel.isEmpty() && widget->accessibleName().isEmpty())
     widget->setAccessibleName(m_lastLabel);
+  if (auto* upDown = qobject_cast<UpDown*>(widget))
+    upDown->NameArrows(widget->accessibleName());
   if (m_pendingBuddyLabel && widget->focusPolicy() != Qt::NoFocus) {
     m_pendingBuddyLabel->setBuddy(widget);
     m_pendingBuddyLabel = nullptr;

@@ -18,8 +18,7 @@ UpDown::UpDown(Qt::Orientation orientation, QWidget* parent)
   const bool vertical = orientation == Qt::Vertical;
   m_increase->setArrowType(vertical ? Qt::UpArrow : Qt::RightArrow);
   m_decrease->setArrowType(vertical ? Qt::DownArrow : Qt::LeftArrow);
-  m_increase->setAccessibleName(vertical ? tr("Up") : tr("Right"));
-  m_decrease->setAccessibleName(vertical ? tr("Down") : tr("Left"));
+  NameArrows(QString());
   m_increase->setText(vertical ? QStringLiteral("\u25b2") : QStringLiteral(">"));
   m_decrease->setText(vertical ? QStringLiteral("\u25bc") : QStringLiteral("<"));
   for (QToolButton* arrow : {m_increase, m_decrease}) {
@@ -38,6 +37,26 @@ void UpDown::SetBuddy(QLineEdit* buddy) {
   m_buddy = buddy;
   if (m_buddy)
     m_buddy->installEventFilter(this);
+  for (QToolButton* arrow : {m_increase, m_decrease})
+    arrow->setFocusPolicy(m_buddy ? Qt::NoFocus : Qt::StrongFocus);
+}
+
+void UpDown::NameArrows(const QString& owner) {
+  if (m_orientation == Qt::Horizontal) {
+    m_increase->setAccessibleName(tr("Step right"));
+    m_decrease->setAccessibleName(tr("Step left"));
+    return;
+  }
+  QString prefix = owner.trimmed();
+  if (prefix.endsWith(QLatin1Char(':')))
+    prefix.chop(1);
+  if (prefix.isEmpty()) {
+    m_increase->setAccessibleName(tr("Step up"));
+    m_decrease->setAccessibleName(tr("Step down"));
+    return;
+  }
+  m_increase->setAccessibleName(prefix + tr(" step up"));
+  m_decrease->setAccessibleName(prefix + tr(" step down"));
 }
 
 bool UpDown::eventFilter(QObject* watched, QEvent* event) {

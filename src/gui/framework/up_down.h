@@ -16,7 +16,12 @@ class UpDown : public QWidget {
  public:
   UpDown(Qt::Orientation orientation, QWidget* parent);
 
+  // With a buddy the arrows are no Tab stops: the buddy's Up and Down keys
+  // step the same way.
   void SetBuddy(QLineEdit* buddy);
+  // Names the arrows for assistive technology after the control they step
+  // ("Count step up"); a horizontal pair is "Step left" and "Step right".
+  void NameArrows(const QString& owner);
   // Like the system control, lower may be greater than upper; the arrow that
   // points up (or right) always moves towards upper.
   void SetRange(int lower, int upper);
