@@ -18,10 +18,18 @@
 #include "gui/pages/options_page.h"
 #include "gui/timelapse/time_lapse_page.h"
 
+namespace {
+
+QString WindowTitle(int model) {
+  const std::string_view name = vel::ModelName(model);
+  return QStringLiteral("Velorantica for Casio ") +
+         QString::fromUtf8(name.data(), static_cast<int>(name.size()));
+}
+
+}  // namespace
+
 CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon(ProgramIcon()) {
   QApplication::setWindowIcon(m_icon);
-  QString title = QStringLiteral("Velorantica for Casio ");
-  title += QString::fromUtf8(vel::ModelName(Model).data());
   m_directControl = CreateDirectControlPage(Model);
   m_timeLapse = new CTimeLapse;
   m_options = new COptions;
@@ -29,7 +37,9 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
   m_about = new CAbout;
   for (fw::CPropertyPage* page : {m_directControl, m_timeLapse, m_options, m_config, m_about})
     AddPage(page);
-  setWindowTitle(title);
+  setWindowTitle(WindowTitle(Model));
+  connect(static_cast<CConfig*>(m_config), &CConfig::ModelChanged, this,
+          &CCameraSheet::OnModelChanged);
   setWindowIcon(m_icon);
   setWindowFlag(Qt::WindowMinimizeButtonHint, true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);
@@ -63,6 +73,17 @@ bool CCameraSheet::OnInitDialog() {
   OkButton()->hide();
   CancelButton()->setText(QStringLiteral("Exit"));
   return result;
+}
+
+void CCameraSheet::OnModelChanged() {
+  static_cast<::DirectControlPage*>(m_directControl)->ReleaseHeldKeys();
+  SendSwitchRelease = vel::DeriveSendSwitchRelease(Model);
+  fw::CPropertyPage* old = m_directControl;
+  m_directControl = CreateDirectControlPage(Model);
+  ReplacePage(old, m_directControl);
+  setWindowTitle(WindowTitle(Model));
+  static_cast<COptions*>(m_options)->ApplyModel();
+  static_cast<CConfig*>(m_config)->ApplyModel();
 }
 
 void CCameraSheet::OnExit() {

@@ -49,4 +49,9 @@ class CCameraSheet : public fw::CPropertySheet {
   fw::CPropertyPage* m_about = nullptr;
   VolumeWatcher* m_volumeWatcher = nullptr;
   bool m_ending = false;
+
+  // A model chosen on the Config page: a new Direct Control page, title and
+  // switch behaviour for it; the QV-4000 and QV-5700 pages send their mode
+  // bytes when first shown, as at start.
+  void OnModelChanged();
 };

@@ -51,6 +51,21 @@ void CPropertySheet::DeletePage(CPropertyPage* page) {
   delete page;
 }
 
+void CPropertySheet::ReplacePage(CPropertyPage* old, CPropertyPage* page) {
+  const auto found = std::find(m_pages.begin(), m_pages.end(), old);
+  if (found == m_pages.end())
+    return;
+  *found = page;
+  page->setMinimumSize(page->TemplatePixelSize());
+  const QSignalBlocker noSwitch(m_tabs);
+  const int index = m_tabs->indexOf(old);
+  const int current = m_tabs->currentIndex();
+  m_tabs->removeTab(index);
+  m_tabs->insertTab(index, page, page->Caption());
+  m_tabs->setCurrentIndex(current);
+  delete old;
+}
+
 int CPropertySheet::GetPageCount() const {
   return static_cast<int>(m_pages.size());
 }

@@ -25,6 +25,8 @@ class CPropertySheet : public QDialog {
   void AddPage(CPropertyPage* page);
   // Removes the page from the sheet and deletes it.
   void DeletePage(CPropertyPage* page);
+  // Puts page where old was (the same tab) and deletes old.
+  void ReplacePage(CPropertyPage* old, CPropertyPage* page);
   int GetPageCount() const;
   CPropertyPage* GetPage(int index) const;
   CPropertyPage* GetActivePage() const;

@@ -16,10 +16,6 @@
 namespace {
 
 const QString kPortOpened = QStringLiteral("Open ComPort successful.");
-const QString kModelChosenPrefix = QStringLiteral("Casio model ");
-const QString kModelChosenSuffix = QStringLiteral(
-    " selected.\n\nTo make effect of the new setting EXIT the program and RESTART it.\n\n"
-    "Sorry for this small mangle of convenience!");
 
 std::string& DeviceRoot() {
   static std::string root;
@@ -81,10 +77,7 @@ bool CConfig::OnInitDialog() {
   for (fw::UpDown* spin : {m_spinRecUsb, m_spinUsbRec, m_spinBulb})
     if (spin)
       spin->SetRange(0, kMaxDelay);
-  if (!pages::HasUsbSwitch(Model)) {
-    GetDlgItem(vel::kDelayRecUsbEdit)->setEnabled(false);
-    GetDlgItem(vel::kDelayUsbRecEdit)->setEnabled(false);
-  }
+  ApplyModel();
   connect(PortList(), &QComboBox::activated, this, [this] { OnSelChangeComPort(); });
   connect(Item<QComboBox>(vel::kModelList), &QComboBox::activated, this,
           [this] { OnSelChangeModel(); });
@@ -135,14 +128,23 @@ void CConfig::OnSelChangeComPort() {
                    fw::BoxIcon::Error);
 }
 
+// The delays of the REC/USB switch only matter for the models that have one.
+void CConfig::ApplyModel() {
+  if (!HasWindow())
+    return;
+  for (int id : {vel::kDelayRecUsbEdit, vel::kDelayUsbRecEdit})
+    GetDlgItem(id)->setEnabled(pages::HasUsbSwitch(Model));
+}
+
 // A field that cannot be read stops the save before the model: the list
 // then goes back to the model still set, which is the one saved at exit.
+// A new model takes effect at once: the window rebuilds what depends on it.
 void CConfig::OnSelChangeModel() {
+  const int before = Model;
   if (!UpdateData(true)) {
     Item<QComboBox>(vel::kModelList)->setCurrentIndex(Model);
     return;
   }
-  const QString text =
-      kModelChosenPrefix + fw::TemplateText(vel::ModelName(Model)) + kModelChosenSuffix;
-  fw::MessageBox(this, text, fw::ProgramCaption(), fw::BoxIcon::None);
+  if (Model != before)
+    emit ModelChanged();
 }

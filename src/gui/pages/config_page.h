@@ -11,7 +11,8 @@ class UpDown;
 }
 
 // The Config page: camera model, serial port and the three delays. A new
-// port is opened at once; a new model takes effect at the next start.
+// port is opened at once; a new model is announced by ModelChanged, so that
+// the window follows it at once.
 class CConfig : public fw::CPropertyPage {
   Q_OBJECT
  public:
@@ -25,6 +26,12 @@ class CConfig : public fw::CPropertyPage {
   // The folder the port list looks for serial devices in; empty (the
   // default) is the system's own. Tests point it at a folder of their own.
   static void SetDeviceRoot(std::string root);
+
+  // Enables what depends on the model set (the switch delays).
+  void ApplyModel();
+
+ signals:
+  void ModelChanged();
 
  protected:
   bool OnInitDialog() override;

@@ -37,12 +37,7 @@ void COptions::Connect(int buttonId, void (COptions::*handler)()) {
 
 bool COptions::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
-  if (!pages::HasUsbSwitch(Model)) {
-    m_copyOffered = false;
-    GetDlgItem(vel::kSwitchUsbRecButton)->setEnabled(false);
-    GetDlgItem(vel::kCopyFileCheck)->setEnabled(false);
-    EnableCopyControls(false);
-  }
+  ApplyModel();
   Connect(vel::kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
   Connect(vel::kBrowseCommandButton, &COptions::OnBrowseCommand);
   Connect(vel::kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
@@ -59,6 +54,16 @@ void COptions::DoDataExchange(fw::DataExchange& dx) {
   fw::DDX_CBIndex(dx, vel::kCopyAndDeleteList, CopyAndDelete);
   if (!dx.m_saveAndValidate)
     EnableCopyControls(CopyFile != 0);
+}
+
+void COptions::ApplyModel() {
+  if (!HasWindow())
+    return;
+  m_copyOffered = pages::HasUsbSwitch(Model);
+  GetDlgItem(vel::kSwitchUsbRecButton)->setEnabled(m_copyOffered);
+  auto* copyFile = Item<QAbstractButton>(vel::kCopyFileCheck);
+  copyFile->setEnabled(m_copyOffered);
+  EnableCopyControls(copyFile->isChecked());
 }
 
 void COptions::EnableCopyControls(bool enable) {

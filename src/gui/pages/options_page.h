@@ -10,6 +10,10 @@ class COptions : public fw::CPropertyPage {
  public:
   COptions();
 
+  // Offers the switch and the copy controls only for the models that have
+  // a REC/USB switch.
+  void ApplyModel();
+
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
@@ -27,6 +31,6 @@ class COptions : public fw::CPropertyPage {
   void Connect(int buttonId, void (COptions::*handler)());
 
   // False for the models without a REC/USB switch: then the copy controls
-  // stay disabled for the life of the page, whatever CopyFile holds.
+  // stay disabled, whatever CopyFile holds.
   bool m_copyOffered = true;
 };

@@ -60,7 +60,7 @@ class PagesTest : public QObject {
   void stringSettingsKeepTheirBytes();
   void portListShowsPresentDevicesAndKeepsThePort();
   void choosingAPortReopensIt();
-  void choosingAModelAsksForARestart();
+  void choosingAModelRebuildsTheWindow();
   void numberArrowsStopAt32767();
   void commandCheckSendsTheSelectedCharacter();
 };
@@ -200,24 +200,36 @@ void PagesTest::choosingAPortReopensIt() {
   }
 }
 
-void PagesTest::choosingAModelAsksForARestart() {
+// A new model takes effect at once, without a box: the title, the Direct
+// Control page with the model's keys (the QV-5700 sends its modes when the
+// page first shows) and the switch controls of the other pages.
+void PagesTest::choosingAModelRebuildsTheWindow() {
   SheetFixture f(5);
   MessageBoxRecorder boxes;
+  f.ShowPage(kOptionsPage);
   f.ShowPage(kConfigPage);
   f.Pick(vel::kModelList, "QV-5700");
   QCOMPARE(Model, vel::kModelQv5700);
-  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
-  QVERIFY(boxes.Boxes()[0].text.startsWith("Casio model QV-5700 selected."));
-  QVERIFY(boxes.Boxes()[0].text.contains("RESTART"));
-  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-3000EX");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{0});
+  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-5700");
+  f.ShowPage(0);
+  QVERIFY(f.Item<QComboBox>(vel::kExposureList) != nullptr);
+  QCOMPARE(f.Idle(1, 2), (Bytes{0x85, 0x88}));
+  f.ShowPage(kConfigPage);
+  f.Pick(vel::kModelList, "QV-8000SX");
+  QCOMPARE(f.Enabled(vel::kDelayRecUsbEdit), false);
+  f.ShowPage(kOptionsPage);
+  QCOMPARE(f.Enabled(vel::kSwitchUsbRecButton) || f.Enabled(vel::kCopyFileCheck), false);
   // A delay that cannot be read stops the save before the model: the list
   // goes back to the model still set.
+  f.ShowPage(kConfigPage);
   f.Item<QLineEdit>(vel::kDelayBulbEdit)->setText("x");
   f.Pick(vel::kModelList, "QV-4000");
-  QCOMPARE(Model, vel::kModelQv5700);
-  QCOMPARE(f.Item<QComboBox>(vel::kModelList)->currentText(), "QV-5700");
-  QCOMPARE(boxes.Boxes().size(), std::size_t{2});
-  QCOMPARE(boxes.Boxes()[1].text, "Please enter a positive integer.");
+  QCOMPARE(Model, 9);
+  QCOMPARE(f.Item<QComboBox>(vel::kModelList)->currentText(), "QV-8000SX");
+  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-8000SX");
+  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+  QCOMPARE(boxes.Boxes()[0].text, "Please enter a positive integer.");
 }
 
 // The edits take digits only; their arrows count up to 32767 and no further.
