@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/platform/clock.h"
+#include "core/platform/result.h"
+
+namespace cli {
+
+// The camera's drive mounted by this program, for machines without an
+// automounter: after the switch to USB mode the camera's block device comes
+// up; it is mounted through udisks2 (udisksctl), or as root directly under
+// /media/<user>/<name>, where the copy finds it as a removable drive, and is
+// unmounted again before the switch back to REC mode.
+class CardMount {
+ public:
+  explicit CardMount(std::string device) : m_device(std::move(device)) {}
+  ~CardMount() { (void)Unmount(); }
+  CardMount(const CardMount&) = delete;
+  CardMount& operator=(const CardMount&) = delete;
+
+  // Waits up to waitMs for the device node, then mounts it.
+  vel::Result Mount(vel::Clock& clock, std::uint32_t waitMs);
+  // Nothing to do (and success) when it is not mounted.
+  vel::Result Unmount();
+
+ private:
+  std::string m_device;
+  std::string m_mountPoint;  // a folder of our own, made for a direct mount
+  bool m_mounted = false;
+  bool m_byUdisks = false;
+};
+
+}  // namespace cli

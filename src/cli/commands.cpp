@@ -1,0 +1,99 @@
+#include "cli/commands.h"
+
+#include <cctype>
+#include <cstdio>
+#include <string_view>
+
+#include "cli/end_signals.h"
+#include "cli/serial_line.h"
+#include "cli/series.h"
+#include "core/camera/models.h"
+#include "core/direct/direct_pages.h"
+#include "core/timelapse/shot_plan.h"
+
+namespace cli {
+namespace {
+
+bool SameWords(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+void Complain(const std::string& text) {
+  std::fprintf(stderr, "%s: %s\n", kProgramName, text.c_str());
+}
+
+std::string CameraName(const vel::Settings& settings) {
+  return std::string(vel::ModelName(settings.Model)) + " (model " +
+         std::to_string(vel::EffectiveModel(settings.Model)) + ")";
+}
+
+// Opens the port of the settings; false after telling why.
+bool Open(vel::CComPort& port, const Invocation& run, const vel::Settings& settings) {
+  const vel::Result opened = OpenCameraPort(port, settings.ComPort, run.profile);
+  if (!opened)
+    std::fprintf(stderr, "%s", opened.Text().c_str());
+  return opened.Ok();
+}
+
+}  // namespace
+
+int ListPorts() {
+  for (const std::string& line : PortLines()) std::printf("%s\n", line.c_str());
+  return kExitOk;
+}
+
+int PressKey(const Invocation& run, const vel::Settings& settings) {
+  const vel::DirectPage& page = vel::DirectPageForModel(settings.Model);
+  const vel::KeyRow* key = nullptr;
+  for (const vel::KeyRow& row : page.keys)
+    if (SameWords(row.caption, run.keyName))
+      key = &row;
+  if (!key) {
+    std::string names;
+    for (const vel::KeyRow& row : page.keys) names += "\n  " + std::string(row.caption);
+    Complain("the " + CameraName(settings) + " has no key \"" + run.keyName +
+             "\". Its keys:" + names);
+    return kExitUsage;
+  }
+  vel::CComPort port;
+  if (!Open(port, run, settings))
+    return kExitFailed;
+  EndSignals signals;
+  vel::SendKeyBytes(port, key->press);
+  // A signal lets the key go early; it is never left held.
+  signals.Wait(run.holdMs, 1);
+  vel::SendKeyBytes(port, key->release);
+  return port.IsLost() ? kExitFailed : kExitOk;
+}
+
+int SwitchUsbRec(const Invocation& run, const vel::Settings& settings) {
+  if (!vel::HasUsbSwitch(settings.Model)) {
+    Complain("the " + CameraName(settings) + " has no REC/USB switch this program uses.");
+    return kExitUsage;
+  }
+  vel::CComPort port;
+  if (!Open(port, run, settings))
+    return kExitFailed;
+  EndSignals signals;
+  vel::SwitchUsbRec(
+      port, vel::SteadyClock(),
+      vel::SwitchSettings::Of(settings, vel::DeriveSendSwitchRelease(settings.Model)));
+  return port.IsLost() ? kExitFailed : kExitOk;
+}
+
+int Series(const Invocation& run, const vel::Settings& settings) {
+  if (const std::string refusal = SeriesRefusal(settings); !refusal.empty()) {
+    Complain(refusal);
+    return kExitUsage;
+  }
+  vel::CComPort port;
+  if (!Open(port, run, settings))
+    return kExitFailed;
+  EndSignals signals;
+  return RunSeries(settings, run.cardDevice, port, signals);
+}
+
+}  // namespace cli

@@ -1,0 +1,314 @@
+#include "cli/options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <string_view>
+
+#include "core/camera/models.h"
+
+namespace cli {
+namespace {
+
+struct CommandSpec {
+  Command command;
+  std::string_view name;
+  std::string_view operand;  // the word after the command, if any
+  std::string_view summary;
+};
+
+constexpr std::array kCommands = {
+    CommandSpec{Command::Ports, "ports", "",
+                "Lists the serial ports present, one a line: COM names with the devices\n"
+                "they stand for, USB adapters, by-id links with their targets."},
+    CommandSpec{Command::Key, "key", "NAME",
+                "Presses and releases one camera key of the model by its caption\n"
+                "(\"Shutter\", \"Focus Lock\", \"Tele\", ...; any case)."},
+    CommandSpec{Command::Switch, "switch", "",
+                "Switches the camera between REC and USB mode, as the Options page's\n"
+                "REC/USB switch does."},
+    CommandSpec{Command::Series, "series", "",
+                "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
+                "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
+                "after the shot under way, with the camera back in REC mode; a second one\n"
+                "ends it at once after letting go of the keys. The series log's path is\n"
+                "printed at the start."},
+};
+
+using Apply = bool (*)(Invocation&, const std::string& value, std::string& error);
+
+constexpr unsigned Bit(Command command) {
+  return 1u << static_cast<unsigned>(command);
+}
+constexpr unsigned kAll = ~0u;
+
+struct OptionSpec {
+  std::string_view name;
+  std::string_view value;  // empty for a flag
+  unsigned commands;
+  std::string_view help;
+  Apply apply;
+};
+
+template <typename Number>
+bool ParseNumber(const std::string& text, Number& number) {
+  const char* end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, number);
+  return !text.empty() && ec == std::errc() && ptr == end;
+}
+
+// A whole number of seconds from 0 to a day, for the waits of a shot.
+bool ParseSeconds(const std::string& text, int& seconds, std::string& error) {
+  if (ParseNumber(text, seconds) && seconds >= 0 && seconds <= 86400)
+    return true;
+  error = "takes whole seconds from 0 to 86400, not \"" + text + "\"";
+  return false;
+}
+
+void Edit(Invocation& run, std::function<void(vel::Settings&)> edit) {
+  run.edits.push_back(std::move(edit));
+}
+
+constexpr std::array kOptions = {
+    OptionSpec{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
+               [](Invocation& run, const std::string& value, std::string&) {
+                 Edit(run, [value](vel::Settings& s) { s.ComPort = value; });
+                 return true;
+               }},
+    OptionSpec{"--model", "N", kAll, "camera model, 0 QV-2000UX ... 7 QV-4000 ... 9 QV-8000SX",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 int model = 0;
+                 if (!ParseNumber(value, model) || model < 0 || model >= vel::kModelCount) {
+                   error = "takes a model from 0 to 9, not \"" + value + "\"";
+                   return false;
+                 }
+                 Edit(run, [model](vel::Settings& s) { s.Model = model; });
+                 return true;
+               }},
+    OptionSpec{"--profile", "FILE", kAll, "read the settings from FILE (never written)",
+               [](Invocation& run, const std::string& value, std::string&) {
+                 run.profile = value;
+                 return true;
+               }},
+    OptionSpec{"--hold", "SECONDS", Bit(Command::Key), "hold the key this long (default 0.01)",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 double seconds = -1;
+                 if (!ParseNumber(value, seconds) || !(seconds >= 0 && seconds <= 3600)) {
+                   error = "takes seconds from 0 to 3600, not \"" + value + "\"";
+                   return false;
+                 }
+                 run.holdMs = static_cast<std::uint32_t>(std::lround(seconds * 1000));
+                 return true;
+               }},
+    OptionSpec{"--count", "N", Bit(Command::Series), "take N pictures (Count)",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 int count = 0;
+                 if (!ParseNumber(value, count) || count < 1) {
+                   error = "takes a number of pictures from 1 on, not \"" + value + "\"";
+                   return false;
+                 }
+                 Edit(run, [count](vel::Settings& s) { s.Count = count, s.Infinity = 0; });
+                 return true;
+               }},
+    OptionSpec{"--endless", "", Bit(Command::Series), "take pictures until ended (Infinity)",
+               [](Invocation& run, const std::string&, std::string&) {
+                 Edit(run, [](vel::Settings& s) { s.Infinity = 1; });
+                 return true;
+               }},
+    OptionSpec{"--interval", "TIME", Bit(Command::Series),
+               "from one shot to the next: HH:MM:SS or seconds (Hour...)",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 const std::optional<std::int64_t> seconds = ParseInterval(value);
+                 if (!seconds) {
+                   error = "takes HH:MM:SS or seconds, up to 999:59:59, not \"" + value + "\"";
+                   return false;
+                 }
+                 const int total = static_cast<int>(*seconds);
+                 Edit(run, [total](vel::Settings& s) {
+                   s.Hour = total / 3600, s.Minute = total / 60 % 60, s.Second = total % 60;
+                 });
+                 return true;
+               }},
+    OptionSpec{"--focus", "SECONDS", Bit(Command::Series),
+               "lock the focus this long before each shot; 0: do not (Focus)",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 int seconds = 0;
+                 if (!ParseSeconds(value, seconds, error))
+                   return false;
+                 Edit(run, [seconds](vel::Settings& s) {
+                   s.Focus = seconds != 0, s.FocusSeconds = seconds;
+                 });
+                 return true;
+               }},
+    OptionSpec{"--bulb", "SECONDS", Bit(Command::Series),
+               "hold the shutter open this long; 0: normal shots (Bulb)",
+               [](Invocation& run, const std::string& value, std::string& error) {
+                 int seconds = 0;
+                 if (!ParseSeconds(value, seconds, error))
+                   return false;
+                 Edit(run, [seconds](vel::Settings& s) {
+                   s.Bulb = seconds != 0, s.BulbSeconds = seconds;
+                 });
+                 return true;
+               }},
+    OptionSpec{"--copy", "DIR", Bit(Command::Series),
+               "copy each picture to DIR over the USB switch (CopyFile)",
+               [](Invocation& run, const std::string& value, std::string&) {
+                 Edit(run, [value](vel::Settings& s) { s.CopyFile = 1, s.DestFileDir = value; });
+                 return true;
+               }},
+    OptionSpec{"--delete", "", Bit(Command::Series),
+               "delete each copied picture on the camera (DeleteAfterCopy)",
+               [](Invocation& run, const std::string&, std::string&) {
+                 Edit(run, [](vel::Settings& s) { s.DeleteAfterCopy = 1; });
+                 return true;
+               }},
+    OptionSpec{"--card-device", "DEV", Bit(Command::Series),
+               "the camera's block device, mounted here for the copy when no\n"
+               "automounter does (udisksctl, or mount as root)",
+               [](Invocation& run, const std::string& value, std::string&) {
+                 run.cardDevice = value;
+                 return true;
+               }},
+    OptionSpec{"--run", "PROGRAM", Bit(Command::Series),
+               "run PROGRAM after each shot (Command, UseExternalCommand)",
+               [](Invocation& run, const std::string& value, std::string&) {
+                 Edit(run,
+                      [value](vel::Settings& s) { s.Command = value, s.UseExternalCommand = 1; });
+                 return true;
+               }},
+};
+
+const CommandSpec* FindCommand(std::string_view name) {
+  for (const CommandSpec& spec : kCommands)
+    if (spec.name == name)
+      return &spec;
+  return nullptr;
+}
+
+const OptionSpec* FindOption(std::string_view name, Command command) {
+  for (const OptionSpec& spec : kOptions)
+    if (spec.name == name && (spec.commands & Bit(command)))
+      return &spec;
+  return nullptr;
+}
+
+std::string OptionLines(Command command) {
+  std::string text;
+  for (const OptionSpec& spec : kOptions) {
+    if (!(spec.commands & Bit(command)))
+      continue;
+    std::string head = "  " + std::string(spec.name);
+    if (!spec.value.empty())
+      head += " " + std::string(spec.value);
+    head.resize(std::max<std::size_t>(head.size() + 2, 30), ' ');
+    std::string help(spec.help);
+    for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 31)
+      help.insert(at + 1, std::string(30, ' '));
+    text += head + help + "\n";
+  }
+  return text;
+}
+
+// Takes the option at argv[i] (and its value) for the command.
+bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std::string& error) {
+  const std::string_view arg = argv[i];
+  if (arg == "--help" || arg == "-h") {
+    run.help = true;
+    return true;
+  }
+  const OptionSpec* spec = FindOption(arg, run.command);
+  if (!spec) {
+    error = "unknown option " + std::string(arg);
+    return false;
+  }
+  std::string value;
+  if (!spec->value.empty()) {
+    if (i + 1 >= argc) {
+      error = std::string(arg) + " needs a value (" + std::string(spec->value) + ")";
+      return false;
+    }
+    value = argv[++i];
+  }
+  if (spec->apply(run, value, error))
+    return true;
+  error = std::string(arg) + " " + error;
+  return false;
+}
+
+}  // namespace
+
+std::optional<std::int64_t> ParseInterval(const std::string& text) {
+  std::int64_t seconds = 0;
+  int fields = 0;
+  for (std::size_t start = 0; start <= text.size(); ++fields) {
+    std::size_t end = text.find(':', start);
+    if (end == std::string::npos)
+      end = text.size();
+    int field = 0;
+    if (fields >= 3 || !ParseNumber(text.substr(start, end - start), field) || field < 0 ||
+        (fields > 0 && field > 59))
+      return std::nullopt;
+    seconds = seconds * 60 + field;
+    start = end + 1;
+  }
+  if (seconds > 999LL * 3600 + 59 * 60 + 59)
+    return std::nullopt;
+  return seconds;
+}
+
+std::optional<Invocation> ParseCommandLine(int argc, const char* const* argv, std::string& error) {
+  Invocation run;
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--version") {
+      run.version = true;
+    } else if (!arg.starts_with("-") && run.command == Command::None) {
+      const CommandSpec* spec = FindCommand(arg);
+      if (!spec) {
+        error = "unknown command \"" + std::string(arg) + "\"";
+        return std::nullopt;
+      }
+      run.command = spec->command;
+    } else if (!arg.starts_with("-") && run.command == Command::Key && run.keyName.empty()) {
+      run.keyName = arg;
+    } else if (!arg.starts_with("-")) {
+      error = "unexpected \"" + std::string(arg) + "\"";
+      return std::nullopt;
+    } else if (!TakeOption(run, argc, argv, i, error)) {
+      return std::nullopt;
+    }
+  }
+  if (run.help || run.version)
+    return run;
+  if (run.command == Command::None)
+    error = "no command given";
+  else if (run.command == Command::Key && run.keyName.empty())
+    error = "key needs the key's name";
+  return error.empty() ? std::optional(run) : std::nullopt;
+}
+
+std::string HelpText(Command command) {
+  std::string text;
+  if (command == Command::None) {
+    text = "Usage: " + std::string(kProgramName) + " COMMAND [options]\n\n" +
+           "Controls a Casio QV camera over its serial line without a display, with the\n"
+           "settings of Velorantica's profile; options change them for this run only.\n\n"
+           "Commands:\n";
+    for (const CommandSpec& spec : kCommands) text += "  " + std::string(spec.name) + "\n";
+    return text + "\nOptions of every command:\n" + OptionLines(Command::None) + "  --version\n\n" +
+           "Each command has its --help. Exit status: 0 done, 1 failed (the port,\n" +
+           "a shot), 2 bad usage.\n";
+  }
+  const CommandSpec& spec =
+      *std::find_if(kCommands.begin(), kCommands.end(),
+                    [command](const auto& s) { return s.command == command; });
+  text = "Usage: " + std::string(kProgramName) + " " + std::string(spec.name);
+  if (!spec.operand.empty())
+    text += " " + std::string(spec.operand);
+  return text + " [options]\n\n" + std::string(spec.summary) + "\n\nOptions:\n" +
+         OptionLines(command);
+}
+
+}  // namespace cli
