@@ -81,7 +81,7 @@ void BM_ShotWithCopy(benchmark::State& state) {
   CopyingExecutor executor(port, atStart, state.range(0) == 0);
   std::uint32_t number = 0;
   for (auto _ : state) {
-    vel::RunShotPlan(vel::BuildShotPlan(shot, {++number, 0, {}}), executor);
+    (void)vel::RunShotPlan(vel::BuildShotPlan(shot, {++number, 0, {}}), executor);
   }
   if (!executor.failure.empty())
     state.SkipWithError(executor.failure.c_str());

@@ -113,7 +113,7 @@ void BM_ShutterPressToRelease(benchmark::State& state) {
   vel::PortExecutor shot(camera.Port(), vel::SteadyClock());
   std::vector<double> gaps;
   for (auto _ : state) {
-    vel::RunShotPlan(plan, shot);
+    (void)vel::RunShotPlan(plan, shot);
     const std::vector<SteadyTime> bytes = camera.Next(2);
     if (bytes.size() == 2)
       gaps.push_back(Ms(bytes[0], bytes[1]));
