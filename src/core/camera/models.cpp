@@ -24,6 +24,11 @@ std::string_view ModelName(int model) {
   return kModelNames[EffectiveModel(model)];
 }
 
+bool HasUsbSwitch(int model) {
+  const int effective = EffectiveModel(model);
+  return effective != kModelQv2000 && effective != kModelQv8000;
+}
+
 bool TakesModeBytes(int model) {
   return model == kModelQv4000 || model == kModelQv5700;
 }

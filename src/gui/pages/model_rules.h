@@ -1,12 +1,13 @@
 #pragma once
 
+#include "core/camera/models.h"
+
 namespace pages {
 
-// The QV-2000UX (0) and the QV-8000SX (9) are never switched between REC and
-// USB mode by this program: they get no manual switch, no picture copy and
-// no switch delays.
+// The pages ask the core's rule: the QV-2000UX and the QV-8000SX have no
+// REC/USB switch.
 inline bool HasUsbSwitch(int model) {
-  return model != 0 && model != 9;
+  return vel::HasUsbSwitch(model);
 }
 
 }  // namespace pages
