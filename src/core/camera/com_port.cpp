@@ -1,6 +1,23 @@
 #include "core/camera/com_port.h"
 
+#include <cctype>
+
 namespace vel {
+
+std::optional<int> ComPortNumber(const std::string& name) {
+  if (name.size() < 4 || name.size() > 6)
+    return std::nullopt;
+  for (int i = 0; i < 3; ++i)
+    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
+      return std::nullopt;
+  int number = 0;
+  for (std::size_t i = 3; i < name.size(); ++i) {
+    if (!std::isdigit(static_cast<unsigned char>(name[i])))
+      return std::nullopt;
+    number = number * 10 + (name[i] - '0');
+  }
+  return number >= 1 ? std::optional(number) : std::nullopt;
+}
 
 std::string ComPortErrorText(const std::string& systemText) {
   return "ComPort opening error. System error message:\n\n" + systemText +
@@ -11,6 +28,7 @@ std::string ComPortErrorText(const std::string& systemText) {
 
 Result CComPort::Open(const std::string& portName) {
   CloseDevice(/*purgeInput=*/true);
+  m_name = portName;
   std::string systemText;
   if (!OpenDevice(portName, systemText)) {
     CloseDevice(/*purgeInput=*/false);
@@ -20,16 +38,28 @@ Result CComPort::Open(const std::string& portName) {
 }
 
 Result CComPort::Write(const void* bytes, std::uint32_t count) {
-  if (!IsOpen())
-    return Result::Failure("The port is not open.");
-  std::string systemText;
-  if (!WriteDevice(bytes, count, systemText))
-    return Result::Failure(systemText);
-  return Result::Success();
+  std::string systemText = "The port is not open.";
+  if (IsOpen() && WriteDevice(bytes, count, systemText))
+    return Result::Success();
+  // Whatever made the write fail, the handle is of no more use: the next
+  // Reopen gets a fresh one, which is how a replugged adapter comes back.
+  CloseDevice(/*purgeInput=*/false);
+  m_lost = !m_name.empty();
+  return Result::Failure(systemText);
+}
+
+Result CComPort::Reopen() {
+  if (!m_lost)
+    return Result::Success();
+  Result opened = Open(m_name);
+  m_lost = !opened;
+  return opened;
 }
 
 void CComPort::Close() {
   CloseDevice(/*purgeInput=*/false);
+  m_name.clear();
+  m_lost = false;
 }
 
 }  // namespace vel

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "core/platform/result.h"
@@ -20,15 +21,22 @@ class CComPort {
   CComPort& operator=(const CComPort&) = delete;
 
   // Opens the named port ("COM1", "/dev/ttyUSB0"), closing an open one
-  // first. On failure the port is left closed and the result carries the
-  // text of the opening error box.
+  // first, and remembers the name. On failure the port is left closed and
+  // the result carries the text of the opening error box.
   Result Open(const std::string& portName);
 
   // Succeeds when all bytes went out; fails when the port is closed or fewer
   // bytes were written (the port's error state is then cleared and its
-  // output discarded).
+  // output discarded). A failed write means the line is lost (an adapter
+  // pulled, a cable cut): the port closes and keeps the name for Reopen.
   Result Write(const void* bytes, std::uint32_t count);
 
+  // One attempt to open a lost port again under its name; nothing to do
+  // (and success) when it is not lost. A port that opens is no longer lost.
+  Result Reopen();
+  bool IsLost() const { return m_lost; }
+
+  // Closes the port on purpose: it forgets its name and is not lost.
   void Close();
   bool IsOpen() const;
 
@@ -38,12 +46,18 @@ class CComPort {
  private:
   struct Handle;
   std::unique_ptr<Handle> m_handle;
+  std::string m_name;
+  bool m_lost = false;
 
   // Backend steps; a failure returns false and leaves the system text.
   bool OpenDevice(const std::string& portName, std::string& systemText);
   void CloseDevice(bool purgeInput);
   bool WriteDevice(const void* bytes, std::uint32_t count, std::string& systemText);
 };
+
+// The n of a standard port name "COMn" (any case, n from 1); nothing for
+// any other name.
+std::optional<int> ComPortNumber(const std::string& portName);
 
 // "ComPort opening error. System error message:\n\n" + text + the check lines.
 std::string ComPortErrorText(const std::string& systemText);

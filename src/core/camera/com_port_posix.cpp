@@ -5,7 +5,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -26,22 +25,6 @@ constexpr int kWriteTimeoutMs = 2000;
 
 std::string SystemText(int error) {
   return SystemErrorText(error) + "\n";
-}
-
-// "COMn" (any case) is the n-th standard serial port.
-bool ComNumber(const std::string& name, int& number) {
-  if (name.size() < 4 || name.size() > 6)
-    return false;
-  for (int i = 0; i < 3; ++i)
-    if (std::toupper(static_cast<unsigned char>(name[i])) != "COM"[i])
-      return false;
-  number = 0;
-  for (std::size_t i = 3; i < name.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(name[i])))
-      return false;
-    number = number * 10 + (name[i] - '0');
-  }
-  return number >= 1;
 }
 
 bool ConfigureLine(int fd) {
@@ -89,9 +72,8 @@ bool WaitWritable(int fd) {
 }  // namespace
 
 std::string CComPort::DevicePath(const std::string& portName) {
-  int number = 0;
-  if (ComNumber(portName, number))
-    return "/dev/ttyS" + std::to_string(number - 1);
+  if (const auto number = ComPortNumber(portName))
+    return "/dev/ttyS" + std::to_string(*number - 1);
   if (!portName.empty() && portName.front() == '/')
     return portName;
   return "/dev/" + portName;

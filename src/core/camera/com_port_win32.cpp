@@ -55,7 +55,11 @@ COMMTIMEOUTS PortTimeouts() {
 
 }  // namespace
 
+// Only COM1 to COM9 have names of their own in the system's name space; the
+// device path reaches every port.
 std::string CComPort::DevicePath(const std::string& portName) {
+  if (const auto number = ComPortNumber(portName))
+    return "\\\\.\\COM" + std::to_string(*number);
   return portName;
 }
 
@@ -71,8 +75,8 @@ bool CComPort::IsOpen() const {
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
   SetLastError(0);
-  m_handle->handle = CreateFileA(portName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
+  m_handle->handle = CreateFileA(DevicePath(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+                                 nullptr, OPEN_EXISTING, 0, nullptr);
   DWORD code = GetLastError();
   if (code == 0 && m_handle->handle == INVALID_HANDLE_VALUE)
     code = ERROR_INVALID_HANDLE;

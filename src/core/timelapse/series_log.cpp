@@ -109,6 +109,12 @@ std::string ShotLogText(const ShotRecord& record) {
   if (record.count != 0)
     text += " of " + Number(record.count);
   text += ": sent " + Hex(record.bytes);
+  if (record.shotFailure)
+    text += "; shot failed: " + OneLine(*record.shotFailure);
+  if (record.drive)
+    text += "; drive " + *record.drive;
+  if (record.noNewPicture)
+    text += "; no new picture";
   if (record.storedPicture)
     text += "; stored " + *record.storedPicture;
   if (record.copyFailure)
@@ -118,10 +124,11 @@ std::string ShotLogText(const ShotRecord& record) {
   return text;
 }
 
-std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled) {
+std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled,
+                             std::uint32_t failedShots) {
   return std::string(cancelled ? "Series cancelled" : "Series ended") + ": " + Number(taken) +
-         (taken == 1 ? " picture" : " pictures") + " taken, " + Number(failedCopies) +
-         (failedCopies == 1 ? " copy" : " copies") + " failed";
+         (taken == 1 ? " picture" : " pictures") + " taken, " +
+         (failedShots ? FailedShotsText(failedShots) + ", " : "") + FailedCopiesText(failedCopies);
 }
 
 }  // namespace vel

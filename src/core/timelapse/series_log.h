@@ -13,15 +13,19 @@
 
 namespace vel {
 
-// What one shot did, for the log: the bytes it sent, where its picture went
-// or why not, and how the external program ended.
+// What one shot did, for the log: the bytes it sent, why it failed when the
+// serial line was lost, the camera's drive it copied from, where its picture
+// went or why not, and how the external program ended.
 struct ShotRecord {
   std::uint32_t shot = 0;
   std::uint32_t count = 0;  // 0 for an endless series
-  std::vector<std::uint8_t> bytes;
-  std::optional<std::string> storedPicture;  // the path of the stored copy
-  std::optional<std::string> copyFailure;
-  std::optional<std::string> commandOutcome;
+  std::vector<std::uint8_t> bytes{};
+  std::optional<std::string> storedPicture{};  // the path of the stored copy
+  std::optional<std::string> copyFailure{};
+  std::optional<std::string> commandOutcome{};
+  std::optional<std::string> shotFailure{};
+  std::optional<std::string> drive{};  // the root of the camera's drive
+  bool noNewPicture = false;           // the copy found none to take
 };
 
 // The log of one series: a plain-text file, one line per event, each line
@@ -47,6 +51,8 @@ class SeriesLog {
 // The texts of the log's lines.
 std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot);
 std::string ShotLogText(const ShotRecord& record);
-std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled);
+// ", K shots failed" is told only when shots failed.
+std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled,
+                             std::uint32_t failedShots = 0);
 
 }  // namespace vel

@@ -25,6 +25,7 @@ bool SeriesSchedule::Start(const SeriesStartSettings& settings) {
   m_taken = 0;
   m_cancelled = false;
   m_failedCopies = 0;
+  m_failedShots = 0;
   m_lastCopyFailure.clear();
   m_intervalMs = vel::IntervalMs(settings.hour, settings.minute, settings.second);
   m_count = settings.count;
@@ -81,7 +82,7 @@ void SeriesSchedule::CopyFailed(std::string text) {
 }
 
 std::string SeriesSchedule::IdleText() const {
-  return vel::IdleText(m_taken, m_cancelled, m_failedCopies);
+  return vel::IdleText(m_taken, m_cancelled, m_failedCopies, m_failedShots);
 }
 
 std::int64_t SeriesSchedule::GridPoint(std::int64_t index) const {

@@ -86,8 +86,13 @@ class SeriesSchedule {
   std::uint32_t FailedCopies() const { return m_failedCopies; }
   const std::string& LastCopyFailure() const { return m_lastCopyFailure; }
 
-  // "Idle (N pictures taken[, M copies failed][, cancelled])" for the state
-  // of the series.
+  // A shot did not reach the camera (its serial line was lost); counted
+  // until the next Start.
+  void ShotFailed() { ++m_failedShots; }
+  std::uint32_t FailedShots() const { return m_failedShots; }
+
+  // "Idle (N pictures taken[, K shots failed][, M copies failed]
+  // [, cancelled])" for the state of the series.
   std::string IdleText() const;
 
  private:
@@ -103,6 +108,7 @@ class SeriesSchedule {
   bool m_cancelled = false;
   bool m_timerRunning = false;
   std::uint32_t m_failedCopies = 0;
+  std::uint32_t m_failedShots = 0;
   std::string m_lastCopyFailure;
   std::int64_t m_anchorMs = 0;       // end of the first shot
   std::int64_t m_nextGridIndex = 1;  // the pending tick is at anchor + index * interval

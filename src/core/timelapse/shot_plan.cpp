@@ -86,17 +86,25 @@ void AddCommand(PlanWriter& out, const ShotSettings& settings, const ShotContext
                            ExternalCommandWords(context.shot, context.count, context.startTime));
 }
 
-// Runs one step on the executor; one overload per kind of step.
+// Runs one step on the executor; one overload per kind of step. A failed
+// write is kept in failure.
 struct StepRunner {
   ShotExecutor& executor;
+  Result failure = Result::Success();
 
-  void operator()(const WriteByteStep& step) { executor.WriteByte(step.byte); }
+  void operator()(const WriteByteStep& step) {
+    if (Result written = executor.WriteByte(step.byte); !written)
+      failure = std::move(written);
+  }
   void operator()(const WaitStep& step) { executor.WaitMs(step.ms); }
   void operator()(const ShowStatusStep& step) { executor.ShowStatus(step.text); }
   void operator()(const CopyPictureStep& step) {
-    const bool copied = executor.CopyPicture(step.transfer, step.waitMs).Ok();
-    executor.ShowStatus(copied ? CopiedFileText(step.shot, executor.LastFileName())
-                               : CopyFailedText(step.shot));
+    if (!executor.CopyPicture(step.transfer, step.waitMs))
+      executor.ShowStatus(CopyFailedText(step.shot));
+    else if (!executor.StoredNewPicture())
+      executor.ShowStatus(NoNewPictureText(step.shot));
+    else
+      executor.ShowStatus(CopiedFileText(step.shot, executor.LastFileName()));
   }
   void operator()(const RunCommandStep& step) {
     std::vector<std::string> words = step.words;
@@ -118,7 +126,7 @@ ShotSettings ShotSettings::Of(const Settings& settings, int sendSwitchRelease) {
   shot.focusSeconds = settings.FocusSeconds;
   shot.bulb = settings.Bulb != 0;
   shot.bulbSeconds = settings.BulbSeconds;
-  shot.copyFile = settings.CopyFile != 0;
+  shot.copyFile = settings.CopyFile != 0 && HasUsbSwitch(settings.Model);
   shot.delayRecUsb = settings.DelayRecUsb;
   shot.delayUsbRec = settings.DelayUsbRec;
   shot.delayBulb = settings.DelayBulb;
@@ -152,13 +160,18 @@ ShotPlan SwitchUsbRecPlan(const SwitchSettings& settings) {
   return plan;
 }
 
-void RunShotPlan(const ShotPlan& plan, ShotExecutor& executor) {
+Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor) {
   StepRunner runner{executor};
-  for (const ShotStep& step : plan) std::visit(runner, step);
+  for (const ShotStep& step : plan) {
+    std::visit(runner, step);
+    if (!runner.failure)
+      break;
+  }
+  return runner.failure;
 }
 
-void PortExecutor::WriteByte(std::uint8_t byte) {
-  (void)SendCommandByte(m_port, byte);
+Result PortExecutor::WriteByte(std::uint8_t byte) {
+  return SendCommandByte(m_port, byte);
 }
 
 void PortExecutor::WaitMs(std::uint32_t ms) {
@@ -167,7 +180,7 @@ void PortExecutor::WaitMs(std::uint32_t ms) {
 
 void SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings) {
   PortExecutor executor(port, clock);
-  RunShotPlan(SwitchUsbRecPlan(settings), executor);
+  (void)RunShotPlan(SwitchUsbRecPlan(settings), executor);
 }
 
 }  // namespace vel

@@ -70,8 +70,8 @@ struct ShowStatusStep {
   bool operator==(const ShowStatusStep&) const = default;
 };
 // Copies the newest picture, waiting up to waitMs for the camera's drive;
-// afterwards one of two texts is shown, by the result. The success text is
-// made at run time, since it names the stored file.
+// afterwards a text tells the stored file, that there was no new picture, or
+// that the copy failed; it is made at run time, since it names the file.
 struct CopyPictureStep {
   std::uint32_t shot = 0;
   TransferSettings transfer;
@@ -109,7 +109,7 @@ ShotPlan SwitchUsbRecPlan(const SwitchSettings& settings);
 class ShotExecutor {
  public:
   virtual ~ShotExecutor() = default;
-  virtual void WriteByte(std::uint8_t byte) = 0;
+  virtual Result WriteByte(std::uint8_t byte) = 0;
   virtual void WaitMs(std::uint32_t ms) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
   // Succeeds also when there was no new picture to copy.
@@ -117,11 +117,15 @@ class ShotExecutor {
   // The name the picture copied last was stored under; empty when none was
   // copied yet.
   virtual std::string LastFileName() = 0;
+  // Whether the last CopyPicture stored a new picture.
+  virtual bool StoredNewPicture() = 0;
   virtual void RunCommand(const std::string& program, const std::vector<std::string>& words) = 0;
 };
 
-// Runs the steps one after the other.
-void RunShotPlan(const ShotPlan& plan, ShotExecutor& executor);
+// Runs the steps one after the other. A byte that cannot be written ends the
+// plan there, with the write's failure: the camera is out of reach, and the
+// rest of the shot (its waits, the copy, the program) would be for nothing.
+Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor);
 
 // An executor that writes the bytes to a port and waits on a clock. It shows
 // nothing, has nothing to copy and runs no program: it serves plans made of
@@ -129,11 +133,12 @@ void RunShotPlan(const ShotPlan& plan, ShotExecutor& executor);
 class PortExecutor : public ShotExecutor {
  public:
   PortExecutor(CComPort& port, Clock& clock) : m_port(port), m_clock(clock) {}
-  void WriteByte(std::uint8_t byte) override;
+  Result WriteByte(std::uint8_t byte) override;
   void WaitMs(std::uint32_t ms) override;
   void ShowStatus(const std::string&) override {}
   Result CopyPicture(const TransferSettings&, std::uint32_t) override { return Result::Success(); }
   std::string LastFileName() override { return {}; }
+  bool StoredNewPicture() override { return false; }
   void RunCommand(const std::string&, const std::vector<std::string>&) override {}
 
  protected:

@@ -24,14 +24,21 @@ unsigned long Number(std::uint32_t value) {
 
 }  // namespace
 
-std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies) {
-  const std::string failed = failedCopies ? ", " + FailedCopiesText(failedCopies) : "";
+std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies,
+                     std::uint32_t failedShots) {
+  std::string failed = failedShots ? ", " + FailedShotsText(failedShots) : "";
+  if (failedCopies)
+    failed += ", " + FailedCopiesText(failedCopies);
   return Format("Idle (%lu picture%s taken%s%s)", Number(taken), taken == 1 ? "" : "s",
                 failed.c_str(), cancelled ? ", cancelled" : "");
 }
 
 std::string FailedCopiesText(std::uint32_t failedCopies) {
   return Format("%lu cop%s failed", Number(failedCopies), failedCopies == 1 ? "y" : "ies");
+}
+
+std::string FailedShotsText(std::uint32_t failedShots) {
+  return Format("%lu shot%s failed", Number(failedShots), failedShots == 1 ? "" : "s");
 }
 
 std::string DozeText(std::uint32_t taken, std::uint32_t count, bool infinity) {
@@ -66,6 +73,14 @@ std::string CopiedFileText(std::uint32_t shot, const std::string& fileName) {
 
 std::string CopyFailedText(std::uint32_t shot) {
   return Format("#%lu Download file failed", Number(shot));
+}
+
+std::string NoNewPictureText(std::uint32_t shot) {
+  return Format("#%lu No new picture", Number(shot));
+}
+
+std::string ShotFailedText(std::uint32_t shot) {
+  return Format("#%lu Shot failed (serial line lost)", Number(shot));
 }
 
 std::string CopyEndText(std::uint32_t shot) {

@@ -20,12 +20,15 @@ struct LocalTime {
 LocalTime CurrentLocalTime();
 
 // "Idle (%ld picture%s taken%s)": plural for every count but 1, then
-// ", N copies failed" when copies failed, and ", cancelled" when the series
-// was cancelled.
-std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies = 0);
+// ", N shots failed" when shots failed, ", N copies failed" when copies
+// failed, and ", cancelled" when the series was cancelled.
+std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies = 0,
+                     std::uint32_t failedShots = 0);
 
 // "1 copy failed", "2 copies failed".
 std::string FailedCopiesText(std::uint32_t failedCopies);
+// "1 shot failed", "2 shots failed".
+std::string FailedShotsText(std::uint32_t failedShots);
 
 // "Doze (picture %ld of %ld taken)", or "Doze (picture %ld taken)" for an
 // endless series.
@@ -39,6 +42,9 @@ std::string ShootText(std::uint32_t shot);
 std::string CopyStartText(std::uint32_t shot);
 std::string CopiedFileText(std::uint32_t shot, const std::string& fileName);
 std::string CopyFailedText(std::uint32_t shot);
+std::string NoNewPictureText(std::uint32_t shot);
+// A byte of the shot did not reach the port: the why goes to the log.
+std::string ShotFailedText(std::uint32_t shot);
 std::string CopyEndText(std::uint32_t shot);
 
 // The second status line: "07.06.2003 14:05:09".

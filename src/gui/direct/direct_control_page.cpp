@@ -1,6 +1,7 @@
 #include "gui/direct/direct_control_page.h"
 
 #include <QAbstractButton>
+#include <QKeyEvent>
 #include <array>
 
 #include "core/camera/command_bytes.h"
@@ -11,6 +12,10 @@ namespace {
 
 int ControlId(const QWidget* widget) {
   return widget->property("controlId").toInt();
+}
+
+bool IsKeyId(int id) {
+  return id >= vel::kFirstKeyId && id <= vel::kLastKeyId;
 }
 
 template <class Page>
@@ -32,6 +37,23 @@ DirectControlPage::DirectControlPage(vel::DirectPageKind kind)
   m_keyUp.assign(vel::KeyFlagCount(m_page), vel::kKeyUp);
 }
 
+bool DirectControlPage::OnInitDialog() {
+  fw::CPropertyPage::OnInitDialog();
+  for (QWidget* control : Controls())
+    if (IsKeyId(ControlId(control)))
+      control->installEventFilter(this);
+  return true;
+}
+
+// A repeated release and press would let the button come up and go down
+// again between two idle passes, and the camera would see the key repeated.
+bool DirectControlPage::eventFilter(QObject* watched, QEvent* event) {
+  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
+  if (key && static_cast<QKeyEvent*>(event)->isAutoRepeat())
+    return true;
+  return fw::CPropertyPage::eventFilter(watched, event);
+}
+
 int DirectControlPage::OnKickIdle(int) {
   if (!HasWindow())
     return 0;
@@ -39,7 +61,7 @@ int DirectControlPage::OnKickIdle(int) {
   const std::vector<QWidget*> controls = Controls();
   for (QWidget* control : controls) {
     const int id = ControlId(control);
-    if (id < vel::kFirstKeyId || id > vel::kLastKeyId)
+    if (!IsKeyId(id))
       continue;
     if (auto* button = qobject_cast<QAbstractButton*>(control))
       OnUpdateKey(button);
@@ -48,8 +70,11 @@ int DirectControlPage::OnKickIdle(int) {
 }
 
 void DirectControlPage::OnUpdateKey(QAbstractButton* button) {
-  const vel::KeySample sample =
-      vel::SampleKey(m_page, m_keyUp, ControlId(button), button->isDown());
+  const bool pushed = button->isDown();
+  const vel::KeySample sample = vel::SampleKey(m_page, m_keyUp, ControlId(button), pushed);
+  // A key going down is the moment to try a lost line again, once.
+  if (pushed && (!sample.send.empty() || sample.dialog))
+    (void)ReopenCameraPort();
   vel::SendKeyBytes(CameraPort(), sample.send);
   if (sample.dialog)
     RunDialogKey(button, *sample.dialog);

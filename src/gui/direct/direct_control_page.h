@@ -10,13 +10,15 @@ class QAbstractButton;
 // A Direct Control page: the camera's keys as buttons. The page does not
 // react to clicks; in each idle pass it samples which key buttons show
 // pushed and sends a key's press byte when its button goes down and its
-// release byte when it comes up again.
+// release byte when it comes up again. The keyboard's auto-repeat does not
+// reach the key buttons: a held space bar is one press and one release.
 class DirectControlPage : public fw::CPropertyPage {
   Q_OBJECT
 
  public:
   explicit DirectControlPage(vel::DirectPageKind kind);
 
+  bool OnInitDialog() override;
   int OnKickIdle(int idleCount) override;
 
   // Sends the release byte of every key that is down, as when its button
@@ -27,6 +29,7 @@ class DirectControlPage : public fw::CPropertyPage {
   const std::vector<int>& KeyUpFlags() const { return m_keyUp; }
 
  protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
   // Samples one key button and sends what its change calls for.
   virtual void OnUpdateKey(QAbstractButton* button);
   // Sends the hold byte, runs the key's dialog, sends the release byte.

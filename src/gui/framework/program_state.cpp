@@ -8,3 +8,11 @@ vel::CComPort& CameraPort() {
   static vel::CComPort closedPort;
   return g_pComPort ? *g_pComPort : closedPort;
 }
+
+bool CameraPortLost() {
+  return CameraPort().IsLost();
+}
+
+vel::Result ReopenCameraPort() {
+  return CameraPort().Reopen();
+}

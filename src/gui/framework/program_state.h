@@ -45,3 +45,11 @@ extern vel::CComPort* g_pComPort;
 // *g_pComPort, or a port that stays closed while there is none, so that a
 // key pressed without a sheet sends nothing.
 vel::CComPort& CameraPort();
+
+// The camera port's line was lost: a write failed, and the port waits to be
+// opened again under its name.
+bool CameraPortLost();
+
+// One attempt to open the camera port again when it is lost; success when
+// it is not. Called before each shot and each key press.
+vel::Result ReopenCameraPort();

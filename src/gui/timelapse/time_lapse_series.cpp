@@ -45,22 +45,28 @@ class CTimeLapse::ShotRunner final : public vel::PortExecutor {
   ShotRunner(CTimeLapse& page, vel::ShotRecord& record)
       : PortExecutor(CameraPort(), fw::TheUiClock()), m_page(page), m_record(record) {}
 
-  void WriteByte(std::uint8_t byte) override {
-    m_record.bytes.push_back(byte);
-    PortExecutor::WriteByte(byte);
+  vel::Result WriteByte(std::uint8_t byte) override {
+    vel::Result written = PortExecutor::WriteByte(byte);
+    if (written)
+      m_record.bytes.push_back(byte);
+    return written;
   }
   void ShowStatus(const std::string& text) override { m_page.SetStatus(text); }
   vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
-    const std::string before = m_page.m_transfer.LastPath();
     vel::Result copied = m_page.CopyNewestPicture(settings, waitMs);
+    const vel::PictureTransfer& transfer = m_page.m_transfer;
+    if (!transfer.DriveRoot().empty())
+      m_record.drive = transfer.DriveRoot();
     if (!copied)
       m_record.copyFailure = copied.Text();
-    else if (m_page.m_transfer.LastPath() != before)
-      m_record.storedPicture =
-          settings.destFileDir + vel::kPathSeparator + m_page.m_transfer.StoredName();
+    else if (transfer.StoredNewPicture())
+      m_record.storedPicture = settings.destFileDir + vel::kPathSeparator + transfer.StoredName();
+    else
+      m_record.noNewPicture = true;
     return copied;
   }
   std::string LastFileName() override { return m_page.m_transfer.StoredName(); }
+  bool StoredNewPicture() override { return m_page.m_transfer.StoredNewPicture(); }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
     m_record.commandOutcome = m_page.RunExternalProgram(program, words);
   }
@@ -186,9 +192,18 @@ void CTimeLapse::TakeShot() {
     const std::uint32_t shot = m_schedule.BeginShot();
     SyncSeries();
     const vel::ShotSettings settings = vel::ShotSettings::Of(theSettings, SendSwitchRelease);
-    vel::ShotRecord record{shot, settings.infinity ? 0 : m_nCount, {}, {}, {}, {}};
+    vel::ShotRecord record{shot, settings.infinity ? 0 : m_nCount};
     ShotRunner runner(*this, record);
-    vel::RunShotPlan(vel::BuildShotPlan(settings, {shot, m_nCount, startTime}), runner);
+    // A line lost at an earlier shot gets one attempt to come back.
+    vel::Result shotDone = ReopenCameraPort();
+    if (shotDone)
+      shotDone =
+          vel::RunShotPlan(vel::BuildShotPlan(settings, {shot, m_nCount, startTime}), runner);
+    if (!shotDone) {
+      m_schedule.ShotFailed();
+      record.shotFailure = shotDone.Text();
+      SetStatus(vel::ShotFailedText(shot));
+    }
     m_log.Write(startTime, vel::ShotLogText(record));  // stamped with the shot's start
   }
   // Infinity is read afresh: a series made finite while it ran ends here.
@@ -268,8 +283,8 @@ void CTimeLapse::LogLine(const std::string& text) {
 void CTimeLapse::CloseLog() {
   if (!m_log.IsOpen())
     return;
-  LogLine(
-      vel::SeriesEndLogText(m_schedule.Taken(), m_schedule.FailedCopies(), m_schedule.Cancelled()));
+  LogLine(vel::SeriesEndLogText(m_schedule.Taken(), m_schedule.FailedCopies(),
+                                m_schedule.Cancelled(), m_schedule.FailedShots()));
   m_log.Close();
 }
 

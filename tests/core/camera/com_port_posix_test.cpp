@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 #include "core/camera/com_port.h"
@@ -63,6 +64,34 @@ TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
   EXPECT_TRUE(second.Open(line.SlavePath()));
 }
 
+// A write that fails (the far end gone, as when an adapter is pulled) loses
+// the port: it closes, keeps its name, and Reopen tries that name once each
+// time until a device is there again. Close forgets the name.
+TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
+  test::TempDir dir;
+  const std::string link = dir / "camera";
+  auto line = std::make_unique<test::PseudoTerminal>();
+  std::filesystem::create_symlink(line->SlavePath(), link);
+  CComPort port;
+  EXPECT_TRUE(port.Reopen()) << "nothing to do while not lost";
+  ASSERT_TRUE(port.Open(link));
+  line.reset();
+  std::filesystem::remove(link);
+  EXPECT_FALSE(SendCommandByte(port, 0x42));
+  EXPECT_TRUE(port.IsLost() && !port.IsOpen());
+  EXPECT_FALSE(port.Reopen());
+  EXPECT_TRUE(port.IsLost());
+  line = std::make_unique<test::PseudoTerminal>();
+  std::filesystem::create_symlink(line->SlavePath(), link);
+  ASSERT_TRUE(port.Reopen());
+  EXPECT_FALSE(port.IsLost());
+  EXPECT_TRUE(SendCommandByte(port, 0x42));
+  EXPECT_EQ(line->Read(1, 2000), Bytes{0x42});
+  port.Close();
+  EXPECT_FALSE(SendCommandByte(port, 0x42));
+  EXPECT_FALSE(port.IsLost());
+}
+
 // The one check on the real clock: the switch key is held 250 ms on the line.
 TEST(SwitchUsbRec, HoldsTheSwitchKeyFor250MsOnTheSerialLine) {
   test::PseudoTerminal camera;
@@ -83,6 +112,8 @@ TEST(SwitchUsbRec, HoldsTheSwitchKeyFor250MsOnTheSerialLine) {
 
 TEST(ComPort, ComNamesAreTheStandardPortsAndOtherNamesLieInDev) {
   EXPECT_EQ(CComPort::DevicePath("com6"), "/dev/ttyS5");
+  EXPECT_EQ(CComPort::DevicePath("COM12"), "/dev/ttyS11");
+  EXPECT_EQ(CComPort::DevicePath("COM0"), "/dev/COM0");
   EXPECT_EQ(CComPort::DevicePath("ttyUSB0"), "/dev/ttyUSB0");
   EXPECT_EQ(CComPort::DevicePath("/dev/serial/by-id/x"), "/dev/serial/by-id/x");
 }

@@ -83,5 +83,16 @@ TEST(ComPortWin32, OpensAt9600EightNoneOneWithDtrAndRtsOnAndAFailedOpenClosesIt)
   ::CloseHandle(peer);
 }
 
+// Every COMn by its device path, COM10 and above included, which have no
+// plain name of their own; other names as given.
+TEST(ComPortWin32, ComPortsOpenByTheirDevicePath) {
+  const char* cases[][2] = {{"COM1", "\\\\.\\COM1"},
+                            {"com12", "\\\\.\\COM12"},
+                            {"COM256", "\\\\.\\COM256"},
+                            {"COM0", "COM0"},
+                            {"\\\\.\\COM3", "\\\\.\\COM3"}};
+  for (const auto& [name, path] : cases) EXPECT_EQ(CComPort::DevicePath(name), path) << name;
+}
+
 }  // namespace
 }  // namespace vel

@@ -21,31 +21,49 @@ TEST(SeriesLog, OneFilePerSeriesAndOneLinePerEvent) {
   EXPECT_EQ(second.Path(),
             folder + second.Path()[folder.size()] + "series-2026-12-07-101500-2.log");
 
-  ShotRecord shot{2, 3, {0x42, 0x62, 0x4D}, {}, "Copy error.\nSystem error message:\n\nNo space",
-                  {}};
-  first.Write(start, ShotLogText(shot));
-  shot = {3, 0, {}, "/p/CIMG0003.JPG", {}, "exited with status 0"};
-  first.Write({2026, 12, 7, 10, 15, 5}, ShotLogText(shot));
+  const ShotRecord shots[] = {
+      {.shot = 2,
+       .count = 3,
+       .bytes = {0x42, 0x62, 0x4D},
+       .copyFailure = "Copy error.\nSystem error message:\n\nNo space",
+       .drive = "/media/QV"},
+      {.shot = 3,
+       .storedPicture = "/p/CIMG0003.JPG",
+       .commandOutcome = "exited with status 0",
+       .drive = "/media/QV"},
+      {.shot = 4, .bytes = {0x42, 0x62}, .drive = "E:\\", .noNewPicture = true},
+      {.shot = 5, .count = 5, .shotFailure = "Input/output error\n"}};
+  for (const ShotRecord& shot : shots) first.Write(start, ShotLogText(shot));
   EXPECT_EQ(test::TempDir::ReadFile(first.Path()),
-            "2026-12-07 10:15:00 Shot 2 of 3: sent 42 62 4D; copy failed: Copy error. System "
-            "error message: No space\n"
-            "2026-12-07 10:15:05 Shot 3: sent nothing; stored /p/CIMG0003.JPG; external "
-            "program: exited with status 0\n");
+            "2026-12-07 10:15:00 Shot 2 of 3: sent 42 62 4D; drive /media/QV; copy failed: Copy "
+            "error. System error message: No space\n"
+            "2026-12-07 10:15:00 Shot 3: sent nothing; drive /media/QV; stored /p/CIMG0003.JPG; "
+            "external program: exited with status 0\n"
+            "2026-12-07 10:15:00 Shot 4: sent 42 62; drive E:\\; no new picture\n"
+            "2026-12-07 10:15:00 Shot 5 of 5: sent nothing; shot failed: Input/output error\n");
 }
 
-TEST(SeriesLog, TheEndOfASeriesCountsItsFailedCopies) {
+TEST(SeriesLog, TheEndOfASeriesCountsItsFailedShotsAndCopies) {
   EXPECT_EQ(IdleText(3, false, 2), "Idle (3 pictures taken, 2 copies failed)");
   EXPECT_EQ(IdleText(1, true, 1), "Idle (1 picture taken, 1 copy failed, cancelled)");
   EXPECT_EQ(IdleText(3, false, 0), "Idle (3 pictures taken)");
+  EXPECT_EQ(IdleText(3, false, 0, 2), "Idle (3 pictures taken, 2 shots failed)");
+  EXPECT_EQ(IdleText(3, true, 2, 1),
+            "Idle (3 pictures taken, 1 shot failed, 2 copies failed, cancelled)");
   EXPECT_EQ(SeriesEndLogText(3, 1, true), "Series cancelled: 3 pictures taken, 1 copy failed");
+  EXPECT_EQ(SeriesEndLogText(3, 0, false, 2),
+            "Series ended: 3 pictures taken, 2 shots failed, 0 copies failed");
   SeriesSchedule schedule;
-  ASSERT_TRUE(schedule.Start({0, 0, 1, 3, false, false}));
-  schedule.CopyFailed("first");
-  schedule.CopyFailed("second");
-  EXPECT_EQ(schedule.FailedCopies(), 2u);
-  EXPECT_EQ(schedule.LastCopyFailure(), "second");
-  ASSERT_TRUE(schedule.Start({0, 0, 1, 3, false, false}));
-  EXPECT_EQ(schedule.FailedCopies(), 0u) << "kept into the next series";
+  for (int series = 0; series < 2; ++series) {
+    ASSERT_TRUE(schedule.Start({0, 0, 1, 3, false, false}));
+    EXPECT_EQ(schedule.FailedCopies() + schedule.FailedShots(), 0u) << "kept into the next series";
+    schedule.CopyFailed("first");
+    schedule.CopyFailed("second");
+    schedule.ShotFailed();
+    EXPECT_EQ(schedule.FailedCopies(), 2u);
+    EXPECT_EQ(schedule.LastCopyFailure(), "second");
+    EXPECT_EQ(schedule.IdleText(), "Idle (0 pictures taken, 1 shot failed, 2 copies failed)");
+  }
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "core/app/ini_profile.h"
 #include "core/app/settings.h"
+#include "core/camera/models.h"
 
 namespace vel {
 namespace {
@@ -18,23 +19,31 @@ class RecordingExecutor final : public ShotExecutor {
  public:
   std::string lastFileName = "OLD.JPG";
   std::string log;
+  bool storedNew = false;
+  int writesLeft = 1000;  // the line is lost after so many bytes
 
-  void WriteByte(std::uint8_t byte) override {
+  Result WriteByte(std::uint8_t byte) override {
+    if (writesLeft-- <= 0)
+      return Result::Failure("lost");
     char hex[4];
     std::snprintf(hex, sizeof hex, " %02X", byte);
     log += hex;
+    return Result::Success();
   }
   void WaitMs(std::uint32_t ms) override { log += " +" + std::to_string(ms); }
   void ShowStatus(const std::string& text) override { log += " [" + text + "]"; }
-  // Fails without a destination folder.
+  // Fails without a destination folder; "/old" finds no new picture.
   Result CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
     log += " copy(" + settings.destFileDir + ", up to " + std::to_string(waitMs) + ")";
     if (settings.destFileDir.empty())
       return Result::Failure("no folder");
-    lastFileName = "NEW.JPG";
+    storedNew = settings.destFileDir != "/old";
+    if (storedNew)
+      lastFileName = "NEW.JPG";
     return Result::Success();
   }
   std::string LastFileName() override { return lastFileName; }
+  bool StoredNewPicture() override { return storedNew; }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
     log += " run(" + program;
     for (const std::string& word : words) log += "|" + word;
@@ -47,6 +56,7 @@ struct PlanCase {
   const char* profile;  // keys of [Options], then maybe "[Interval]" and keys of that section
   int sendSwitchRelease;
   std::string expected;
+  int writesLeft = 1000;
 };
 
 // Shot 3 of 10 begun at 14:05:09 on 7 June 2003, with the default settings (a
@@ -75,16 +85,35 @@ TEST(ShotPlan, EachKindOfShotSendsItsBytesWaitsAndTexts) {
            " +2000" + end + doze},
       {"command without copy", "UseExternalCommand=1\nCommand=tl", 0,
        shoot + " run(tl|3|10|07.06.2003|14:05:09|OLD.JPG)" + doze},
+      {"no new picture", "CopyFile=1\nDestFileDir=/old\nDelayUsbRec=0", 0,
+       shoot + " 4D +250 85 88" + start +
+           "copy(/old, up to 8000) [#3 No new picture] 4D +250 85 88" + " +0" + end + doze},
+      {"QV-2000UX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=0", 1, shoot + doze},
+      {"QV-8000SX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=9", 1, shoot + doze},
+      {"line lost in the copy", "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1", 0,
+       shoot + " 4D +250", 3},
   };
   for (const PlanCase& c : cases) {
     SCOPED_TRACE(c.name);
     const Settings settings =
         LoadSettings(IniProfile::FromText(std::string("[Options]\n") + c.profile));
     RecordingExecutor run;
-    RunShotPlan(BuildShotPlan(ShotSettings::Of(settings, c.sendSwitchRelease),
-                              {3, 10, LocalTime{2003, 6, 7, 14, 5, 9}}),
-                run);
+    run.writesLeft = c.writesLeft;
+    const Result ran = RunShotPlan(BuildShotPlan(ShotSettings::Of(settings, c.sendSwitchRelease),
+                                                 {3, 10, LocalTime{2003, 6, 7, 14, 5, 9}}),
+                                   run);
     EXPECT_EQ(run.log, c.expected);
+    EXPECT_EQ(ran.Text(), c.writesLeft < 1000 ? "lost" : "");
+  }
+}
+
+// Only the QV-2000UX and the QV-8000SX (any unknown index counts as the
+// QV-3000EX) never switch, and so never copy, whatever the profile says.
+TEST(ShotSettings, CopyOnlyForModelsWithAUsbSwitch) {
+  for (int model = -1; model <= kModelCount; ++model) {
+    Settings settings = LoadSettings(IniProfile::FromText("[Options]\nCopyFile=1\n"));
+    settings.Model = model;
+    EXPECT_EQ(ShotSettings::Of(settings, 1).copyFile, model != 0 && model != 9) << model;
   }
 }
 

@@ -1,5 +1,7 @@
 #include <QtTest>
 #include <QtWidgets>
+#include <filesystem>
+#include <memory>
 #include <typeinfo>
 
 #include "core/camera/models.h"
@@ -8,6 +10,7 @@
 #include "gui/direct/page1_40.h"
 #include "gui/framework/up_down.h"
 #include "support/sheet_fixture.h"
+#include "support/temp_dir.h"
 
 using namespace vel::test;
 
@@ -29,6 +32,8 @@ class DirectControlPageTest : public QObject {
   void modelChoosesPageAndTitle();
   void qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange();
   void dialogKeyHoldsItsButtonWhileItsDialogRuns();
+  void heldSpaceBarIsOnePressAndOneRelease();
+  void keyPressOpensALostLineAgain();
 };
 
 // The key's pushed state is sampled, however it comes about: the mouse, the
@@ -139,6 +144,52 @@ void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
     QTest::mouseRelease(f.Item(c.key), Qt::LeftButton);
     QCOMPARE(f.Idle(2), Bytes{});
   }
+}
+
+// The keyboard repeats a held space bar as release and press pairs marked
+// as repeats; the camera gets one press and one release all the same.
+void DirectControlPageTest::heldSpaceBarIsOnePressAndOneRelease() {
+  SheetFixture f(5);
+  QAbstractButton* shutter = f.Item(vel::kShutterKey);
+  shutter->setFocus();
+  QTest::simulateEvent(shutter, true, Qt::Key_Space, Qt::NoModifier, " ", false);
+  Bytes sent = f.Idle(1, 1);
+  for (int i = 0; i < 20; ++i) {
+    QTest::simulateEvent(shutter, false, Qt::Key_Space, Qt::NoModifier, " ", true);
+    IdleOnce(1);
+    QTest::simulateEvent(shutter, true, Qt::Key_Space, Qt::NoModifier, " ", true);
+    IdleOnce(1);
+  }
+  QTest::simulateEvent(shutter, false, Qt::Key_Space, Qt::NoModifier, " ", false);
+  const Bytes rest = f.Idle(2, 1);
+  sent.insert(sent.end(), rest.begin(), rest.end());
+  QCOMPARE(sent, (Bytes{0x42, 0x62}));
+}
+
+// A line that failed a write is opened again, under the same name, when a
+// key goes down: the camera's adapter was plugged in again.
+void DirectControlPageTest::keyPressOpensALostLineAgain() {
+  TempDir dir;
+  const std::string link = dir / "camera";
+  auto line = std::make_unique<PseudoTerminal>();
+  std::filesystem::create_symlink(line->SlavePath(), link);
+  SheetFixture f(5, {}, link);
+  QAbstractButton* shutter = f.Item(vel::kShutterKey);
+  line.reset();
+  QTest::mousePress(shutter, Qt::LeftButton);
+  f.Idle(1);
+  QTest::mouseRelease(shutter, Qt::LeftButton);
+  f.Idle(1);
+  QVERIFY(CameraPortLost());
+  line = std::make_unique<PseudoTerminal>();
+  std::filesystem::remove(link);
+  std::filesystem::create_symlink(line->SlavePath(), link);
+  QTest::mousePress(shutter, Qt::LeftButton);
+  f.Idle(1);
+  QTest::mouseRelease(shutter, Qt::LeftButton);
+  f.Idle(1);
+  QCOMPARE(line->Read(2, 500), (Bytes{0x42, 0x62}));
+  QVERIFY(!CameraPortLost());
 }
 
 QTEST_MAIN(DirectControlPageTest)
