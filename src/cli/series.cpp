@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <set>
@@ -122,6 +123,11 @@ class Series::ShotRunner final : public vel::PortExecutor {
 int Series::Run() {
   m_schedule.Start(vel::SeriesStartSettings::Of(m_settings));
   m_drivesAtStart = vel::TakeDriveSnapshot();
+  if (m_settings.CopyFile != 0) {
+    // Unlike the window's chooser, a command line may name a new folder.
+    std::error_code ignored;
+    std::filesystem::create_directories(m_settings.DestFileDir, ignored);
+  }
   OpenLog();
   m_log.Write(vel::CurrentLocalTime(),
               vel::SeriesStartLogText(vel::SeriesStartSettings::Of(m_settings), ShotSettings()));
