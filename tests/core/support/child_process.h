@@ -61,6 +61,7 @@ class ChildProcess {
     m_pid = -1;
     return ran && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
+  void Signal(int signal) { m_pid > 0 && ::kill(m_pid, signal); }
   // Sends the signal and returns the exit code as Wait does; a program that
   // does not end within ten seconds is killed.
   int Stop(int signal = SIGTERM) {
