@@ -1,7 +1,7 @@
 #include "gui/direct/direct_control_page.h"
 
 #include <QAbstractButton>
-#include <QKeyEvent>
+#include <QCoreApplication>
 #include <array>
 
 #include "core/camera/command_bytes.h"
@@ -35,6 +35,8 @@ DirectControlPage::DirectControlPage(vel::DirectPageKind kind)
     : fw::CPropertyPage(vel::DirectPages()[static_cast<std::size_t>(kind)].dialog),
       m_page(vel::DirectPages()[static_cast<std::size_t>(kind)]) {
   m_keyUp.assign(vel::KeyFlagCount(m_page), vel::kKeyUp);
+  m_releaseTimer.setSingleShot(true);
+  connect(&m_releaseTimer, &QTimer::timeout, this, &DirectControlPage::DeliverHeldRelease);
 }
 
 bool DirectControlPage::OnInitDialog() {
@@ -48,10 +50,39 @@ bool DirectControlPage::OnInitDialog() {
 // A repeated release and press would let the button come up and go down
 // again between two idle passes, and the camera would see the key repeated.
 bool DirectControlPage::eventFilter(QObject* watched, QEvent* event) {
-  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-  if (key && static_cast<QKeyEvent*>(event)->isAutoRepeat())
+  const bool press = event->type() == QEvent::KeyPress;
+  if (!press && event->type() != QEvent::KeyRelease)
+    return fw::CPropertyPage::eventFilter(watched, event);
+  auto* key = static_cast<QKeyEvent*>(event);
+  if (key->isAutoRepeat())
     return true;
-  return fw::CPropertyPage::eventFilter(watched, event);
+  if (!press)
+    return HoldRelease(watched, key);
+  // A press of the key whose release is held back: the key never came up.
+  const bool held =
+      m_heldRelease && m_heldReleaseTarget == watched && m_heldRelease->key() == key->key();
+  if (!held)
+    DeliverHeldRelease();
+  m_heldRelease.reset();
+  m_releaseTimer.stop();
+  return held;
+}
+
+bool DirectControlPage::HoldRelease(QObject* target, QKeyEvent* release) {
+  if (release == m_heldRelease.get())
+    return false;  // its delivery
+  DeliverHeldRelease();
+  m_heldReleaseTarget = target;
+  m_heldRelease.reset(static_cast<QKeyEvent*>(release->clone()));
+  m_releaseTimer.start(kRepeatWindowMs);
+  return true;
+}
+
+void DirectControlPage::DeliverHeldRelease() {
+  m_releaseTimer.stop();
+  if (m_heldRelease && m_heldReleaseTarget)
+    QCoreApplication::sendEvent(m_heldReleaseTarget, m_heldRelease.get());
+  m_heldRelease.reset();
 }
 
 int DirectControlPage::OnKickIdle(int) {
@@ -81,6 +112,7 @@ void DirectControlPage::OnUpdateKey(QAbstractButton* button) {
 }
 
 void DirectControlPage::ReleaseHeldKeys() {
+  DeliverHeldRelease();
   for (const vel::KeyRow& key : m_page.keys)
     vel::SendKeyBytes(CameraPort(), vel::SampleKey(m_page, m_keyUp, key.id, false).send);
 }
