@@ -92,20 +92,6 @@ TEST(SeriesSchedule, StartsOnlyWithAPaceAndSomethingToTake) {
   EXPECT_EQ(single.statuses.back(), "Idle (1 picture taken)");
 }
 
-// Shots a little longer than the interval (a second of focus): the second
-// waits a whole interval after the end of the first (700 ms long), the third
-// follows the second at once, since its grid point passed while it ran.
-TEST(SeriesSchedule, AShotLongerThanTheIntervalIsFollowedAtOnce) {
-  SeriesRun run(3, 1);
-  run.shotLength = [](std::uint32_t) { return 1020; };
-  run.Ticks();
-  const std::int64_t t0 = 1'000'000;
-  EXPECT_EQ(run.starts, (std::vector<std::int64_t>{t0, t0 + 1700, t0 + 2720}));
-  EXPECT_EQ(run.statuses,
-            (std::vector<std::string>{"Doze (picture 1 of 3 taken)", "Doze (picture 2 of 3 taken)",
-                                      "Doze (picture 3 of 3 taken)", "Idle (3 pictures taken)"}));
-}
-
 TEST(SeriesSchedule, AnEndlessSeriesStopsWhenInfinityIsCleared) {
   SeriesRun run(2, 5, true);
   run.Ticks(4);

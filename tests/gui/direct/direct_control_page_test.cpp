@@ -179,20 +179,19 @@ void DirectControlPageTest::keyPressOpensALostLineAgain() {
   auto line = std::make_unique<PseudoTerminal>();
   std::filesystem::create_symlink(line->SlavePath(), link);
   SheetFixture f(5, {}, link);
-  QAbstractButton* shutter = f.Item(vel::kShutterKey);
+  const auto click = [&f] {
+    QTest::mousePress(f.Item(vel::kShutterKey), Qt::LeftButton);
+    f.Idle(1);
+    QTest::mouseRelease(f.Item(vel::kShutterKey), Qt::LeftButton);
+    f.Idle(1);
+  };
   line.reset();
-  QTest::mousePress(shutter, Qt::LeftButton);
-  f.Idle(1);
-  QTest::mouseRelease(shutter, Qt::LeftButton);
-  f.Idle(1);
+  click();
   QVERIFY(CameraPortLost());
   line = std::make_unique<PseudoTerminal>();
   std::filesystem::remove(link);
   std::filesystem::create_symlink(line->SlavePath(), link);
-  QTest::mousePress(shutter, Qt::LeftButton);
-  f.Idle(1);
-  QTest::mouseRelease(shutter, Qt::LeftButton);
-  f.Idle(1);
+  click();
   QCOMPARE(line->Read(2, 500), (Bytes{0x42, 0x62}));
   QVERIFY(!CameraPortLost());
 }
