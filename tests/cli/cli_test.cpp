@@ -186,3 +186,28 @@ TEST_F(Cli, SeriesCopiesEveryPictureOffTheCard) {
 }
 
 }  // namespace
+
+namespace {
+
+// Without an automounter: the program mounts the camera's device itself.
+TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
+  if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
+    GTEST_SKIP() << "the card is an ext4 image on a loop device: needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts()) << "no mount namespace of its own";
+  const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW", image = m_dir / "card.img";
+  fs::create_directories(tree);
+  TempDir::WriteFile(tree + "/CIMG0007.JPG", "thumbnail");
+  TempDir::WriteFile(tree + "/../CIMG0007.JPG", "picture");
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", m_dir / "tree", image, "4M"}).Wait(20000);
+  ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
+  const std::string device = losetup.FirstLine();
+  ASSERT_FALSE(device.empty()) << losetup.Errors();
+  StartCamera(5, "DelayRecUsb=2\nDelayUsbRec=1\n");
+  auto cli = Start({"series", "--interval", "1", "--copy", m_dir / "out", "--card-device", device});
+  EXPECT_EQ(cli->Wait(20000), 0) << cli->Output() << cli->Errors();
+  ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
+  EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
+  EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
+}
+
+}  // namespace
