@@ -15,20 +15,21 @@ struct CommandSpec {
   Command command;
   std::string_view name;
   std::string_view operand;  // the word after the command, if any
+  std::string_view brief;    // for the program's help
   std::string_view summary;
 };
 
 constexpr std::array kCommands = {
-    CommandSpec{Command::Ports, "ports", "",
+    CommandSpec{Command::Ports, "ports", "", "the serial ports present",
                 "Lists the serial ports present, one a line: COM names with the devices\n"
                 "they stand for, USB adapters, by-id links with their targets."},
-    CommandSpec{Command::Key, "key", "NAME",
+    CommandSpec{Command::Key, "key", "NAME", "press and release one camera key",
                 "Presses and releases one camera key of the model by its caption\n"
                 "(\"Shutter\", \"Focus Lock\", \"Tele\", ...; any case)."},
-    CommandSpec{Command::Switch, "switch", "",
+    CommandSpec{Command::Switch, "switch", "", "switch the camera between REC and USB mode",
                 "Switches the camera between REC and USB mode, as the Options page's\n"
                 "REC/USB switch does."},
-    CommandSpec{Command::Series, "series", "",
+    CommandSpec{Command::Series, "series", "", "run a time-lapse series",
                 "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
                 "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
                 "after the shot under way, with the camera back in REC mode; a second one\n"
@@ -296,7 +297,10 @@ std::string HelpText(Command command) {
            "Controls a Casio QV camera over its serial line without a display, with the\n"
            "settings of Velorantica's profile; options change them for this run only.\n\n"
            "Commands:\n";
-    for (const CommandSpec& spec : kCommands) text += "  " + std::string(spec.name) + "\n";
+    for (const CommandSpec& spec : kCommands) {
+      text += "  " + std::string(spec.name) + std::string(8 - spec.name.size(), ' ') +
+              std::string(spec.brief) + "\n";
+    }
     return text + "\nOptions of every command:\n" + OptionLines(Command::None) + "  --version\n\n" +
            "Each command has its --help. Exit status: 0 done, 1 failed (the port,\n" +
            "a shot), 2 bad usage.\n";
