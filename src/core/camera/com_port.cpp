@@ -26,14 +26,36 @@ std::string ComPortErrorText(const std::string& systemText) {
          "- ComPort is not in use by another application\n";
 }
 
+// "COM1 (/dev/ttyS0)", or the device alone when the name is the device.
+std::string PortAndDevice(const std::string& portName) {
+  const std::string device = CComPort::DevicePath(portName);
+  return device == portName ? device : portName + " (" + device + ")";
+}
+
+std::string PortStateText(const CComPort& port) {
+  if (port.Name().empty())
+    return "No serial port is open.";
+  const std::string which = "Port " + PortAndDevice(port.Name());
+  if (port.IsOpen())
+    return which + " is open.";
+  if (port.IsLost())
+    return which + " was lost (" + port.LastError() +
+           "); it is opened again at the next key or shot.";
+  return which + " is closed: " + port.LastError();
+}
+
 Result CComPort::Open(const std::string& portName) {
   CloseDevice(/*purgeInput=*/true);
   m_name = portName;
   std::string systemText;
   if (!OpenDevice(portName, systemText)) {
     CloseDevice(/*purgeInput=*/false);
-    return Result::Failure(ComPortErrorText(systemText));
+    m_lastError = systemText;
+    const std::string device = DevicePath(portName);
+    return Result::Failure(ComPortErrorText(systemText) + "\nDevice tried: " + device + "\n" +
+                           AccessHint(device));
   }
+  m_lastError.clear();
   return Result::Success();
 }
 
@@ -45,6 +67,7 @@ Result CComPort::Write(const void* bytes, std::uint32_t count) {
   // Reopen gets a fresh one, which is how a replugged adapter comes back.
   CloseDevice(/*purgeInput=*/false);
   m_lost = !m_name.empty();
+  m_lastError = systemText;
   return Result::Failure(systemText);
 }
 
@@ -59,6 +82,7 @@ Result CComPort::Reopen() {
 void CComPort::Close() {
   CloseDevice(/*purgeInput=*/false);
   m_name.clear();
+  m_lastError.clear();
   m_lost = false;
 }
 

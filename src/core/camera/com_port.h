@@ -40,6 +40,12 @@ class CComPort {
   void Close();
   bool IsOpen() const;
 
+  // The name the port was opened with last (empty after Close), and the
+  // system's reason why its last open or write failed (empty after one
+  // succeeded).
+  const std::string& Name() const { return m_name; }
+  const std::string& LastError() const { return m_lastError; }
+
   // The device a port name stands for on this system.
   static std::string DevicePath(const std::string& portName);
 
@@ -47,12 +53,17 @@ class CComPort {
   struct Handle;
   std::unique_ptr<Handle> m_handle;
   std::string m_name;
+  std::string m_lastError;
   bool m_lost = false;
 
   // Backend steps; a failure returns false and leaves the system text.
   bool OpenDevice(const std::string& portName, std::string& systemText);
   void CloseDevice(bool purgeInput);
   bool WriteDevice(const void* bytes, std::uint32_t count, std::string& systemText);
+  // How to gain the access to the device that an open lacked: on Linux the
+  // group owning it and the command that adds the user to it; empty when
+  // access is not what failed.
+  static std::string AccessHint(const std::string& devicePath);
 };
 
 // The n of a standard port name "COMn" (any case, n from 1); nothing for
@@ -61,5 +72,9 @@ std::optional<int> ComPortNumber(const std::string& portName);
 
 // "ComPort opening error. System error message:\n\n" + text + the check lines.
 std::string ComPortErrorText(const std::string& systemText);
+
+// One line on the port for the pages: its name and device, and whether it is
+// open, closed (with the reason) or lost until it opens again.
+std::string PortStateText(const CComPort& port);
 
 }  // namespace vel

@@ -1,7 +1,9 @@
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -87,6 +89,17 @@ CComPort::~CComPort() {
 
 bool CComPort::IsOpen() const {
   return m_handle->fd >= 0;
+}
+
+std::string CComPort::AccessHint(const std::string& devicePath) {
+  struct stat info {};
+  if (::access(devicePath.c_str(), R_OK | W_OK) == 0 || errno != EACCES ||
+      ::stat(devicePath.c_str(), &info) != 0)
+    return {};
+  const group* owner = ::getgrgid(info.st_gid);
+  const std::string name = owner ? owner->gr_name : std::to_string(info.st_gid);
+  return "The device belongs to the group " + name +
+         ". Add yourself to it and log in again:\n  sudo usermod -aG " + name + " $USER\n";
 }
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {

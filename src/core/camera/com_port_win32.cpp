@@ -73,6 +73,12 @@ bool CComPort::IsOpen() const {
   return m_handle->handle != INVALID_HANDLE_VALUE;
 }
 
+// Windows gives access to a COM port to every user: what fails is that
+// another program holds it, which the check lines already name.
+std::string CComPort::AccessHint(const std::string&) {
+  return {};
+}
+
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
   SetLastError(0);
   m_handle->handle = CreateFileA(DevicePath(portName).c_str(), GENERIC_READ | GENERIC_WRITE, 0,

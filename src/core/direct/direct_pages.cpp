@@ -106,6 +106,11 @@ struct Page {
   static constexpr auto dialogKeys = DialogKeysOf<CountRows(Rows, IsDialogKey)>(Rows);
 };
 
+// The state of the serial line, on a line of its own below the keys.
+constexpr ControlTemplate kPortStateRow = {kPortStateLine, ControlKind::Static, "", 4, 112, 222, 8};
+constexpr ControlTemplate kPortStateRowWide = {
+    kPortStateLine, ControlKind::Static, "", 4, 132, 239, 8};
+
 // QV-3000EX, template 129.
 constexpr PageRow kRows129[] = {
     {ShutterButton(182, 4, 44, 14), Key('B')},
@@ -124,6 +129,7 @@ constexpr PageRow kRows129[] = {
     {Button(kFocusKey, "Focus", 125, 46, 44, 14), Key('L')},
     {Button(kDispKey, "Disp", 125, 92, 44, 14), Key('O')},
     {Button(kPreviewKey, "Preview", 125, 74, 44, 14), Key('Q')},
+    {kPortStateRow},
 };
 
 // QV-2000UX, template 140.
@@ -143,6 +149,7 @@ constexpr PageRow kRows140[] = {
     {Button(kDownKey, "Down", 31, 65, 44, 14), Key('J')},
     {Button(kSetKey, "Set", 31, 92, 44, 14), Key('I')},
     {Button(kFocusLockKey, "Focus Lock", 125, 4, 44, 14), Key('A')},
+    {kPortStateRow},
 };
 
 // QV-2300UX, QV-2400UX, QV-2800UX and QV-2900UX, template 142. Five keys
@@ -162,6 +169,7 @@ constexpr PageRow kRows142[] = {
      Key('F')},
     {Button(kSelfTimerKey, "Timer\nDelete", 176, 86, 50, 20, kMultiline | kCentered), Key('L')},
     {Button(kFocusLockKey, "Focus Lock", 4, 4, 50, 20), Key('A')},
+    {kPortStateRow},
 };
 
 // QV-3500EX, template 144.
@@ -184,6 +192,7 @@ constexpr PageRow kRows144[] = {
     {Button(kTeleKey, "Tele", 181, 73, 44, 14), Key('D')},
     {Button(kWideKey, "Wide", 182, 92, 44, 14), Key('C')},
     {Button(kFocusLockKey, "Focus Lock", 4, 2, 44, 14), Key('A')},
+    {kPortStateRow},
 };
 
 constexpr std::array<std::string_view, 6> kExposureModeNames = {
@@ -225,6 +234,7 @@ constexpr PageRow kRows145[] = {
     {Button(kSelfTimerKey, "Self Timer", 130, 22, 50, 14), Key('_')},
     {{kModeUpDown, ControlKind::UpDownHorz, "", 130, 40, 50, 14}},
     {{0, ControlKind::GroupBox, "Control button", 67, 58, 114, 68}},
+    {kPortStateRowWide},
 };
 
 // QV-8000SX, template 141.
@@ -241,6 +251,7 @@ constexpr PageRow kRows141[] = {
     {Button(kRightKey, "+", 58, 28, 44, 14), Key('H')},
     {Button(kSetKey, "Set", 31, 52, 44, 14), Key('I')},
     {Button(kFocusLockKey, "Focus Lock", 125, 4, 44, 14), Key('A')},
+    {kPortStateRow},
 };
 
 constexpr std::string_view kDirectCaption = "Direct Control";
@@ -253,12 +264,12 @@ constexpr DirectPage MakePage(DirectPageKind kind, int width, int height) {
 
 // In DirectPageKind order.
 constexpr std::array<DirectPage, 6> kPages = {
-    MakePage<kRows129>(DirectPageKind::Page1, 230, 110),
-    MakePage<kRows140>(DirectPageKind::Page1_20, 230, 110),
-    MakePage<kRows142>(DirectPageKind::Page1_23, 230, 110),
-    MakePage<kRows144>(DirectPageKind::Page1_35, 230, 110),
-    MakePage<kRows145>(DirectPageKind::Page1_40, 247, 130),
-    MakePage<kRows141>(DirectPageKind::Page1_80, 230, 110),
+    MakePage<kRows129>(DirectPageKind::Page1, 230, 122),
+    MakePage<kRows140>(DirectPageKind::Page1_20, 230, 122),
+    MakePage<kRows142>(DirectPageKind::Page1_23, 230, 122),
+    MakePage<kRows144>(DirectPageKind::Page1_35, 230, 122),
+    MakePage<kRows145>(DirectPageKind::Page1_40, 247, 142),
+    MakePage<kRows141>(DirectPageKind::Page1_80, 230, 122),
 };
 
 // Index into kPages for each model index 0 to 9.

@@ -42,6 +42,11 @@ enum DirectControl : int {
   kModeDialogOk = 2,
 };
 
+// Controls that several pages have.
+enum SharedControl : int {
+  kPortStateLine = 1080,  // the serial line's state (Direct Control, Config)
+};
+
 enum TimeLapseControl : int {
   kBulbSecondsEdit = 997,
   kCountEdit = 998,

@@ -121,6 +121,7 @@ std::span<const ControlTemplate> ConfigControls() {
       NumberEdit(kDelayBulbEdit, 70, 78, 40, 13),
       Spin(kDelayBulbUpDown, 110, 78, 11, 13),
       Label("seconds", 125, 81, 30, 8),
+      {kPortStateLine, ControlKind::Static, "", 4, 97, 222, 8},
   };
   return controls;
 }

@@ -6,6 +6,7 @@
 
 #include "core/camera/command_bytes.h"
 #include "gui/direct/page1_40.h"
+#include "gui/framework/port_state.h"
 #include "gui/framework/program_state.h"
 
 namespace {
@@ -97,6 +98,7 @@ int DirectControlPage::OnKickIdle(int) {
     if (auto* button = qobject_cast<QAbstractButton*>(control))
       OnUpdateKey(button);
   }
+  fw::ShowPortState(*this);
   return 0;
 }
 

@@ -8,6 +8,7 @@
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/port_state.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/template_builder.h"
 #include "gui/framework/up_down.h"
@@ -82,6 +83,12 @@ bool CConfig::OnInitDialog() {
   connect(Item<QComboBox>(vel::kModelList), &QComboBox::activated, this,
           [this] { OnSelChangeModel(); });
   return true;
+}
+
+int CConfig::OnKickIdle(int) {
+  if (HasWindow())
+    fw::ShowPortState(*this);
+  return 0;
 }
 
 bool CConfig::OnSetActive() {

@@ -22,6 +22,8 @@ class CConfig : public fw::CPropertyPage {
 
   // Each later visit lists the serial devices present again.
   bool OnSetActive() override;
+  // Keeps the port line up to date.
+  int OnKickIdle(int idleCount) override;
 
   // The folder the port list looks for serial devices in; empty (the
   // default) is the system's own. Tests point it at a folder of their own.

@@ -1,4 +1,8 @@
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -54,14 +58,50 @@ TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
   EXPECT_EQ(line.Read(3, 2000), (Bytes{0x42, 'N', 'P'}));
   EXPECT_EQ(line.Read(), Bytes{});
 
-  EXPECT_EQ(second.Open(line.SlavePath()).Text(), ComPortErrorText(SystemErrorText(EBUSY) + "\n"));
+  EXPECT_EQ(second.Open(line.SlavePath()).Text(), ComPortErrorText(SystemErrorText(EBUSY) + "\n") +
+                                                      "\nDevice tried: " + line.SlavePath() + "\n");
   EXPECT_EQ(port.Open("/dev/velorantica-no-such-port").Text(),
             "ComPort opening error. System error message:\n\n" + SystemErrorText(ENOENT) +
                 "\n\nCheck if\n- ComPort setting is mapped to existing port (see \"Config\")\n"
-                "- ComPort is not in use by another application\n");
+                "- ComPort is not in use by another application\n"
+                "\nDevice tried: /dev/velorantica-no-such-port\n");
+  EXPECT_EQ(PortStateText(port),
+            "Port /dev/velorantica-no-such-port is closed: " + SystemErrorText(ENOENT) + "\n");
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_EQ(line.Read(), Bytes{});
   EXPECT_TRUE(second.Open(line.SlavePath()));
+}
+
+// A user outside the device's group is told the device and the group to
+// join, as a first run on a fresh machine meets it (root:dialout, 0660).
+TEST(ComPort, DeniedAccessNamesTheDeviceAndItsGroup) {
+  const group* dialout = ::getgrnam("dialout");
+  if (::geteuid() != 0 || !dialout)
+    GTEST_SKIP() << "needs root and a dialout group to hand the device over and drop privileges";
+  test::PseudoTerminal line;
+  ASSERT_EQ(::chown(line.SlavePath().c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(::chmod(line.SlavePath().c_str(), 0660), 0);
+  int out[2];
+  ASSERT_EQ(::pipe(out), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    const gid_t nogroup = 65534;
+    if (::setgroups(0, nullptr) != 0 || ::setgid(nogroup) != 0 || ::setuid(65534) != 0)
+      ::_exit(1);
+    CComPort port;
+    const std::string text = port.Open(line.SlavePath()).Text();
+    ::_exit(::write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 1);
+  }
+  ::close(out[1]);
+  std::string text(4096, '\0');
+  text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], text.data(), 4096))));
+  ::close(out[0]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_NE(text.find(SystemErrorText(EACCES)), std::string::npos) << text;
+  EXPECT_NE(text.find("Device tried: " + line.SlavePath() + "\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("group dialout"), std::string::npos) << text;
+  EXPECT_NE(text.find("sudo usermod -aG dialout $USER"), std::string::npos) << text;
 }
 
 // A write that fails (the far end gone, as when an adapter is pulled) loses
@@ -81,15 +121,19 @@ TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   EXPECT_TRUE(port.IsLost() && !port.IsOpen());
   EXPECT_FALSE(port.Reopen());
   EXPECT_TRUE(port.IsLost());
+  EXPECT_EQ(PortStateText(port).rfind("Port " + link + " was lost (", 0), 0u)
+      << PortStateText(port);
   line = std::make_unique<test::PseudoTerminal>();
   std::filesystem::create_symlink(line->SlavePath(), link);
   ASSERT_TRUE(port.Reopen());
   EXPECT_FALSE(port.IsLost());
+  EXPECT_EQ(PortStateText(port), "Port " + link + " is open.");
   EXPECT_TRUE(SendCommandByte(port, 0x42));
   EXPECT_EQ(line->Read(1, 2000), Bytes{0x42});
   port.Close();
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_FALSE(port.IsLost());
+  EXPECT_EQ(PortStateText(port), "No serial port is open.");
 }
 
 // The one check on the real clock: the switch key is held 250 ms on the line.

@@ -76,7 +76,8 @@ TEST(ComPortWin32, OpensAt9600EightNoneOneWithDtrAndRtsOnAndAFailedOpenClosesIt)
   EXPECT_EQ(peerBytes(), (Bytes{0x4E, 0x50}));
 
   EXPECT_EQ(port.Open("COM199").Text(),
-            ComPortErrorText(SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n"));
+            ComPortErrorText(SystemErrorText(ERROR_FILE_NOT_FOUND) + "\r\n") +
+                "\nDevice tried: \\\\.\\COM199\n");
   EXPECT_EQ(SerialHandles(), before);
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_EQ(peerBytes(), Bytes{});

@@ -194,6 +194,12 @@ void PagesTest::choosingAPortReopensIt() {
     QVERIFY2(text.startsWith(present ? "Open ComPort successful." : "ComPort opening error."),
              qPrintable(text));
     QCOMPARE(CameraPort().IsOpen(), present);
+    // The page's port line follows at the next idle pass, and names the device.
+    f.Idle();
+    const QString state = f.Item<QLabel>(vel::kPortStateLine)->text();
+    QVERIFY2(
+        state.startsWith("Port " + devices("ttyUSB0") + (present ? " is open." : " is closed: ")),
+        qPrintable(state));
     (void)vel::SendCommandByte(CameraPort(), 0x42);
     QCOMPARE(adapter.Read(1, present ? 500 : 30), present ? Bytes{0x42} : Bytes{});
     QCOMPARE(f.Camera().Read(), Bytes{});  // the port before is closed either way
