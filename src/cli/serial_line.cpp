@@ -1,32 +1,11 @@
 #include "cli/serial_line.h"
 
-#include <grp.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <filesystem>
 
 #include "core/camera/serial_ports.h"
 #include "core/ui/page_templates.h"
 
 namespace cli {
-namespace {
-
-// The lines that tell a user without the right to the device how to get it.
-std::string AccessAdvice(const std::string& device) {
-  struct stat info = {};
-  if (::access(device.c_str(), R_OK | W_OK) == 0 || errno != EACCES ||
-      ::stat(device.c_str(), &info) != 0)
-    return {};
-  const group* owner = ::getgrgid(info.st_gid);
-  const std::string name = owner ? owner->gr_name : std::to_string(info.st_gid);
-  return "- you may use " + device + ": it belongs to the group \"" + name +
-         "\"; join it with\n    sudo usermod -aG " + name + " $USER\n  and log in again\n";
-}
-
-}  // namespace
-
 vel::Result OpenCameraPort(vel::CComPort& port, const std::string& portName,
                            const std::string& profilePath) {
   vel::Result opened = port.Open(portName);
@@ -36,8 +15,10 @@ vel::Result OpenCameraPort(vel::CComPort& port, const std::string& portName,
   std::string text = "Cannot open the camera's serial port " + device;
   if (device != portName)
     text += " (" + portName + ")";
-  return vel::Result::Failure(text + ".\n" + opened.Text() + AccessAdvice(device) +
-                              "- the port is right: --port, or ComPort in " + profilePath + "\n");
+  // The core's text names the device tried and, when access was denied,
+  // the group to join.
+  return vel::Result::Failure(text + ".\n" + opened.Text() +
+                              "Check the port: --port, or ComPort in " + profilePath + "\n");
 }
 
 std::vector<std::string> PortLines(const std::string& deviceRoot) {
