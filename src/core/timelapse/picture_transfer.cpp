@@ -26,8 +26,7 @@ constexpr std::string_view kCopyError = "Copy error.\nSystem error message:\n\n"
 
 constexpr std::string_view kPictureFolder = "DCIM";
 constexpr std::string_view kSkippedFolder = "HTML";  // compared with case
-constexpr std::string_view kThumbnailFolder = "PREVIEW";
-constexpr std::string_view kPictureEnding = "JPG";  // compared without case
+constexpr std::string_view kPictureEnding = "JPG";   // compared without case
 constexpr std::string_view kAllFiles = "*.*";
 // A camera's picture folder: "100CASIO", a number and five characters.
 constexpr std::size_t kFolderNumberDigits = 3;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "core/platform/result.h"
 #include "core/timelapse/picture_transfer_files.h"
@@ -25,6 +26,10 @@ struct TransferSettings {
   static TransferSettings Of(const Settings& settings);
   bool operator==(const TransferSettings&) const = default;
 };
+
+// The folder of the thumbnails, beside the pictures on the camera and below
+// the destination.
+inline constexpr std::string_view kThumbnailFolder = "PREVIEW";
 
 // How often the camera's drive is looked for while it is awaited.
 inline constexpr std::uint32_t kDrivePollMs = 100;
