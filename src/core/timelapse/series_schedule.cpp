@@ -13,6 +13,10 @@ SeriesStartSettings SeriesStartSettings::Of(const Settings& settings) {
           settings.Infinity != 0, settings.Bulb != 0};
 }
 
+bool SeriesStartSettings::HasPace() const {
+  return vel::IntervalMs(hour, minute, second) != 0 || bulb;
+}
+
 std::uint32_t IntervalMs(int hour, int minute, int second) {
   const auto h = static_cast<std::uint32_t>(hour);
   const auto m = static_cast<std::uint32_t>(minute);
@@ -30,9 +34,8 @@ bool SeriesSchedule::Start(const SeriesStartSettings& settings) {
   m_intervalMs = vel::IntervalMs(settings.hour, settings.minute, settings.second);
   m_count = settings.count;
   m_infinityAtStart = settings.infinity;
-  const bool hasPace = m_intervalMs != 0 || settings.bulb;
   const bool hasShots = m_count != 0 || settings.infinity;
-  return hasPace && hasShots;
+  return settings.HasPace() && hasShots;
 }
 
 std::uint32_t SeriesSchedule::BeginShot() {
@@ -74,6 +77,22 @@ std::int64_t SeriesSchedule::NextDueMs(std::int64_t nowMs) const {
   if (m_intervalMs == 0)
     return nowMs;
   return std::max(nowMs, GridPoint(m_nextGridIndex));
+}
+
+SeriesProgress SeriesSchedule::Progress(std::int64_t nowMs, bool infinity) const {
+  SeriesProgress progress;
+  if (!m_timerRunning || Complete(infinity))
+    return progress;
+  progress.nextShotMs = NextDueMs(nowMs);
+  progress.backToBack = m_intervalMs == 0;
+  if (infinity || progress.backToBack)
+    return progress;
+  // Past the next shot the series keeps to its grid again (see OnTick).
+  const std::int64_t next = *progress.nextShotMs;
+  const std::int64_t after = static_cast<std::int64_t>(m_count) - m_taken - 1;
+  const std::int64_t index = std::max(m_nextGridIndex + 1, FirstGridIndexAfter(next));
+  progress.lastShotMs = after == 0 ? next : GridPoint(index + after - 1);
+  return progress;
 }
 
 void SeriesSchedule::CopyFailed(std::string text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vel {
@@ -18,6 +19,23 @@ struct SeriesStartSettings {
   bool bulb = false;
 
   static SeriesStartSettings Of(const Settings& settings);
+  // An interval, or bulb shots to follow each other: without either a
+  // series takes no shot.
+  bool HasPace() const;
+};
+
+// Where a running series stands, for its progress line; times are
+// milliseconds of the monotonic clock.
+struct SeriesProgress {
+  // When the next shot is due; none when no shot is to come (or the grid is
+  // not laid yet, during the first shot).
+  std::optional<std::int64_t> nextShotMs;
+  // When the last shot is due; none for an endless series and for shots
+  // back to back, whose end depends on how long each shot takes.
+  std::optional<std::int64_t> lastShotMs;
+  // The interval is 0: each shot follows the one before, nothing to count
+  // down.
+  bool backToBack = false;
 };
 
 // ((hour * 60 + minute) * 60 + second) * 1000 in unsigned 32-bit arithmetic.
@@ -75,6 +93,9 @@ class SeriesSchedule {
 
   // Milliseconds from nowMs until the next tick, 0 when it is due already.
   std::int64_t DelayMs(std::int64_t nowMs) const { return NextDueMs(nowMs) - nowMs; }
+
+  // Where the series stands at nowMs, with Infinity as it is now.
+  SeriesProgress Progress(std::int64_t nowMs, bool infinity) const;
 
   std::uint32_t Taken() const { return m_taken; }
   std::uint32_t Count() const { return m_count; }

@@ -87,6 +87,24 @@ std::string CopyEndText(std::uint32_t shot) {
   return Format("#%lu Copy picture file end", Number(shot));
 }
 
+std::string NextShotText(const std::string& nextShot, const std::string& countdown,
+                         const std::string& plannedEnd) {
+  std::string text = "Next shot at " + nextShot;
+  if (!countdown.empty())
+    text += " (in " + countdown + ")";
+  if (!plannedEnd.empty())
+    text += " - planned end " + plannedEnd;
+  return text;
+}
+
+std::string CountdownText(std::int64_t ms) {
+  const long long seconds = ms <= 0 ? 0 : (ms + 999) / 1000;
+  const long long minutes = seconds / 60 % 60;
+  if (seconds < 60 * 60)
+    return Format("%02lld:%02lld", minutes, seconds % 60);
+  return Format("%02lld:%02lld:%02lld", seconds / 3600, minutes, seconds % 60);
+}
+
 std::string DateWord(const LocalTime& time) {
   return Format("%02d.%02d.%04d", time.day, time.month, time.year);
 }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace vel {
 
@@ -46,6 +47,19 @@ std::string NoNewPictureText(std::uint32_t shot);
 // A byte of the shot did not reach the port: the why goes to the log.
 std::string ShotFailedText(std::uint32_t shot);
 std::string CopyEndText(std::uint32_t shot);
+
+// The progress line of a running series: "Next shot at 14:32:10 (in 00:07)
+// - planned end 15:10:00". The clock times come formatted; an empty
+// countdown or planned end leaves its part out.
+std::string NextShotText(const std::string& nextShot, const std::string& countdown,
+                         const std::string& plannedEnd);
+// The whole seconds left of ms, rounded up, so that 00:00 means due:
+// "00:07", "59:59", "01:00:00".
+std::string CountdownText(std::int64_t ms);
+// The progress line when there is nothing to count down.
+inline constexpr std::string_view kBackToBackText = "Shots back to back";
+inline constexpr std::string_view kNoPaceText =
+    "Interval 00:00:00: set an interval, or tick Bulb to take shots back to back.";
 
 // The second status line: "07.06.2003 14:05:09".
 std::string StatusTimeText(const LocalTime& time);

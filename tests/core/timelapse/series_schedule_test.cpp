@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -99,6 +100,44 @@ TEST(SeriesSchedule, AnEndlessSeriesStopsWhenInfinityIsCleared) {
   run.infinity = false;
   run.Ticks();
   EXPECT_EQ(run.statuses.back(), "Idle (5 pictures taken)");
+}
+
+// At the end of each shot the progress names when the next shot and the last
+// one will start, as the run then starts them, also after shot 3 overran two
+// grid points (which moved the end, unforeseen before it).
+TEST(SeriesSchedule, ProgressForetellsTheNextAndTheLastShot) {
+  // Count, seconds, Infinity, bulb.
+  const int cases[][4] = {{5, 1, 0, 0}, {2, 1, 1, 0}, {4, 0, 0, 1}};
+  for (const auto& [count, seconds, infinity, bulb] : cases) {
+    SCOPED_TRACE(testing::Message() << count << " " << seconds << " " << infinity);
+    SeriesRun run(count, seconds, infinity, bulb);
+    run.shotLength = [](std::uint32_t shot) { return shot == 3 ? 2500 : 300; };
+    std::vector<SeriesProgress> foretold;
+    while (run.schedule.TimerRunning() && run.starts.size() < 6) {
+      foretold.push_back(run.schedule.Progress(run.nowMs, run.infinity));
+      run.Ticks(1);
+    }
+    for (std::size_t i = 0; i < foretold.size(); ++i) {
+      SCOPED_TRACE(i);
+      const bool more = i + 1 < run.starts.size();
+      EXPECT_EQ(foretold[i].nextShotMs, more ? std::optional(run.starts[i + 1]) : std::nullopt);
+      EXPECT_EQ(foretold[i].backToBack, more && seconds == 0);
+      const bool ends = more && !infinity && seconds != 0;
+      const std::int64_t last = i < 2 ? run.starts[1] + (count - 2) * 1000 : run.starts.back();
+      EXPECT_EQ(foretold[i].lastShotMs, ends ? std::optional(last) : std::nullopt);
+    }
+  }
+}
+
+TEST(SeriesSchedule, ProgressTexts) {
+  const std::pair<std::int64_t, const char*> countdowns[] = {
+      {-5, "00:00"},           {1, "00:01"},         {7000, "00:07"},
+      {7001, "00:08"},         {3'599'000, "59:59"}, {3'600'000, "01:00:00"},
+      {36'061'000, "10:01:01"}};
+  for (const auto& [ms, text] : countdowns) EXPECT_EQ(CountdownText(ms), text) << ms;
+  EXPECT_EQ(NextShotText("14:32:10", "00:07", "15:10:00"),
+            "Next shot at 14:32:10 (in 00:07) - planned end 15:10:00");
+  EXPECT_EQ(NextShotText("14:32:10", "", ""), "Next shot at 14:32:10");
 }
 
 }  // namespace
