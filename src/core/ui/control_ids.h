@@ -65,6 +65,9 @@ enum TimeLapseControl : int {
   kCopyFailuresLine = 1070,
   kSeriesLogLabel = 1071,
   kSeriesLogLink = 1072,
+  kProgressLine = 1073,
+  kLastPictureView = 1074,
+  kLastPictureLine = 1075,
 };
 
 enum OptionsControl : int {

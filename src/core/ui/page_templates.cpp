@@ -72,6 +72,12 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     {kCopyFailuresLine, ControlKind::Static, "", 4, 110, 222, 8},
     {kSeriesLogLabel, ControlKind::Static, "Series log:", 4, 121, 40, 8},
     {kSeriesLogLink, ControlKind::HyperLink, "", 46, 121, 180, 8},
+    // While a series runs: when its next shot comes and when it ends; the
+    // reason when Start takes none.
+    {kProgressLine, ControlKind::Static, "", 4, 132, 222, 16, kMultiline},
+    // The picture stored last: small at the top right, its path below.
+    {kLastPictureView, ControlKind::Icon, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
+    {kLastPictureLine, ControlKind::Static, "", 4, 150, 222, 8},
 };
 
 // Options page.
@@ -145,7 +151,7 @@ std::span<const ControlTemplate> AboutControls() {
 }  // namespace
 
 const DialogTemplate& TimeLapseTemplate() {
-  static const DialogTemplate dialog{"Time Lapse", 230, 132, kTimeLapseControls};
+  static const DialogTemplate dialog{"Time Lapse", 230, 162, kTimeLapseControls};
   return dialog;
 }
 

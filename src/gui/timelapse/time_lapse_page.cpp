@@ -15,6 +15,7 @@
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/up_down.h"
+#include "gui/timelapse/picture_preview.h"
 #include "gui/widgets/hyperlink.h"
 
 namespace {
@@ -65,6 +66,9 @@ CTimeLapse::CTimeLapse() : fw::CPropertyPage(vel::TimeLapseTemplate()) {
   m_seriesTimer.setSingleShot(true);
   m_seriesTimer.setTimerType(Qt::PreciseTimer);
   connect(&m_seriesTimer, &QTimer::timeout, this, &CTimeLapse::OnSeriesTimerFired);
+  m_progressTimer.setSingleShot(true);
+  m_progressTimer.setTimerType(Qt::PreciseTimer);
+  connect(&m_progressTimer, &QTimer::timeout, this, &CTimeLapse::UpdateProgress);
 }
 
 CTimeLapse::~CTimeLapse() = default;
@@ -79,8 +83,11 @@ bool CTimeLapse::OnInitDialog() {
   for (fw::UpDown* upDown : {m_spinCount, m_spinBulbSeconds, m_spinFocusSeconds})
     upDown->SetRange(kUpDownLower, kUpDownUpper);
   Item<QTimeEdit>(vel::kIntervalPicker)->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-  // The log's place shows once a series has a log.
-  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->hide();
+  // The log's place shows once a series has a log, the last picture's once
+  // one was stored.
+  for (int id :
+       {vel::kSeriesLogLabel, vel::kSeriesLogLink, vel::kLastPictureView, vel::kLastPictureLine})
+    GetDlgItem(id)->hide();
   ConnectHandlers();
   UpdateData(false);
   return true;
@@ -94,9 +101,11 @@ void CTimeLapse::ConnectHandlers() {
   connect(Item<QCheckBox>(vel::kFocusCheck), &QCheckBox::clicked, this, &CTimeLapse::OnFocus);
 }
 
-// The log's link is built with the page's window, in its place in the tab
-// order.
+// The log's link and the last picture are built with the page's window, in
+// their places in the tab order.
 QWidget* CTimeLapse::CreateControl(const vel::ControlTemplate& control) {
+  if (control.id == vel::kLastPictureView)
+    return m_lastPicture = new PicturePreview;
   if (control.id != vel::kSeriesLogLink)
     return nullptr;
   m_logLink = new CHyperLink;
@@ -186,6 +195,7 @@ void CTimeLapse::SetStatus(std::string text) {
 void CTimeLapse::ShowIdle() {
   m_szStatus = m_schedule.IdleText();
   SetStatus(m_szStatus);
+  UpdateProgress();
   CloseLog();
   if (m_pStartButton)
     m_pStartButton->setEnabled(true);

@@ -13,6 +13,7 @@
 #include "gui/framework/property_page.h"
 
 class CHyperLink;
+class PicturePreview;
 class QLabel;
 class QMessageBox;
 class QPushButton;
@@ -30,7 +31,9 @@ class UpDown;
 // its waits keep the window painting while the user's input to it waits
 // until the shot is over, except that Cancel and Exit end an external
 // program that is still running. Below the status the page tells how many
-// copies failed and why, and where the series' log is.
+// copies failed and why, where the series' log is, when the next shot comes
+// and the series ends, and which picture was stored last, which also shows
+// small at the top right.
 class CTimeLapse : public fw::CPropertyPage {
   Q_OBJECT
  public:
@@ -71,6 +74,8 @@ class CTimeLapse : public fw::CPropertyPage {
 
   bool ShotRunning() const { return m_shooting; }
   bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
+  // The progress line's timer, which runs only while a series runs.
+  bool ProgressTimerRunning() const { return m_progressTimer.isActive(); }
   // A series is under way: a shot runs or another one is to come.
   bool SeriesRunning() const;
   // "picture N of M taken" (or "picture N taken" for an endless series).
@@ -127,6 +132,13 @@ class CTimeLapse : public fw::CPropertyPage {
   void LogLine(const std::string& text);
   void CloseLog();
   void ShowCopyFailures();
+  // The progress line, brought up to date; its timer runs on while a series
+  // runs and stops when it has ended.
+  void UpdateProgress();
+  // Shows text on the progress line; assistive technology hears announced.
+  void ShowProgress(std::string_view text, std::string_view announced);
+  // A picture stored in folder under name: the preview and the path line.
+  void ShowLastPicture(const std::string& folder, const std::string& name);
 
   fw::UpDown* m_spinBulbSeconds = nullptr;
   fw::UpDown* m_spinFocusSeconds = nullptr;
@@ -163,4 +175,6 @@ class CTimeLapse : public fw::CPropertyPage {
   std::string m_logFolder;
   vel::SeriesLog m_log;
   CHyperLink* m_logLink = nullptr;
+  QTimer m_progressTimer;
+  PicturePreview* m_lastPicture = nullptr;
 };

@@ -59,9 +59,10 @@ class CTimeLapse::ShotRunner final : public vel::PortExecutor {
       m_record.drive = transfer.DriveRoot();
     if (!copied)
       m_record.copyFailure = copied.Text();
-    else if (transfer.StoredNewPicture())
+    else if (transfer.StoredNewPicture()) {
       m_record.storedPicture = settings.destFileDir + vel::kPathSeparator + transfer.StoredName();
-    else
+      m_page.ShowLastPicture(settings.destFileDir, transfer.StoredName());
+    } else
       m_record.noNewPicture = true;
     return copied;
   }
@@ -114,9 +115,12 @@ void CTimeLapse::OnStart() {
   const bool shootNow = m_schedule.Start(series);
   SyncSeries();
   ShowCopyFailures();
+  UpdateProgress();
   m_drivesAtStart = vel::TakeDriveSnapshot(m_volumeSources);
   if (!shootNow) {
     ShowIdle();
+    if (!series.HasPace())
+      ShowProgress(vel::kNoPaceText, vel::kNoPaceText);
     return;
   }
   OpenLog();
@@ -126,6 +130,7 @@ void CTimeLapse::OnStart() {
   if (!m_bCancelled && m_schedule.FinishFirstShot(NowMs())) {
     m_nTimerId = kSeriesTimerId;
     ArmSeriesTimer();
+    UpdateProgress();
   } else {
     ShowIdle();
   }
@@ -151,12 +156,14 @@ void CTimeLapse::OnTimer(unsigned id) {
       break;
   }
   ArmSeriesTimer();
+  UpdateProgress();
 }
 
 void CTimeLapse::OnCancelSeries() {
   m_schedule.Cancel();
   SyncSeries();
   StopSeriesTimer();
+  UpdateProgress();
   if (m_shooting) {
     // Only an external program can be running: it ends now, and the shot
     // shows Idle when it is over.

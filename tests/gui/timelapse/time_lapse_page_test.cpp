@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "gui/timelapse/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
@@ -61,6 +62,10 @@ class TimeLapsePageTest : public QObject {
   void tickDuringAShotIsTakenRightAfterIt();
   void lostLineFailsItsShotsUntilItIsBack();
   void zeroIntervalWithoutBulbTakesNoShot();
+  void progressLineForetellsTheSeries_data();
+  void progressLineForetellsTheSeries();
+  void lastPictureShowsAndOpens_data();
+  void lastPictureShowsAndOpens();
   void copyFailureShowsABoxThatDoesNotBlock();
   void failedCopiesStayInSightAndInTheLog();
   void externalProgramGetsItsArguments();
@@ -194,6 +199,95 @@ void TimeLapsePageTest::zeroIntervalWithoutBulbTakesNoShot() {
   QCOMPARE(f.statuses, QStringList{"Idle (0 pictures taken)"});
   QVERIFY(f.Enabled(vel::kStartButton) && !f.page->SeriesTimerRunning());
   QCOMPARE(f.Camera().Read(), Bytes{});
+  QCOMPARE(f.Item<QLabel>(vel::kProgressLine)->text(),
+           "Interval 00:00:00: set an interval, or tick Bulb to take shots back to back.");
+  QVERIFY(!f.page->ProgressTimerRunning());
+}
+
+void TimeLapsePageTest::progressLineForetellsTheSeries_data() {
+  QTest::addColumn<QString>("interval");
+  QTest::addColumn<QString>("line");
+  const QString next = R"(^Next shot at (\d\d:\d\d:\d\d) \(in 01:00:00\))";
+  QTest::newRow("counted") << "Count=3\nHour=1\n" << next + R"( - planned end (.+)$)";
+  QTest::newRow("endless") << "Count=3\nHour=1\nInfinity=1\n" << next + "$";
+  QTest::newRow("back to back") << "Count=3\nBulb=1\n"
+                                << "^Shots back to back$";
+}
+
+// The countdown turns on the real clock (the one wait there); a screen
+// reader hears the line without it, so not at every turn. Idle, no timer is
+// left.
+void TimeLapsePageTest::progressLineForetellsTheSeries() {
+  QFETCH(QString, interval);
+  QFETCH(QString, line);
+  TimeLapseFixture f(interval.toStdString());
+  auto* progress = f.Item<QLabel>(vel::kProgressLine);
+  f.Click(vel::kStartButton);
+  const QRegularExpressionMatch match = QRegularExpression(line).match(progress->text());
+  QVERIFY2(match.hasMatch(), qPrintable(progress->text()));
+  QVERIFY(f.page->ProgressTimerRunning());
+  QCOMPARE(progress->accessibleName(), progress->text().remove(" (in 01:00:00)"));
+  if (match.lastCapturedIndex() == 2) {
+    QCOMPARE(QTime::fromString(match.captured(1)).addSecs(3600).toString(), match.captured(2));
+    QTRY_VERIFY_WITH_TIMEOUT(progress->text().contains("(in 59:59)"), 3000);
+    QVERIFY(!progress->accessibleName().contains("(in"));
+  }
+  f.Click(vel::kCancelButton);
+  QCOMPARE(progress->text(), "");
+  QVERIFY(!f.page->ProgressTimerRunning());
+}
+
+void TimeLapsePageTest::lastPictureShowsAndOpens_data() {
+  QTest::addColumn<int>("copyAndDelete");
+  QTest::addColumn<QColor>("shown");
+  QTest::newRow("thumbnail") << 0 << QColor(Qt::red);
+  QTest::newRow("picture only") << 1 << QColor(Qt::blue);
+}
+
+// After a copy the preview shows the stored thumbnail, else the picture,
+// names its path and opens it on a click, Enter or Space.
+void TimeLapsePageTest::lastPictureShowsAndOpens() {
+  QFETCH(int, copyAndDelete);
+  QFETCH(QColor, shown);
+  velotest::FakeVolumes volumes;
+  velotest::AddUsbCamera(volumes);
+  const QString camera = QString::fromStdString(volumes.dir()) + "/camera/DCIM/100CASIO/";
+  QVERIFY(QDir().mkpath(camera + "PREVIEW"));
+  for (const auto& [file, colour, size] :
+       {std::tuple(QString("CIMG0001.JPG"), Qt::blue, 640),
+        std::tuple(QString("PREVIEW/CIMG0001.JPG"), Qt::red, 160)}) {
+    QImage image(size, size * 3 / 4, QImage::Format_RGB32);
+    image.fill(colour);
+    QVERIFY(image.save(camera + file));
+  }
+  const std::string dest = volumes.dir() + "/pictures";
+  QVERIFY(QDir().mkpath(QString::fromStdString(dest)));
+  TimeLapseFixture f("Count=1\nSecond=1\n",
+                     "CopyFile=1\nDelayRecUsb=2\nDelayUsbRec=0\nCopyAndDelete=" +
+                         std::to_string(copyAndDelete) + "\nDestFileDir=" + dest + "\n");
+  f.page->SetVolumeSources(volumes.Sources());
+  f.page->SetLogFolder(volumes.dir() + "/logs");
+  QTimer::singleShot(
+      300, [&] { volumes.Mount("8:17", volumes.dir() + "/camera", "vfat", "/dev/sdb1"); });
+  f.Click(vel::kStartButton);
+  auto* preview = f.Item<PicturePreview>(vel::kLastPictureView);
+  QTRY_VERIFY(!preview->Image().isNull());
+  const QColor centre = preview->Image().pixelColor(preview->Image().rect().center());
+  QVERIFY2(qAbs(centre.red() - shown.red()) + qAbs(centre.blue() - shown.blue()) < 60,
+           qPrintable(centre.name()));
+  QVERIFY(preview->Image().width() < preview->width());
+  const QString stored = QString::fromStdString(dest) + "/CIMG0001.JPG";
+  QCOMPARE(preview->toolTip(), stored);
+  QCOMPARE(f.Item<QLabel>(vel::kLastPictureLine)->text(), "Last picture: " + stored);
+  QCOMPARE(preview->accessibleName(), "Last picture");
+  f.Item<QWidget>(vel::kSeriesLogLink)->setFocus();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+  QCOMPARE(QApplication::focusWidget(), preview);
+  QStringList opened;
+  preview->SetOpener([&opened](const QString& path) { return opened << path, true; });
+  QTest::mouseClick(preview, Qt::LeftButton);
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) QTest::keyClick(preview, key);
+  QCOMPARE(opened, QStringList(3, stored));
 }
 
 // An unattended series must neither wait for an OK nor pile up boxes.
