@@ -1,26 +1,18 @@
-// velorantica-cli with qvsim as its camera: what reached the camera is read
-// from qvsim's recording of the bytes and the times they arrived.
+// velorantica-cli with qvsim as its camera, what reached it read from qvsim's recording.
 #include <gtest/gtest.h>
-#include <sched.h>
-#include <sys/mount.h>
-#include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
-#include <set>
+#include <tuple>
 
 #include "support/child_process.h"
+#include "support/qvsim_recording.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
-using vel::test::ChildProcess;
-using vel::test::TempDir;
+using namespace vel::test;
 namespace fs = std::filesystem;
-
-const Bytes kShutter = {0x42, 0x62};
 
 class Cli : public ::testing::Test {
  protected:
@@ -41,46 +33,32 @@ class Cli : public ::testing::Test {
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
                                  "XDG_STATE_HOME=" + m_dir.Path()});
   }
-  // The bytes the camera received, once it is stopped.
-  Bytes Received() {
+  Recording Received() {
     m_camera->Stop(SIGTERM);
-    std::ifstream recording(m_recording);
-    long ms;
-    std::string hex;
-    Bytes bytes;
-    m_times.clear();
-    while (recording >> ms >> hex) {
-      m_times.push_back(ms);
-      bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
-    }
-    return bytes;
+    return ReadRecording(m_recording);
   }
 
   TempDir m_dir;
   const std::string m_profile = m_dir / "profile.ini", m_recording = m_dir / "recording";
   std::unique_ptr<ChildProcess> m_camera;
-  std::vector<long> m_times;  // milliseconds, one per received byte
 };
 
 TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
-  struct Case {
-    std::vector<std::string> args;
-    int model;
-    Bytes bytes;
-    long heldMs;  // at least, from the first byte to the second
-  } cases[] = {
-      {{"key", "Shutter"}, 5, kShutter, 0},
+  // The arguments, the model, the bytes and how long at least the first was held.
+  const std::tuple<std::vector<std::string>, int, Bytes, long> cases[] = {
+      {{"key", "Shutter"}, 5, {0x42, 0x62}, 0},
       {{"key", "focus lock", "--hold", "0.3"}, 7, {0x41, 0x61}, 290},
       {{"switch"}, 5, {0x4D, 0x6D}, 240},
       {{"switch", "--model", "7"}, 5, {0x4D, 0x85, 0x88}, 240},  // no release, but the modes
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.args.back());
-    StartCamera(c.model);
-    auto cli = Start(c.args);
+  for (const auto& [args, model, bytes, heldMs] : cases) {
+    SCOPED_TRACE(args.back());
+    StartCamera(model);
+    auto cli = Start(args);
     EXPECT_EQ(cli->Wait(10000), 0) << cli->Errors();
-    ASSERT_EQ(Received(), c.bytes);
-    EXPECT_GE(m_times[1] - m_times[0], c.heldMs);
+    const Recording received = Received();
+    ASSERT_EQ(received.bytes, bytes);
+    EXPECT_GE(received.GapBefore(1), heldMs);
   }
 }
 
@@ -89,13 +67,11 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   const std::string profileBefore = TempDir::ReadFile(m_profile);
   auto cli = Start({"series", "--count", "3", "--interval", "1"});
   ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
-  const Bytes bytes = Received();
-  ASSERT_EQ(bytes.size(), 6u);
-  for (std::size_t i = 0; i < 6; i += 2)
-    EXPECT_EQ(Bytes(bytes.begin() + i, bytes.begin() + i + 2), kShutter);
+  const Recording received = Received();
+  ASSERT_EQ(received.bytes, (Bytes{0x42, 0x62, 0x42, 0x62, 0x42, 0x62}));
   // Anchored at the end of the first shot, the later shots start 1 s apart.
-  EXPECT_NEAR(m_times[4] - m_times[2], 1000, 60);
-  EXPECT_NEAR(m_times[2] - m_times[1], 1000, 60);
+  EXPECT_NEAR(received.times[4] - received.times[2], 1000, 60);
+  EXPECT_NEAR(received.GapBefore(2), 1000, 60);
   const std::string out = cli->Output();
   EXPECT_NE(out.find("Shot 3 of 3 at "), std::string::npos) << out;
   const std::string log = out.substr(12, out.find('\n') - 12);  // "Series log: "
@@ -103,42 +79,38 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   EXPECT_EQ(TempDir::ReadFile(m_profile), profileBefore);
 }
 
-// The first signal ends the series after the shot under way, the second at
-// once, with the held shutter let go.
+// The first signal ends the series after the shot under way, the second at once, shutter let go.
 TEST_F(Cli, SignalsEndTheSeries) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string waitFor;
-    int signals, status;
-    std::string says;
-    std::size_t shots;
-  } cases[] = {
-      {{"--endless", "--interval", "1"}, "Shot 2 at", 1, 0, "cancelled", 2},
-      {{"--count", "2", "--bulb", "30", "--interval", "1"}, "Series log", 2, 1, "Ended at once", 1},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.says);
+  // The arguments, the output awaited, the signals, the exit status and text, the shots.
+  const std::tuple<std::vector<std::string>, std::string, int, int, std::string, std::size_t>
+      cases[] = {
+          {{"--endless", "--interval", "1"}, "Shot 2 at", 1, 0, "cancelled", 2},
+          {{"--count", "2", "--bulb", "30", "--interval", "1"},
+           "Series log",
+           2,
+           1,
+           "Ended at once",
+           1},
+      };
+  for (const auto& [args, waitFor, signals, status, says, shots] : cases) {
+    SCOPED_TRACE(says);
     StartCamera(5);
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin(), "series");
-    auto cli = Start(args);
-    ASSERT_TRUE(cli->WaitFor(c.waitFor)) << cli->Errors();
+    std::vector<std::string> series = args;
+    series.insert(series.begin(), "series");
+    auto cli = Start(series);
+    ASSERT_TRUE(cli->WaitFor(waitFor)) << cli->Errors();
     ::usleep(300'000);
-    for (int i = 0; i < c.signals; ++i) cli->Signal(SIGINT), ::usleep(50'000);
-    EXPECT_EQ(cli->Wait(5000), c.status) << cli->Output();
-    EXPECT_NE(cli->Output().find(c.says), std::string::npos) << cli->Output();
-    const Bytes bytes = Received();
-    ASSERT_EQ(bytes.size(), 2 * c.shots);
+    for (int i = 0; i < signals; ++i) cli->Signal(SIGINT), ::usleep(50'000);
+    EXPECT_EQ(cli->Wait(5000), status) << cli->Output();
+    EXPECT_NE(cli->Output().find(says), std::string::npos) << cli->Output();
+    const Bytes bytes = Received().bytes;
+    ASSERT_EQ(bytes.size(), 2 * shots);
     EXPECT_EQ(bytes.back(), 0x62) << "the shutter was left held";
   }
 }
 
 TEST_F(Cli, FailuresNameWhatToCheck) {
-  struct Case {
-    std::vector<std::string> args;
-    int status;
-    std::string says;
-  } cases[] = {
+  const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
       {{"key", "Shutter", "--port", "/dev/velorantica-none"}, 1, "port /dev/velorantica-none"},
       {{"series", "--interval", "0"}, 2, "interval of 0"},
       {{"series", "--count", "0"}, 2, "--count takes"},
@@ -147,53 +119,34 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"switch", "--model", "0"}, 2, "no REC/USB switch"},
   };
   TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.says);
-    auto cli = Start(c.args);
-    EXPECT_EQ(cli->Wait(10000), c.status);
-    EXPECT_NE(cli->Errors().find(c.says), std::string::npos) << cli->Errors();
+  for (const auto& [args, status, says] : cases) {
+    SCOPED_TRACE(says);
+    auto cli = Start(args);
+    EXPECT_EQ(cli->Wait(10000), status);
+    EXPECT_NE(cli->Errors().find(says), std::string::npos) << cli->Errors();
   }
 }
 
-// Gives the test and its programs a mount table of their own, so that only the
-// card qvsim mounts comes and goes.
-bool IsolateMounts() {
-  return ::unshare(CLONE_NEWNS) == 0 &&
-         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-}
-
-std::set<std::string> FilesIn(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    if (entry.is_regular_file())
-      names.insert(entry.path().filename());
-  return names;
-}
-
 TEST_F(Cli, SeriesCopiesEveryPictureOffTheCard) {
-  if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
-    GTEST_SKIP() << "qvsim's card is an ext4 image on a loop mount: needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts()) << "no mount namespace of its own";
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
   const std::string pictures = m_dir / "pictures";
   StartCamera(5, "DelayRecUsb=4\nDelayUsbRec=1\n",
               {"--card", m_dir / "card", "--label", "CLICAM" + std::to_string(::getpid()),
                "--mount-delay", "1500"});
   auto cli = Start({"series", "--count", "3", "--interval", "1", "--copy", pictures, "--delete"});
   EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
-  const std::set<std::string> taken = {"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG"};
-  EXPECT_EQ(FilesIn(pictures), taken);
-  EXPECT_EQ(Received().back(), 0x6D) << "the camera was left in USB mode";
+  EXPECT_EQ(Listing(pictures),
+            (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG", "PREVIEW/"}));
+  EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
 }
-
-}  // namespace
-
-namespace {
 
 // Without an automounter: the program mounts the camera's device itself.
 TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
-  if (::geteuid() != 0 || !fs::exists("/dev/loop-control"))
-    GTEST_SKIP() << "the card is an ext4 image on a loop device: needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts()) << "no mount namespace of its own";
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
   const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW", image = m_dir / "card.img";
   fs::create_directories(tree);
   TempDir::WriteFile(tree + "/CIMG0007.JPG", "thumbnail");

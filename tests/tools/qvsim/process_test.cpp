@@ -9,12 +9,12 @@
 #include <QImage>
 
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
 #include "support/child_process.h"
+#include "support/qvsim_recording.h"
 #include "support/temp_dir.h"
 
 namespace qvsim {
@@ -62,26 +62,13 @@ TEST(QvsimProcess, PrintsItsTerminalFirstThenNamesAndRecordsEveryByte) {
                     "of 9600 baud"))
       << qvsim.Output();
   EXPECT_EQ(qvsim.Stop(), 0);
-
-  std::ifstream record(dir / "bytes.txt");
-  std::vector<int> bytes;
-  long long ms;
-  std::string hex;
-  while (record >> ms >> hex) bytes.push_back(std::stoi(hex, nullptr, 16));
-  EXPECT_EQ(bytes, (std::vector<int>{'B', 'b', 'M', 0x83, 0x3F, 'B'}));
-}
-
-// The names in a folder, with "/" after those of folders.
-std::set<std::string> Listing(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : fs::directory_iterator(folder))
-    names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
-  return names;
+  EXPECT_EQ(vel::test::ReadRecording(dir / "bytes.txt").bytes,
+            (std::vector<std::uint8_t>{'B', 'b', 'M', 0x83, 0x3F, 'B'}));
 }
 
 TEST(QvsimCard, ShotsStorePictureAndThumbnailThatUsbModeMounts) {
-  if (::geteuid() != 0 || ::access("/dev/loop-control", F_OK) != 0)
-    GTEST_SKIP() << "the card is an ext4 image on a loop mount: needs root and loop devices";
+  if (!vel::test::CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
   vel::test::TempDir dir;
   const std::string user = ::getpwuid(::geteuid())->pw_name;
   const std::string label = "QVT" + std::to_string(::getpid());
@@ -92,8 +79,10 @@ TEST(QvsimCard, ShotsStorePictureAndThumbnailThatUsbModeMounts) {
   Send(port, {'B', 'b', 'B', 'b', 'M'});
   ASSERT_TRUE(qvsim.WaitFor("Card: USB mode, mounted at " + mountPoint)) << qvsim.Output();
   const std::string folder = mountPoint + "/DCIM/100CASIO/";
-  EXPECT_EQ(Listing(folder), (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG", "PREVIEW/"}));
-  EXPECT_EQ(Listing(folder + "PREVIEW"), (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG"}));
+  EXPECT_EQ(vel::test::Listing(folder),
+            (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG", "PREVIEW/"}));
+  EXPECT_EQ(vel::test::Listing(folder + "PREVIEW"),
+            (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG"}));
   // Decoded by Qt's reader: a picture and its thumbnail at half the size.
   EXPECT_EQ(QImage(QString::fromStdString(folder + "CIMG0002.JPG")).size(), QSize(320, 240));
   EXPECT_EQ(QImage(QString::fromStdString(folder + "PREVIEW/CIMG0002.JPG")).size(),

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <sched.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace vel::test {
+
+// What qvsim recorded (--record): each byte it received and when, in milliseconds.
+struct Recording {
+  std::vector<std::uint8_t> bytes;
+  std::vector<long> times;
+  long GapBefore(std::size_t index) const { return times[index] - times[index - 1]; }
+};
+
+inline Recording ReadRecording(const std::string& path) {
+  std::ifstream in(path);
+  Recording recording;
+  long ms;
+  std::string hex;
+  while (in >> ms >> hex) {
+    recording.times.push_back(ms);
+    recording.bytes.push_back(static_cast<std::uint8_t>(std::stoul(hex, nullptr, 16)));
+  }
+  return recording;
+}
+
+// qvsim's card is an ext4 image on a loop mount, which needs root and loop devices.
+inline bool CanMountCards() {
+  return ::geteuid() == 0 && std::filesystem::exists("/dev/loop-control");
+}
+
+// A mount table of the test's own and its programs': only qvsim's card comes and goes there.
+inline bool IsolateMounts() {
+  return ::unshare(CLONE_NEWNS) == 0 &&
+         ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+// The names in a folder, with "/" after those of folders.
+inline std::set<std::string> Listing(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+  return names;
+}
+
+}  // namespace vel::test
