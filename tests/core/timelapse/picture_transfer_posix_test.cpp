@@ -1,9 +1,7 @@
-// The picture transfer on real files: a camera drive in a temporary folder,
-// made known through a fixture mount table, and a destination folder.
+// The picture transfer on real files, the camera's drive made known by a fixture mount table.
 
 #include "core/timelapse/picture_transfer.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -15,6 +13,7 @@
 #include <cstring>
 #include <functional>
 #include <set>
+#include <tuple>
 #include <utility>
 
 #include "core/platform/clock.h"
@@ -37,17 +36,16 @@ class PictureTransferTest : public ::testing::Test {
   // The camera switched to USB mode: its drive appears as a USB disk.
   void AttachCamera() { m_volumes.Mount("8:17", m_camera, "vfat", "/dev/sdb1"); }
 
-  // A file on the camera (text nullptr: one there already) with its last
-  // write on the given day of 2001.
+  // A file on the camera (text nullptr: one there already) written on a day of 2001.
   void Put(const std::string& path, int day, const char* text = "picture") {
     if (text)
       velotest::WriteFile(m_camera + "/" + path, text);
     const timespec times[2] = {{978307200 + day * 86400, 0}, {978307200 + day * 86400, 0}};
     ::utimensat(AT_FDCWD, (m_camera + "/" + path).c_str(), times, AT_SYMLINK_NOFOLLOW);
   }
-  Result Transfer(bool deleteAfterCopy, int copyAndDelete) {
+  Result Transfer(bool deleteAfterCopy, int copyAndDelete, std::uint32_t waitMs = 0) {
     return m_transfer.CopyNewestPicture(m_atStart, {m_dest, deleteAfterCopy, copyAndDelete},
-                                        m_clock, 0, m_volumes.Sources());
+                                        m_clock, waitMs, m_volumes.Sources());
   }
   static Files Below(const std::string& folder) {
     Files files;
@@ -62,8 +60,7 @@ class PictureTransferTest : public ::testing::Test {
   const std::string m_dest = m_volumes.dir() + "/destination";
   DriveSnapshot m_atStart;
   PictureTransfer m_transfer;
-  // Advances by the waits asked for; runs what is due at a time when its
-  // time has come.
+  // Advances by the waits asked for; at half a second it runs what is due then.
   struct PretendClock final : Clock {
     std::int64_t now = 0;
     std::function<void()> atHalfASecond;
@@ -76,8 +73,7 @@ class PictureTransferTest : public ::testing::Test {
   } m_clock;
 };
 
-// Only regular files ending in "JPG" in the folders of DCIM but HTML count;
-// between equal times the one listed first stays.
+// Only regular "JPG" files in DCIM's folders but HTML count; of equal times the first listed.
 TEST_F(PictureTransferTest, TheNewestPictureIsTheOneTaken) {
   Put("DCIM/100CASIO/A.jpg", 1);
   Put("DCIM/100CASIO/B1.JPG", 4);
@@ -91,10 +87,9 @@ TEST_F(PictureTransferTest, TheNewestPictureIsTheOneTaken) {
   for (const char* name : {"LINK.JPG", "FIFO.JPG", "FOLDER.JPG"})
     Put(std::string("DCIM/100CASIO/") + name, 9, nullptr);
   std::string first;
-  DIR* folder = ::opendir((m_camera + "/DCIM/100CASIO").c_str());
-  while (const dirent* entry = ::readdir(folder))
-    first = first.empty() && entry->d_name[0] == 'B' ? entry->d_name : first;
-  ::closedir(folder);
+  for (const auto& entry : fs::directory_iterator(m_camera + "/DCIM/100CASIO"))
+    if (first.empty() && entry.path().filename().string()[0] == 'B')
+      first = entry.path().filename();
   AttachCamera();
   ASSERT_EQ(Transfer(false, 1).Text(), "");
   EXPECT_EQ(m_transfer.LastPath(), m_camera + "/DCIM/100CASIO/" + first);
@@ -119,10 +114,7 @@ TEST_F(PictureTransferTest, PictureAndThumbnailAreCopiedThenDeletedAndNotTakenTw
   EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0002.JPG"});
 }
 
-// Every copy comes before any delete, and a camera file goes only once its
-// copy is complete: a missing thumbnail, or a destination that fills up in
-// the middle of the picture (a child whose files may not grow past 64 KiB),
-// leaves the picture on the camera and no partial file.
+// A missing thumbnail or a full destination (a child limited to 64 KiB files) deletes nothing.
 TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
   const std::string picture(256 * 1024, 'p');
   Put("DCIM/100CASIO/CIMG0001.JPG", 1, picture.c_str());
@@ -148,9 +140,7 @@ TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
   EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/CIMG0001-2.JPG"), picture);
 }
 
-// A second series with a new card to the same folder: its CIMG0001.JPG and
-// thumbnail are stored beside the first series' ones, under the next free
-// name, which is the name the status and the program get.
+// A second series' card with the same names is stored beside the first, under the next free name.
 TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   Put("DCIM/100CASIO/CIMG0001.JPG", 1, "first card");
   Put("DCIM/100CASIO/PREVIEW/CIMG0001.JPG", 1, "first thumbnail");
@@ -159,13 +149,10 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   m_volumes.Unmount(m_camera);
   Put("DCIM/101CASIO/CIMG0001.JPG", 2, "second card");
   Put("DCIM/101CASIO/PREVIEW/CIMG0001.JPG", 2, "second thumbnail");
-  PictureTransfer secondSeries;
+  m_transfer = PictureTransfer();
   AttachCamera();
-  ASSERT_EQ(
-      secondSeries.CopyNewestPicture(m_atStart, {m_dest, true, 0}, m_clock, 0, m_volumes.Sources())
-          .Text(),
-      "");
-  EXPECT_EQ(secondSeries.StoredName(), "CIMG0001-2.JPG");
+  ASSERT_EQ(Transfer(true, 0).Text(), "");
+  EXPECT_EQ(m_transfer.StoredName(), "CIMG0001-2.JPG");
   const std::pair<const char*, const char*> stored[] = {
       {"CIMG0001.JPG", "first card"},
       {"PREVIEW/CIMG0001.JPG", "first thumbnail"},
@@ -176,41 +163,36 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   EXPECT_EQ(Below(m_dest).size(), 4u);
 }
 
-// Links on the card that lead outside it are never followed, with delete on:
-// nothing outside is copied, nothing there changes.
+// Links on the card leading outside it are never followed: nothing outside is copied or deleted.
 TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
   const std::string outside = m_volumes.dir() + "/outside";
   const Files outsideFiles{"100CASIO/CIMG0001.JPG", "100CASIO/PREVIEW/CIMG0001.JPG", "CIMG0001.JPG",
                            "private"};
-  const struct {
-    const char* card;
-    std::string link;    // below the camera's drive
-    std::string target;  // below outside
-  } cases[] = {
+  // A picture on the card, a link below the camera's drive, its target below outside.
+  const std::tuple<const char*, std::string, std::string> cases[] = {
       {nullptr, "DCIM", ""},
       {"DCIM/100CASIO/CIMG0001.JPG", "DCIM/100CASIO/PREVIEW", ""},
       {"DCIM/100CASIO/CIMG0001.JPG", "DCIM/100CASIO/PREVIEW/CIMG0001.JPG", "private"},
   };
   AttachCamera();
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.link);
+  for (const auto& [card, link, target] : cases) {
+    SCOPED_TRACE(link);
     for (const std::string& folder : {m_camera, m_dest, outside}) fs::remove_all(folder);
     for (const std::string& file : outsideFiles) velotest::WriteFile(outside + "/" + file, "out");
-    if (c.card)
-      Put(c.card, 1, "picture");
-    fs::create_directories(fs::path(m_camera + "/" + c.link).parent_path());
+    if (card)
+      Put(card, 1, "picture");
+    fs::create_directories(fs::path(m_camera + "/" + link).parent_path());
     fs::create_directories(m_dest);
-    fs::create_symlink(outside + "/" + c.target, m_camera + "/" + c.link);
-    PictureTransfer transfer;
-    (void)transfer.CopyNewestPicture(m_atStart, {m_dest, true, 0}, m_clock, 0, m_volumes.Sources());
+    fs::create_symlink(outside + "/" + target, m_camera + "/" + link);
+    m_transfer = PictureTransfer();
+    (void)Transfer(true, 0);
     EXPECT_EQ(Below(outside), outsideFiles);
     for (const std::string& file : Below(m_dest))
       EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + file), "picture") << file;
   }
 }
 
-// Pictures with the longest names are stored beside an earlier copy of the
-// same name, under a numbered name that still fits.
+// The longest names get a numbered name beside an earlier copy that still fits.
 TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
   AttachCamera();
   for (std::size_t length : {250u, 255u}) {
@@ -224,9 +206,7 @@ TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
   }
 }
 
-// Temporary files that a dead process left over a minute ago go before the
-// first copies into the destination and its PREVIEW folder; a fresh one, a
-// living process's one and any other name stay.
+// A dead process's temporary files older than a minute go; fresh, living or other names stay.
 TEST_F(PictureTransferTest, CopiesLeftByADeadProcessAreRemoved) {
   const pid_t dead = ::fork();
   if (dead == 0)
@@ -259,23 +239,6 @@ TEST_F(PictureTransferTest, CopiesLeftByADeadProcessAreRemoved) {
   EXPECT_EQ(Below(m_dest), kept);
 }
 
-// The drive that mounts half a second after the switch is copied from at
-// once, not at the end of the delay; one that never comes fails at its end.
-TEST_F(PictureTransferTest, TheCameraDriveIsAwaitedUpToTheDelay) {
-  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
-  m_clock.atHalfASecond = [this] { AttachCamera(); };
-  const TransferSettings settings{m_dest, false, 1};
-  ASSERT_EQ(
-      m_transfer.CopyNewestPicture(m_atStart, settings, m_clock, 8000, m_volumes.Sources()).Text(),
-      "");
-  EXPECT_LE(m_clock.now, 500 + static_cast<std::int64_t>(kDrivePollMs));
-  m_volumes.Unmount(m_camera);
-  m_clock.now = 0;
-  EXPECT_FALSE(
-      m_transfer.CopyNewestPicture(m_atStart, settings, m_clock, 8000, m_volumes.Sources()));
-  EXPECT_EQ(m_clock.now, 8000);
-}
-
 TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
   const std::string retry =
       "\nSwitching REC -> USB failed.\nIncrease \"Delay REC -> USB\" value"
@@ -294,9 +257,7 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
   EXPECT_EQ(m_transfer.DriveRoot(), "");
 }
 
-// Another removable volume mounted during the shot is no camera unless its
-// DCIM holds a folder named the camera's way, and a CASIO one goes first;
-// nothing on it is read or deleted.
+// A new volume is a camera by a camera's DCIM folder (CASIO first), awaited until the delay ends.
 TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
   const std::string phone = m_volumes.dir() + "/phone";
   m_volumes.AddPartition("8:18", velotest::kUsbDiskPath, "sdb2");
@@ -317,11 +278,14 @@ TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
       m_clock.atHalfASecond = [this] { AttachCamera(); };
     else if (cameraComes == AtOnce)
       AttachCamera();
-    PictureTransfer transfer;
-    const Result result = transfer.CopyNewestPicture(m_atStart, {m_dest, true, 1}, m_clock, 8000,
-                                                     m_volumes.Sources());
+    m_transfer = PictureTransfer();
+    const Result result = Transfer(true, 1, 8000);
     EXPECT_EQ(result.Ok(), cameraComes != Never) << result.Text();
-    EXPECT_EQ(transfer.DriveRoot(), cameraComes != Never ? m_camera : "");
+    EXPECT_EQ(m_transfer.DriveRoot(), cameraComes != Never ? m_camera : "");
+    if (cameraComes == Never)
+      EXPECT_EQ(m_clock.now, 8000);
+    else
+      EXPECT_LE(m_clock.now, 500 + static_cast<std::int64_t>(kDrivePollMs));
     EXPECT_EQ(Below(phone), Files{phonePicture});
     EXPECT_EQ(Below(m_dest), cameraComes != Never ? Files{"CIMG0001.JPG"} : Files{});
     for (const std::string& drive : {phone, m_camera}) m_volumes.Unmount(drive);

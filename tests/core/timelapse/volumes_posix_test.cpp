@@ -11,9 +11,7 @@
 namespace vel {
 namespace {
 
-// Block devices and network file systems are drives, typed by sysfs and by
-// the desktop's mount places; pseudo file systems are not. A later mount
-// hides an earlier one on the same place.
+// Block devices and network mounts are drives, typed by sysfs and place; later mounts hide earlier.
 TEST(Volumes, DrivesAndTheirTypesComeFromTheMountTableAndSysfs) {
   velotest::FakeVolumes volumes;
   velotest::AddUsbCamera(volumes);
