@@ -1,5 +1,4 @@
-// The main window and the framework it stands on: exit, the port, the idle
-// pass and the up-down control.
+// The main window and its framework: exit, the port, the idle pass, the up-down control.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <QtTest>
@@ -10,7 +9,6 @@
 
 #include "core/camera/models.h"
 #include "gui/app/camera_app.h"
-#include "gui/app/volume_watcher.h"
 #include "gui/framework/up_down.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
@@ -41,8 +39,7 @@ class CameraSheetTest : public QObject {
   void removedRemovableVolumeIsReported();
 };
 
-// By the Exit button, by Esc and by the close box. The sheet, once gone,
-// holds the port no more.
+// Exit, Esc and the close box save the pages with a window; the sheet gone, the port is closed.
 void CameraSheetTest::exitSavesThePagesThatHaveAWindow() {
   for (const QString how : {"exit", "esc", "close"}) {
     // Hour 25 is no time of day: a Time Lapse page that had loaded it would save 1.
@@ -73,8 +70,7 @@ void CameraSheetTest::exitSavesThePagesThatHaveAWindow() {
   }
 }
 
-// A save that fails (here the disk takes no more) is shown and gives the exit
-// status 1; a FIFO in the profile's place would hang the start.
+// A failed save (a full disk) is shown and exits with 1; a FIFO profile must not hang the start.
 void CameraSheetTest::profileThatFailsIsShown() {
   TempDir dir;
   const std::string path = dir / "velorantica.ini";
@@ -98,8 +94,7 @@ void CameraSheetTest::profileThatFailsIsShown() {
     QVERIFY(box.text.contains(QString::fromStdString(path)) && box.icon == fw::BoxIcon::Error);
 }
 
-// A key held while a nested loop runs (a message box, a sub-dialog) is
-// sampled once the sheet's own loop is idle again, not before.
+// A key held during a nested loop (a box, a sub-dialog) is sampled only in the sheet's own loop.
 void CameraSheetTest::idlePassRunsOnlyInTheSheetsOwnLoop() {
   SheetFixture f(5);
   Bytes inNestedLoop{0xFF};
@@ -117,9 +112,7 @@ void CameraSheetTest::idlePassRunsOnlyInTheSheetsOwnLoop() {
   QCOMPARE(f.Camera().Read(1, 500), Bytes{0x42});
 }
 
-// The buddy's text after one step from the text given: +1/-1 an arrow
-// clicked, +2/-2 the arrow key pressed in the buddy. The arrows step a
-// disabled buddy too, as the system's control does.
+// Steps: +-1 an arrow clicked (a disabled buddy too, as in the system), +-2 an arrow key in it.
 void CameraSheetTest::upDownStepsItsBuddyWithinItsRange() {
   const auto stepped = [](int lower, int upper, const QString& start, int step) {
     QWidget parent;

@@ -8,16 +8,14 @@
 
 namespace vel::test {
 
-// Lets the event loop run once and go idle, as it does between user inputs:
-// a short loop of its own, so that the sheet's idle pass runs in it.
+// A short loop of its own that goes idle, as between user inputs, so the sheet's idle pass runs.
 inline void IdleOnce(int ms = 5) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
 }
 
-// Records every message box instead of showing it, and answers questions
-// as told.
+// Records every message box instead of showing it, and answers questions as told.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder() {

@@ -20,8 +20,8 @@ namespace vel::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The real main window for a model, on a pseudo-terminal as its camera (or
-// on the port given), with the settings of the profile text.
+// The real main window for a model and profile text, a pseudo-terminal (or the port given) its
+// camera.
 class SheetFixture {
  public:
   explicit SheetFixture(int model, const std::string& profile = {}, const std::string& port = {}) {
@@ -30,8 +30,7 @@ class SheetFixture {
     SendSwitchRelease = DeriveSendSwitchRelease(model);
     ComPort = port.empty() ? m_pty.SlavePath() : port;
     m_sheet = std::make_unique<CCameraSheet>();
-    // The machine's volumes come and go with other tests (qvsim's card): the
-    // sheet must not close the test's dialogs when one does.
+    // The machine's volumes come and go (other tests' cards): the test's dialogs must stay.
     m_sheet->findChild<VolumeWatcher*>()->blockSignals(true);
     m_sheet->show();
   }
@@ -54,8 +53,7 @@ class SheetFixture {
     emit list->activated(list->currentIndex());
   }
 
-  // Idle passes, then whatever reached the camera (waiting for the bytes
-  // expected, else a little while for any that should not come).
+  // Idle passes, then what reached the camera (the bytes expected, else any within 30 ms).
   Bytes Idle(int passes = 1, std::size_t expected = 0) {
     for (int i = 0; i < passes; ++i) IdleOnce();
     return m_pty.Read(expected, expected ? 500 : 30);
