@@ -10,9 +10,7 @@
 namespace vel {
 namespace {
 
-// The rules of the Windows profile calls: names without case, an integer is
-// its leading digits with a sign and wraps at 32 bits, an empty value is the
-// default, quotes go, a byte-order mark is no part of the first section.
+// As Windows reads: any case, leading signed digits wrapping at 32 bits, empty is default, no BOM.
 TEST(IniProfile, ReadsAsTheWindowsCallsDo) {
   const IniProfile profile = IniProfile::FromText(
       "\xEF\xBB\xBF[options]\r\n; A=9\r\n a = 12abc \r\nB=-5\r\nC=+7x\r\nD=4294967297\r\nE=\r\n"
@@ -37,10 +35,7 @@ TEST(IniProfile, WritingKeepsEveryLineItDoesNotOwn) {
             "no value\r\nComPort=COM2\r\n\r\n[Interval]\r\nHour=1\r\n");
 }
 
-// Every byte the profile does not own stays: each line's end, the CRs that
-// end a last line without LF, text in no known encoding; a new line takes
-// the end of a last line without LF. A value with a line break would add a
-// key the user never set: it is not written, the old line stays.
+// Bytes not its own stay (line ends, CRs, unknown encodings); a value with a line break is refused.
 TEST(IniProfile, WritingKeepsEveryByteItDoesNotOwn) {
   const char* const cases[][3] = {
       {"[O]\nA=1\r", "2", "[O]\nA=2\r"},
@@ -60,8 +55,7 @@ TEST(IniProfile, WritingKeepsEveryByteItDoesNotOwn) {
   }
 }
 
-// Saving goes through a temporary file that never stays behind; a folder
-// where the profile should be can be neither read nor replaced.
+// Saving leaves no temporary file; a folder in the profile's place is neither read nor replaced.
 TEST(IniProfile, SavesInOneStepAndReportsWhatFails) {
   test::TempDir dir;
   const auto entries = [](const std::string& folder) {

@@ -25,8 +25,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The port opens the line at 9600 8N1, raw and without flow control, however
-// the terminal was set before.
+// The line is set raw at 9600 8N1 without flow control, however the terminal was set before.
 TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
   test::PseudoTerminal line;
   termios cooked = line.SlaveSettings();
@@ -47,8 +46,7 @@ TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
 }
 
-// Every byte arrives once and in order; a second opener is refused while the
-// port is held; a failed open says why and leaves the port closed.
+// Bytes arrive once and in order; a second opener is refused; a failed open says why, port closed.
 TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
   test::PseudoTerminal line;
   CComPort port, second;
@@ -72,8 +70,7 @@ TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
   EXPECT_TRUE(second.Open(line.SlavePath()));
 }
 
-// A user outside the device's group is told the device and the group to
-// join, as a first run on a fresh machine meets it (root:dialout, 0660).
+// A user outside the device's group (root:dialout 0660) is told the device and the group to join.
 TEST(ComPort, DeniedAccessNamesTheDeviceAndItsGroup) {
   const group* dialout = ::getgrnam("dialout");
   if (::geteuid() != 0 || !dialout)
@@ -104,9 +101,7 @@ TEST(ComPort, DeniedAccessNamesTheDeviceAndItsGroup) {
   EXPECT_NE(text.find("sudo usermod -aG dialout $USER"), std::string::npos) << text;
 }
 
-// A write that fails (the far end gone, as when an adapter is pulled) loses
-// the port: it closes, keeps its name, and Reopen tries that name once each
-// time until a device is there again. Close forgets the name.
+// A failed write (adapter pulled) loses the port; Reopen opens its name again; Close forgets it.
 TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   test::TempDir dir;
   const std::string link = dir / "camera";

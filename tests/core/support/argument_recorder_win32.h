@@ -1,10 +1,7 @@
 #pragma once
 
-// A Windows test program that can stand in for the program it starts. A
-// copy of the test program, started with VELORANTICA_RECORD_ARGUMENTS naming
-// a file, writes there the arguments it was given, one per line (UTF-8),
-// then "end", and exits before any test runs. Starting the copy by a path
-// with blanks shows how the program under test quotes its command line.
+// A test program copy started with VELORANTICA_RECORD_ARGUMENTS=file writes its arguments
+// there (UTF-8, one a line, then "end") and exits before any test: how a command line is quoted.
 
 #include <shellapi.h>
 #include <windows.h>
@@ -34,8 +31,7 @@ inline const bool kRecorded = [] {
   ::ExitProcess(0);
 }();
 
-// A copy of this test program, under the name given, to be started as the
-// program under test would start any other.
+// A copy of this test program under the name given.
 inline bool CopyThisProgramTo(const std::string& path) {
   char self[MAX_PATH] = {};
   return ::GetModuleFileNameA(nullptr, self, MAX_PATH) && ::CopyFileA(self, path.c_str(), FALSE);
@@ -49,8 +45,7 @@ struct Recording {
   ~Recording() { ::SetEnvironmentVariableA(kRecordVariable, nullptr); }
 };
 
-// The record once it is complete, without the closing "end"; empty after
-// ten seconds without one.
+// The complete record without its "end"; empty after ten seconds without one.
 inline std::string AwaitRecord(const std::string& recordFile) {
   for (int tries = 0; tries < 1000; ++tries, ::Sleep(10)) {
     const std::string text = TempDir::ReadFile(recordFile);

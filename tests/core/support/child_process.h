@@ -15,9 +15,7 @@ extern char** environ;
 
 namespace vel::test {
 
-// A program run as a real process, its output and errors written to files of
-// its own that are read as they grow. Extra environment entries
-// ("NAME=value") come before the test's own, so they win.
+// A real process, its output read as it grows; extra "NAME=value" entries win over the test's.
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, std::vector<std::string> args,
@@ -49,8 +47,7 @@ class ChildProcess {
     return true;
   }
 
-  // Waits up to the time given for the program to end by itself and returns
-  // its exit code; -1 when it died of a signal, -2 when it is still running.
+  // The exit code once it ends by itself; -1 when a signal ended it, -2 still running.
   int Wait(int timeoutMs) {
     int status = 0;
     for (int waited = 0; m_pid > 0 && !::waitpid(m_pid, &status, WNOHANG);
@@ -62,8 +59,7 @@ class ChildProcess {
     return ran && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   void Signal(int signal) { m_pid > 0 && ::kill(m_pid, signal); }
-  // Sends the signal and returns the exit code as Wait does; a program that
-  // does not end within ten seconds is killed.
+  // Sends the signal and waits; a program not ended within ten seconds is killed.
   int Stop(int signal = SIGTERM) {
     if (m_pid > 0)
       ::kill(m_pid, signal);

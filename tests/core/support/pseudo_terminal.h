@@ -13,8 +13,7 @@
 
 namespace vel::test {
 
-// A pseudo-terminal standing in for the camera's serial line: the program
-// opens SlavePath() as its port, the test reads what arrived on the master.
+// The camera's serial line: the program opens SlavePath(), the test reads the master.
 class PseudoTerminal {
  public:
   PseudoTerminal() {
@@ -37,8 +36,7 @@ class PseudoTerminal {
   const std::string& SlavePath() const { return m_path; }
   int MasterFd() const { return m_master; }
 
-  // Everything readable within the time given, returning early once the
-  // expected number of bytes arrived.
+  // Everything readable within the time, returning once the bytes expected arrived.
   std::vector<std::uint8_t> Read(std::size_t expected = 0, int timeoutMs = 200) {
     using namespace std::chrono;
     const auto until = steady_clock::now() + milliseconds(timeoutMs);
@@ -57,8 +55,7 @@ class PseudoTerminal {
     return bytes;
   }
 
-  // The line settings as the program left them, read through the test's own
-  // handle (a new open would be refused while the program holds the port).
+  // The line settings, through the test's own handle: a new open is refused while the port is held.
   termios SlaveSettings() const {
     termios tio{};
     ::tcgetattr(m_slave, &tio);

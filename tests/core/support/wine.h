@@ -17,10 +17,7 @@ inline bool RunningUnderWine() {
   return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 
-// A drive letter lent for a test through Wine's mount manager, the way
-// winecfg adds a drive: the letter stands for a folder and has the drive type
-// given (DRIVE_REMOVABLE, DRIVE_FIXED, ...). Windows has no such request;
-// there Define fails.
+// A drive letter of a type for a folder, lent by Wine's mount manager (on Windows Define fails).
 class WineDriveLetter {
  public:
   ~WineDriveLetter() { Remove(); }
@@ -47,8 +44,7 @@ class WineDriveLetter {
   std::string Root() const { return std::string(1, m_letter) + ":\\"; }
 
  private:
-  // The request as Wine's mount manager takes it: this fixed part, then the
-  // Unix path.
+  // Wine's mount manager's request: this fixed part, then the Unix path.
   struct UnixDrive {
     ULONG size, type, fsType;
     DWORD serial;

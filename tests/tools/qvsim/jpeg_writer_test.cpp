@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <random>
+#include <tuple>
 
 namespace qvsim {
 namespace {
@@ -23,27 +24,24 @@ GrayImage Picture(int width, int height, bool noise = false) {
 }
 
 TEST(JpegWriter, PicturesDecodeAtTheirSizeCloseToTheOriginal) {
-  const struct {
-    GrayImage image;
-    int quality;
-    int maxError;
-  } rows[] = {
+  // The picture, the quality and the largest error allowed.
+  const std::tuple<GrayImage, int, int> rows[] = {
       {Picture(96, 64), 90, 8}, {Picture(64, 64, true), 100, 4}, {Picture(13, 7), 95, 8},
       {Picture(1, 1), 95, 8},   {Picture(9, 17), 95, 8},
   };
-  for (const auto& row : rows) {
+  for (const auto& [image, quality, maxError] : rows) {
     // Qt's reader is the check, independent of the writer.
-    const std::vector<std::uint8_t> bytes = EncodeJpeg(row.image, row.quality);
+    const std::vector<std::uint8_t> bytes = EncodeJpeg(image, quality);
     const QImage decoded = QImage::fromData(bytes.data(), static_cast<int>(bytes.size()), "JPG")
                                .convertToFormat(QImage::Format_Grayscale8);
-    SCOPED_TRACE(testing::Message() << row.image.width << "x" << row.image.height);
+    SCOPED_TRACE(testing::Message() << image.width << "x" << image.height);
     ASSERT_FALSE(decoded.isNull());
-    ASSERT_EQ(decoded.size(), QSize(row.image.width, row.image.height));
+    ASSERT_EQ(decoded.size(), QSize(image.width, image.height));
     int worst = 0;
-    for (int y = 0; y < row.image.height; ++y)
-      for (int x = 0; x < row.image.width; ++x)
-        worst = std::max(worst, std::abs(row.image.At(x, y) - decoded.constScanLine(y)[x]));
-    EXPECT_LE(worst, row.maxError);
+    for (int y = 0; y < image.height; ++y)
+      for (int x = 0; x < image.width; ++x)
+        worst = std::max(worst, std::abs(image.At(x, y) - decoded.constScanLine(y)[x]));
+    EXPECT_LE(worst, maxError);
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace qvsim {
 namespace {
 
@@ -17,11 +19,7 @@ termios CameraLine() {
 
 TEST(LineCheck, EachDifferenceFromTheCameraLineIsNamed) {
   using Problems = std::vector<std::string>;
-  const struct {
-    void (*change)(termios&);
-    const char* description;
-    Problems problems;
-  } rows[] = {
+  const std::tuple<void (*)(termios&), const char*, Problems> rows[] = {
       {[](termios&) {}, "9600 8N1, no flow control", {}},
       {[](termios& t) { ::cfsetospeed(&t, B4800); },
        "4800 8N1, no flow control",
@@ -39,12 +37,12 @@ TEST(LineCheck, EachDifferenceFromTheCameraLineIsNamed) {
       {[](termios& t) { t.c_cflag |= CRTSCTS; },
        "9600 8N1, RTS/CTS flow control",
        {"RTS/CTS flow control on"}}};
-  for (const auto& row : rows) {
+  for (const auto& [change, description, problems] : rows) {
     termios tio = CameraLine();
-    row.change(tio);
+    change(tio);
     const LineSettings line = ReadLineSettings(tio);
-    EXPECT_EQ(DescribeLine(line), row.description);
-    EXPECT_EQ(LineProblems(line), row.problems) << row.description;
+    EXPECT_EQ(DescribeLine(line), description);
+    EXPECT_EQ(LineProblems(line), problems) << description;
   }
 }
 
