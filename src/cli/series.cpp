@@ -98,15 +98,7 @@ class Series::ShotRunner final : public vel::PortExecutor {
   void ShowStatus(const std::string& text) override { m_series.m_progress.ShowStatus(text); }
   vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
     vel::Result copied = m_series.CopyPicture(settings, waitMs);
-    const vel::PictureTransfer& transfer = m_series.m_transfer;
-    if (!transfer.DriveRoot().empty())
-      m_record.drive = transfer.DriveRoot();
-    if (!copied)
-      m_record.copyFailure = copied.Text();
-    else if (transfer.StoredNewPicture())
-      m_record.storedPicture = settings.destFileDir + "/" + transfer.StoredName();
-    else
-      m_record.noNewPicture = true;
+    vel::NoteCopy(m_record, copied, m_series.m_transfer, settings.destFileDir);
     return copied;
   }
   std::string LastFileName() override { return m_series.m_transfer.StoredName(); }

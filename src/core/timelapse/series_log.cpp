@@ -49,6 +49,18 @@ std::string LogName(const LocalTime& start) {
 
 }  // namespace
 
+void NoteCopy(ShotRecord& record, const Result& copied, const PictureTransfer& transfer,
+              const std::string& destFileDir) {
+  if (!transfer.DriveRoot().empty())
+    record.drive = transfer.DriveRoot();
+  if (!copied)
+    record.copyFailure = copied.Text();
+  else if (transfer.StoredNewPicture())
+    record.storedPicture = destFileDir + kPathSeparator + transfer.StoredName();
+  else
+    record.noNewPicture = true;
+}
+
 Result SeriesLog::Open(const std::string& folder, const LocalTime& start) {
   Close();
   if (Result made = CreateFolders(folder); !made)

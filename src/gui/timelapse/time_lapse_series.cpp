@@ -55,15 +55,9 @@ class CTimeLapse::ShotRunner final : public vel::PortExecutor {
   vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
     vel::Result copied = m_page.CopyNewestPicture(settings, waitMs);
     const vel::PictureTransfer& transfer = m_page.m_transfer;
-    if (!transfer.DriveRoot().empty())
-      m_record.drive = transfer.DriveRoot();
-    if (!copied)
-      m_record.copyFailure = copied.Text();
-    else if (transfer.StoredNewPicture()) {
-      m_record.storedPicture = settings.destFileDir + vel::kPathSeparator + transfer.StoredName();
+    vel::NoteCopy(m_record, copied, transfer, settings.destFileDir);
+    if (copied && transfer.StoredNewPicture())
       m_page.ShowLastPicture(settings.destFileDir, transfer.StoredName());
-    } else
-      m_record.noNewPicture = true;
     return copied;
   }
   std::string LastFileName() override { return m_page.m_transfer.StoredName(); }
