@@ -139,6 +139,10 @@ class CTimeLapse : public fw::CPropertyPage {
   void ShowProgress(std::string_view text, std::string_view announced);
   // A picture stored in folder under name: the preview and the path line.
   void ShowLastPicture(const std::string& folder, const std::string& name);
+  // text shortened in its middle to the room from control to the right end
+  // of the lines below the status: a long path stays on the page, whole in
+  // the tooltip.
+  QString FitToLine(const QWidget* control, const QString& text) const;
 
   fw::UpDown* m_spinBulbSeconds = nullptr;
   fw::UpDown* m_spinFocusSeconds = nullptr;

@@ -71,6 +71,12 @@ void CTimeLapse::ShowProgress(std::string_view text, std::string_view announced)
   line->setText(FromStd(text));
 }
 
+QString CTimeLapse::FitToLine(const QWidget* control, const QString& text) const {
+  // The lines below the status all end where the failures line ends.
+  const int room = GetDlgItem(vel::kCopyFailuresLine)->geometry().right() + 1 - control->x();
+  return control->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
+}
+
 void CTimeLapse::ShowLastPicture(const std::string& folder, const std::string& name) {
   auto* line = Item<QLabel>(vel::kLastPictureLine);
   if (!m_lastPicture || !line)
@@ -85,7 +91,7 @@ void CTimeLapse::ShowLastPicture(const std::string& folder, const std::string& n
       QDir::toNativeSeparators(hasThumbnail && !QFileInfo::exists(picture) ? thumbnail : picture);
   m_lastPicture->ShowPicture(path, hasThumbnail ? thumbnail : picture);
   m_lastPicture->show();
-  line->setText(kLastPicturePrefix + path);
+  line->setText(FitToLine(line, kLastPicturePrefix + path));
   line->setToolTip(path);
   line->show();
 }

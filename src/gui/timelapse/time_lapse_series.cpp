@@ -271,7 +271,7 @@ void CTimeLapse::OpenLog() {
   if (!m_logLink)
     return;
   const QString path = QString::fromStdString(m_log.Path());
-  m_logLink->setText(path);
+  m_logLink->setText(FitToLine(m_logLink, path));
   m_logLink->SetLinkTarget(QUrl::fromLocalFile(path).toString());
   m_logLink->FitToText();
   for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->show();
