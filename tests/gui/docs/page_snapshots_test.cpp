@@ -6,7 +6,9 @@
 #include <QtWidgets>
 
 #include "gui/direct/mode_dialog.h"
+#include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
+#include "timelapse/fixtures/volume_fixture.h"
 
 namespace {
 
@@ -31,6 +33,41 @@ void CheckAndSave(const std::vector<QWidget*>& controls, QWidget& picture, const
     QVERIFY(QDir().mkpath(folder) && picture.grab().save(folder + "/" + name + ".png"));
 }
 
+// A dark desktop theme, as the pages must read under one.
+QPalette DarkPalette() {
+  QPalette dark;
+  const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8);
+  for (const auto& [role, colour] : {std::pair{QPalette::Window, window},
+                                     {QPalette::WindowText, text},
+                                     {QPalette::Base, base},
+                                     {QPalette::AlternateBase, window},
+                                     {QPalette::Text, text},
+                                     {QPalette::Button, window},
+                                     {QPalette::ButtonText, text},
+                                     {QPalette::Highlight, QColor(0x3d, 0xae, 0xe9)},
+                                     {QPalette::Link, QColor(0x8a, 0xb4, 0xf8)},
+                                     {QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9)},
+                                     {QPalette::ToolTipBase, base},
+                                     {QPalette::ToolTipText, text}})
+    dark.setColor(role, colour);
+  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
+  dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+  return dark;
+}
+
+// A picture as the camera stores it: a frame with its name on it.
+void StorePicture(const QString& path, const QSize& size) {
+  QImage image(size, QImage::Format_RGB32);
+  image.fill(QColor(0x30, 0x60, 0x90));
+  QPainter painter(&image);
+  painter.setPen(Qt::white);
+  painter.setFont(QFont(QStringLiteral("DejaVu Sans"), size.height() / 8));
+  painter.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("CIMG0001"));
+  painter.end();
+  QVERIFY(QDir().mkpath(QFileInfo(path).path()) && image.save(path));
+}
+
 }  // namespace
 
 class PageSnapshotsTest : public QObject {
@@ -39,14 +76,17 @@ class PageSnapshotsTest : public QObject {
   void sheetPages_data();
   void sheetPages();
   void modeDialogs();
+  void runningSeriesWithItsLastPicture();
 };
 
 void PageSnapshotsTest::sheetPages_data() {
   QTest::addColumn<int>("model");
   QTest::addColumn<int>("page");
   QTest::addColumn<QString>("profile");
-  const auto row = [](const char* name, int model, int page, const char* profile = "") {
-    QTest::newRow(name) << model << page << profile;
+  QTest::addColumn<bool>("dark");
+  const auto row = [](const char* name, int model, int page, const char* profile = "",
+                      bool dark = false) {
+    QTest::newRow(name) << model << page << profile << dark;
   };
   row("direct_control_qv3000ex", 5, 0);
   row("direct_control_qv2000ux", 0, 0);
@@ -61,18 +101,57 @@ void PageSnapshotsTest::sheetPages_data() {
   row("config_page", 5, 3, "[Options]\nDelayRecUsb=12\nDelayUsbRec=4\nDelayBulb=60\n");
   row("about_page", 5, 4);
   row("about_page_command_check", 5, 4, "[Options]\nCommandCheck=1\n");
+  row("dark_direct_control_qv4000", 7, 0, "", true);
+  row("dark_time_lapse_page", 5, 1, "[Interval]\nCount=10\nSecond=30\nFocus=1\n", true);
+  row("dark_options_page", 5, 2,
+      "[Options]\nCopyFile=1\nDestFileDir=/home/camera/Pictures/timelapse\n"
+      "UseExternalCommand=1\nCommand=/home/camera/bin/after-shot.sh\n",
+      true);
+  row("dark_about_page", 5, 4, "", true);
 }
 
 void PageSnapshotsTest::sheetPages() {
   QFETCH(int, model);
   QFETCH(int, page);
   QFETCH(QString, profile);
+  QFETCH(bool, dark);
+  const QPalette light = QApplication::palette();
+  if (dark)
+    QApplication::setPalette(DarkPalette());
   vel::test::SheetFixture f(model, profile.toStdString());
   ComPort = "COM2";  // what the Config page shows in place of the terminal's name
   f.ShowPage(page);
   f.Sheet().adjustSize();
   vel::test::IdleOnce();
   CheckAndSave(f.Page()->Controls(), f.Sheet(), QTest::currentDataTag());
+  QApplication::setPalette(light);
+}
+
+// A series under way: its progress, and the picture it copied last.
+void PageSnapshotsTest::runningSeriesWithItsLastPicture() {
+  velotest::FakeVolumes volumes;
+  velotest::AddUsbCamera(volumes);
+  const QString camera = QString::fromStdString(volumes.dir()) + "/camera/DCIM/100CASIO/";
+  StorePicture(camera + "CIMG0001.JPG", QSize(640, 480));
+  StorePicture(camera + "PREVIEW/CIMG0001.JPG", QSize(160, 120));
+  const std::string pictures = volumes.dir() + "/pictures";
+  QVERIFY(QDir().mkpath(QString::fromStdString(pictures)));
+  vel::test::SheetFixture f(5, "[Options]\nCopyFile=1\nDelayRecUsb=2\nDelayUsbRec=0\nDestFileDir=" +
+                                   pictures + "\n[Interval]\nCount=3\nSecond=10\n");
+  f.ShowPage(1);
+  auto* page = static_cast<CTimeLapse*>(f.Page());
+  page->SetVolumeSources(volumes.Sources());
+  page->SetLogFolder(volumes.dir() + "/logs");
+  // The camera's drive appears after the switch to USB mode.
+  QTimer::singleShot(
+      300, [&] { volumes.Mount("8:17", volumes.dir() + "/camera", "vfat", "/dev/sdb1"); });
+  f.Click(vel::kStartButton);
+  QTRY_VERIFY(f.Item<QLabel>(vel::kLastPictureLine)->isVisible());
+  QTRY_VERIFY(!f.Item<QLabel>(vel::kProgressLine)->text().isEmpty());
+  f.Sheet().adjustSize();
+  vel::test::IdleOnce(50);
+  CheckAndSave(f.Page()->Controls(), f.Sheet(), QStringLiteral("time_lapse_running_series"));
+  f.Click(vel::kCancelButton);
 }
 
 void PageSnapshotsTest::modeDialogs() {
