@@ -15,6 +15,9 @@
 //   escape                  press Esc on the window
 //   answer yes|no           click that button of the question on top
 //   signal N                send the program signal N
+//   mark NAME               print "mark NAME <ms>" on standard output, with the
+//                           monotonic clock's milliseconds (as CLOCK_MONOTONIC),
+//                           for the benchmark report
 // A line that cannot be played is reported on standard error as "e2e: ...".
 #include <QApplication>
 #include <QFile>
@@ -25,6 +28,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 
@@ -57,6 +61,14 @@ int Play(Script& script, const QString& line) {
     return 0;
   if (verb == "wait")
     return words.value(1).toInt();
+  if (verb == "mark") {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    std::printf(
+        "mark %s %lld\n", qPrintable(words.value(1)),
+        static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count()));
+    std::fflush(stdout);
+    return 0;
+  }
   if (verb == "page") {
     tabs->setCurrentIndex(words.value(1).toInt());
     return 50;
