@@ -71,6 +71,20 @@ void Edit(Invocation& run, std::function<void(vel::Settings&)> edit) {
   run.edits.push_back(std::move(edit));
 }
 
+// An option that sets a number of seconds and ticks its box, or clears the
+// box for 0 (--focus, --bulb).
+template <int vel::Settings::*Ticked, int vel::Settings::*Seconds>
+bool SecondsOrOff(Invocation& run, const std::string& value, std::string& error) {
+  int seconds = 0;
+  if (!ParseSeconds(value, seconds, error))
+    return false;
+  Edit(run, [seconds](vel::Settings& s) {
+    s.*Ticked = seconds != 0;
+    s.*Seconds = seconds;
+  });
+  return true;
+}
+
 constexpr std::array kOptions = {
     OptionSpec{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
                [](Invocation& run, const std::string& value, std::string&) {
@@ -133,26 +147,10 @@ constexpr std::array kOptions = {
                }},
     OptionSpec{"--focus", "SECONDS", Bit(Command::Series),
                "lock the focus this long before each shot; 0: do not (Focus)",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 int seconds = 0;
-                 if (!ParseSeconds(value, seconds, error))
-                   return false;
-                 Edit(run, [seconds](vel::Settings& s) {
-                   s.Focus = seconds != 0, s.FocusSeconds = seconds;
-                 });
-                 return true;
-               }},
+               SecondsOrOff<&vel::Settings::Focus, &vel::Settings::FocusSeconds>},
     OptionSpec{"--bulb", "SECONDS", Bit(Command::Series),
                "hold the shutter open this long; 0: normal shots (Bulb)",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 int seconds = 0;
-                 if (!ParseSeconds(value, seconds, error))
-                   return false;
-                 Edit(run, [seconds](vel::Settings& s) {
-                   s.Bulb = seconds != 0, s.BulbSeconds = seconds;
-                 });
-                 return true;
-               }},
+               SecondsOrOff<&vel::Settings::Bulb, &vel::Settings::BulbSeconds>},
     OptionSpec{"--copy", "DIR", Bit(Command::Series),
                "copy each picture to DIR over the USB switch (CopyFile)",
                [](Invocation& run, const std::string& value, std::string&) {
