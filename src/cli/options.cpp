@@ -11,7 +11,7 @@
 namespace cli {
 namespace {
 
-struct CommandSpec {
+struct CommandEntry {
   Command command;
   std::string_view name;
   std::string_view operand;  // the word after the command, if any
@@ -20,21 +20,21 @@ struct CommandSpec {
 };
 
 constexpr std::array kCommands = {
-    CommandSpec{Command::Ports, "ports", "", "the serial ports present",
-                "Lists the serial ports present, one a line: COM names with the devices\n"
-                "they stand for, USB adapters, by-id links with their targets."},
-    CommandSpec{Command::Key, "key", "NAME", "press and release one camera key",
-                "Presses and releases one camera key of the model by its caption\n"
-                "(\"Shutter\", \"Focus Lock\", \"Tele\", ...; any case)."},
-    CommandSpec{Command::Switch, "switch", "", "switch the camera between REC and USB mode",
-                "Switches the camera between REC and USB mode, as the Options page's\n"
-                "REC/USB switch does."},
-    CommandSpec{Command::Series, "series", "", "run a time-lapse series",
-                "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
-                "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
-                "after the shot under way, with the camera back in REC mode; a second one\n"
-                "ends it at once after letting go of the keys. The series log's path is\n"
-                "printed at the start."},
+    CommandEntry{Command::Ports, "ports", "", "the serial ports present",
+                 "Lists the serial ports present, one a line: COM names with the devices\n"
+                 "they stand for, USB adapters, by-id links with their targets."},
+    CommandEntry{Command::Key, "key", "NAME", "press and release one camera key",
+                 "Presses and releases one camera key of the model by its caption\n"
+                 "(\"Shutter\", \"Focus Lock\", \"Tele\", ...; any case)."},
+    CommandEntry{Command::Switch, "switch", "", "switch the camera between REC and USB mode",
+                 "Switches the camera between REC and USB mode, as the Options page's\n"
+                 "REC/USB switch does."},
+    CommandEntry{Command::Series, "series", "", "run a time-lapse series",
+                 "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
+                 "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
+                 "after the shot under way, with the camera back in REC mode; a second one\n"
+                 "ends it at once after letting go of the keys. The series log's path is\n"
+                 "printed at the start."},
 };
 
 using Apply = bool (*)(Invocation&, const std::string& value, std::string& error);
@@ -44,7 +44,7 @@ constexpr unsigned Bit(Command command) {
 }
 constexpr unsigned kAll = ~0u;
 
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;
   std::string_view value;  // empty for a flag
   unsigned commands;
@@ -86,123 +86,123 @@ bool SecondsOrOff(Invocation& run, const std::string& value, std::string& error)
 }
 
 constexpr std::array kOptions = {
-    OptionSpec{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
-               [](Invocation& run, const std::string& value, std::string&) {
-                 Edit(run, [value](vel::Settings& s) { s.ComPort = value; });
-                 return true;
-               }},
-    OptionSpec{"--model", "N", kAll, "camera model, 0 QV-2000UX ... 7 QV-4000 ... 9 QV-8000SX",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 int model = 0;
-                 if (!ParseNumber(value, model) || model < 0 || model >= vel::kModelCount) {
-                   error = "takes a model from 0 to 9, not \"" + value + "\"";
-                   return false;
-                 }
-                 Edit(run, [model](vel::Settings& s) { s.Model = model; });
-                 return true;
-               }},
-    OptionSpec{"--profile", "FILE", kAll, "read the settings from FILE (never written)",
-               [](Invocation& run, const std::string& value, std::string&) {
-                 run.profile = value;
-                 return true;
-               }},
-    OptionSpec{"--hold", "SECONDS", Bit(Command::Key), "hold the key this long (default 0.01)",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 double seconds = -1;
-                 if (!ParseNumber(value, seconds) || !(seconds >= 0 && seconds <= 3600)) {
-                   error = "takes seconds from 0 to 3600, not \"" + value + "\"";
-                   return false;
-                 }
-                 run.holdMs = static_cast<std::uint32_t>(std::lround(seconds * 1000));
-                 return true;
-               }},
-    OptionSpec{"--count", "N", Bit(Command::Series), "take N pictures (Count)",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 int count = 0;
-                 if (!ParseNumber(value, count) || count < 1) {
-                   error = "takes a number of pictures from 1 on, not \"" + value + "\"";
-                   return false;
-                 }
-                 Edit(run, [count](vel::Settings& s) { s.Count = count, s.Infinity = 0; });
-                 return true;
-               }},
-    OptionSpec{"--endless", "", Bit(Command::Series), "take pictures until ended (Infinity)",
-               [](Invocation& run, const std::string&, std::string&) {
-                 Edit(run, [](vel::Settings& s) { s.Infinity = 1; });
-                 return true;
-               }},
-    OptionSpec{"--interval", "TIME", Bit(Command::Series),
-               "from one shot to the next: HH:MM:SS or seconds (Hour...)",
-               [](Invocation& run, const std::string& value, std::string& error) {
-                 const std::optional<std::int64_t> seconds = ParseInterval(value);
-                 if (!seconds) {
-                   error = "takes HH:MM:SS or seconds, up to 999:59:59, not \"" + value + "\"";
-                   return false;
-                 }
-                 const int total = static_cast<int>(*seconds);
-                 Edit(run, [total](vel::Settings& s) {
-                   s.Hour = total / 3600, s.Minute = total / 60 % 60, s.Second = total % 60;
-                 });
-                 return true;
-               }},
-    OptionSpec{"--focus", "SECONDS", Bit(Command::Series),
-               "lock the focus this long before each shot; 0: do not (Focus)",
-               SecondsOrOff<&vel::Settings::Focus, &vel::Settings::FocusSeconds>},
-    OptionSpec{"--bulb", "SECONDS", Bit(Command::Series),
-               "hold the shutter open this long; 0: normal shots (Bulb)",
-               SecondsOrOff<&vel::Settings::Bulb, &vel::Settings::BulbSeconds>},
-    OptionSpec{"--copy", "DIR", Bit(Command::Series),
-               "copy each picture to DIR over the USB switch (CopyFile)",
-               [](Invocation& run, const std::string& value, std::string&) {
-                 Edit(run, [value](vel::Settings& s) { s.CopyFile = 1, s.DestFileDir = value; });
-                 return true;
-               }},
-    OptionSpec{"--delete", "", Bit(Command::Series),
-               "delete each copied picture on the camera (DeleteAfterCopy)",
-               [](Invocation& run, const std::string&, std::string&) {
-                 Edit(run, [](vel::Settings& s) { s.DeleteAfterCopy = 1; });
-                 return true;
-               }},
-    OptionSpec{"--card-device", "DEV", Bit(Command::Series),
-               "the camera's block device, mounted here for the copy when no\n"
-               "automounter does (udisksctl, or mount as root)",
-               [](Invocation& run, const std::string& value, std::string&) {
-                 run.cardDevice = value;
-                 return true;
-               }},
-    OptionSpec{"--run", "PROGRAM", Bit(Command::Series),
-               "run PROGRAM after each shot (Command, UseExternalCommand)",
-               [](Invocation& run, const std::string& value, std::string&) {
-                 Edit(run,
-                      [value](vel::Settings& s) { s.Command = value, s.UseExternalCommand = 1; });
-                 return true;
-               }},
+    OptionEntry{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  Edit(run, [value](vel::Settings& s) { s.ComPort = value; });
+                  return true;
+                }},
+    OptionEntry{"--model", "N", kAll, "camera model, 0 QV-2000UX ... 7 QV-4000 ... 9 QV-8000SX",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  int model = 0;
+                  if (!ParseNumber(value, model) || model < 0 || model >= vel::kModelCount) {
+                    error = "takes a model from 0 to 9, not \"" + value + "\"";
+                    return false;
+                  }
+                  Edit(run, [model](vel::Settings& s) { s.Model = model; });
+                  return true;
+                }},
+    OptionEntry{"--profile", "FILE", kAll, "read the settings from FILE (never written)",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  run.profile = value;
+                  return true;
+                }},
+    OptionEntry{"--hold", "SECONDS", Bit(Command::Key), "hold the key this long (default 0.01)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  double seconds = -1;
+                  if (!ParseNumber(value, seconds) || !(seconds >= 0 && seconds <= 3600)) {
+                    error = "takes seconds from 0 to 3600, not \"" + value + "\"";
+                    return false;
+                  }
+                  run.holdMs = static_cast<std::uint32_t>(std::lround(seconds * 1000));
+                  return true;
+                }},
+    OptionEntry{"--count", "N", Bit(Command::Series), "take N pictures (Count)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  int count = 0;
+                  if (!ParseNumber(value, count) || count < 1) {
+                    error = "takes a number of pictures from 1 on, not \"" + value + "\"";
+                    return false;
+                  }
+                  Edit(run, [count](vel::Settings& s) { s.Count = count, s.Infinity = 0; });
+                  return true;
+                }},
+    OptionEntry{"--endless", "", Bit(Command::Series), "take pictures until ended (Infinity)",
+                [](Invocation& run, const std::string&, std::string&) {
+                  Edit(run, [](vel::Settings& s) { s.Infinity = 1; });
+                  return true;
+                }},
+    OptionEntry{"--interval", "TIME", Bit(Command::Series),
+                "from one shot to the next: HH:MM:SS or seconds (Hour...)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  const std::optional<std::int64_t> seconds = ParseInterval(value);
+                  if (!seconds) {
+                    error = "takes HH:MM:SS or seconds, up to 999:59:59, not \"" + value + "\"";
+                    return false;
+                  }
+                  const int total = static_cast<int>(*seconds);
+                  Edit(run, [total](vel::Settings& s) {
+                    s.Hour = total / 3600, s.Minute = total / 60 % 60, s.Second = total % 60;
+                  });
+                  return true;
+                }},
+    OptionEntry{"--focus", "SECONDS", Bit(Command::Series),
+                "lock the focus this long before each shot; 0: do not (Focus)",
+                SecondsOrOff<&vel::Settings::Focus, &vel::Settings::FocusSeconds>},
+    OptionEntry{"--bulb", "SECONDS", Bit(Command::Series),
+                "hold the shutter open this long; 0: normal shots (Bulb)",
+                SecondsOrOff<&vel::Settings::Bulb, &vel::Settings::BulbSeconds>},
+    OptionEntry{"--copy", "DIR", Bit(Command::Series),
+                "copy each picture to DIR over the USB switch (CopyFile)",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  Edit(run, [value](vel::Settings& s) { s.CopyFile = 1, s.DestFileDir = value; });
+                  return true;
+                }},
+    OptionEntry{"--delete", "", Bit(Command::Series),
+                "delete each copied picture on the camera (DeleteAfterCopy)",
+                [](Invocation& run, const std::string&, std::string&) {
+                  Edit(run, [](vel::Settings& s) { s.DeleteAfterCopy = 1; });
+                  return true;
+                }},
+    OptionEntry{"--card-device", "DEV", Bit(Command::Series),
+                "the camera's block device, mounted here for the copy when no\n"
+                "automounter does (udisksctl, or mount as root)",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  run.cardDevice = value;
+                  return true;
+                }},
+    OptionEntry{"--run", "PROGRAM", Bit(Command::Series),
+                "run PROGRAM after each shot (Command, UseExternalCommand)",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  Edit(run,
+                       [value](vel::Settings& s) { s.Command = value, s.UseExternalCommand = 1; });
+                  return true;
+                }},
 };
 
-const CommandSpec* FindCommand(std::string_view name) {
-  for (const CommandSpec& spec : kCommands)
-    if (spec.name == name)
-      return &spec;
+const CommandEntry* FindCommand(std::string_view name) {
+  for (const CommandEntry& entry : kCommands)
+    if (entry.name == name)
+      return &entry;
   return nullptr;
 }
 
-const OptionSpec* FindOption(std::string_view name, Command command) {
-  for (const OptionSpec& spec : kOptions)
-    if (spec.name == name && (spec.commands & Bit(command)))
-      return &spec;
+const OptionEntry* FindOption(std::string_view name, Command command) {
+  for (const OptionEntry& entry : kOptions)
+    if (entry.name == name && (entry.commands & Bit(command)))
+      return &entry;
   return nullptr;
 }
 
 std::string OptionLines(Command command) {
   std::string text;
-  for (const OptionSpec& spec : kOptions) {
-    if (!(spec.commands & Bit(command)))
+  for (const OptionEntry& entry : kOptions) {
+    if (!(entry.commands & Bit(command)))
       continue;
-    std::string head = "  " + std::string(spec.name);
-    if (!spec.value.empty())
-      head += " " + std::string(spec.value);
+    std::string head = "  " + std::string(entry.name);
+    if (!entry.value.empty())
+      head += " " + std::string(entry.value);
     head.resize(std::max<std::size_t>(head.size() + 2, 30), ' ');
-    std::string help(spec.help);
+    std::string help(entry.help);
     for (std::size_t at = 0; (at = help.find('\n', at)) != std::string::npos; at += 31)
       help.insert(at + 1, std::string(30, ' '));
     text += head + help + "\n";
@@ -217,20 +217,20 @@ bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std:
     run.help = true;
     return true;
   }
-  const OptionSpec* spec = FindOption(arg, run.command);
-  if (!spec) {
+  const OptionEntry* entry = FindOption(arg, run.command);
+  if (!entry) {
     error = "unknown option " + std::string(arg);
     return false;
   }
   std::string value;
-  if (!spec->value.empty()) {
+  if (!entry->value.empty()) {
     if (i + 1 >= argc) {
-      error = std::string(arg) + " needs a value (" + std::string(spec->value) + ")";
+      error = std::string(arg) + " needs a value (" + std::string(entry->value) + ")";
       return false;
     }
     value = argv[++i];
   }
-  if (spec->apply(run, value, error))
+  if (entry->apply(run, value, error))
     return true;
   error = std::string(arg) + " " + error;
   return false;
@@ -264,12 +264,12 @@ std::optional<Invocation> ParseCommandLine(int argc, const char* const* argv, st
     if (arg == "--version") {
       run.version = true;
     } else if (!arg.starts_with("-") && run.command == Command::None) {
-      const CommandSpec* spec = FindCommand(arg);
-      if (!spec) {
+      const CommandEntry* entry = FindCommand(arg);
+      if (!entry) {
         error = "unknown command \"" + std::string(arg) + "\"";
         return std::nullopt;
       }
-      run.command = spec->command;
+      run.command = entry->command;
     } else if (!arg.starts_with("-") && run.command == Command::Key && run.keyName.empty()) {
       run.keyName = arg;
     } else if (!arg.starts_with("-")) {
@@ -295,21 +295,21 @@ std::string HelpText(Command command) {
            "Controls a Casio QV camera over its serial line without a display, with the\n"
            "settings of Velorantica's profile; options change them for this run only.\n\n"
            "Commands:\n";
-    for (const CommandSpec& spec : kCommands) {
-      text += "  " + std::string(spec.name) + std::string(8 - spec.name.size(), ' ') +
-              std::string(spec.brief) + "\n";
+    for (const CommandEntry& entry : kCommands) {
+      text += "  " + std::string(entry.name) + std::string(8 - entry.name.size(), ' ') +
+              std::string(entry.brief) + "\n";
     }
     return text + "\nOptions of every command:\n" + OptionLines(Command::None) + "  --version\n\n" +
            "Each command has its --help. Exit status: 0 done, 1 failed (the port,\n" +
            "a shot), 2 bad usage.\n";
   }
-  const CommandSpec& spec =
+  const CommandEntry& entry =
       *std::find_if(kCommands.begin(), kCommands.end(),
                     [command](const auto& s) { return s.command == command; });
-  text = "Usage: " + std::string(kProgramName) + " " + std::string(spec.name);
-  if (!spec.operand.empty())
-    text += " " + std::string(spec.operand);
-  return text + " [options]\n\n" + std::string(spec.summary) + "\n\nOptions:\n" +
+  text = "Usage: " + std::string(kProgramName) + " " + std::string(entry.name);
+  if (!entry.operand.empty())
+    text += " " + std::string(entry.operand);
+  return text + " [options]\n\n" + std::string(entry.summary) + "\n\nOptions:\n" +
          OptionLines(command);
 }
 
