@@ -4,12 +4,10 @@
 
 #include <cstdio>
 
+#include "core/timelapse/status_text.h"
+
 namespace cli {
 namespace {
-
-std::string TwoDigits(std::int64_t value) {
-  return (value < 10 ? "0" : "") + std::to_string(value);
-}
 
 std::string BaseName(const std::string& path) {
   return path.substr(path.find_last_of('/') + 1);
@@ -37,14 +35,6 @@ std::string Outcome(const vel::ShotRecord& record) {
 }
 
 }  // namespace
-
-std::string CountdownText(std::int64_t ms) {
-  const std::int64_t seconds = ms <= 0 ? 0 : (ms + 999) / 1000;
-  const std::string minutesAndSeconds =
-      TwoDigits(seconds / 60 % 60) + ":" + TwoDigits(seconds % 60);
-  return seconds >= 3600 ? std::to_string(seconds / 3600) + ":" + minutesAndSeconds
-                         : minutesAndSeconds;
-}
 
 Progress::Progress(std::FILE* out) : m_out(out), m_terminal(::isatty(::fileno(out)) != 0) {}
 
@@ -85,7 +75,7 @@ void Progress::ShotDone(const vel::LocalTime& start, const vel::ShotRecord& reco
 void Progress::ShowWait(std::int64_t msLeft) {
   if (!m_terminal)
     return;
-  std::string text = Head() + " | next in " + CountdownText(msLeft);
+  std::string text = Head() + " | next in " + vel::CountdownText(msLeft);
   if (!m_lastPicture.empty())
     text += " | last " + m_lastPicture;
   if (m_failures != 0)

@@ -41,7 +41,4 @@ class Progress {
   std::string m_lastPicture;
 };
 
-// "42:05" (minutes and seconds) or "1:02:05" from an hour on; rounded up.
-std::string CountdownText(std::int64_t ms);
-
 }  // namespace cli
