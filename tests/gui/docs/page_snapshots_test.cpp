@@ -33,29 +33,6 @@ void CheckAndSave(const std::vector<QWidget*>& controls, QWidget& picture, const
     QVERIFY(QDir().mkpath(folder) && picture.grab().save(folder + "/" + name + ".png"));
 }
 
-// A dark desktop theme, as the pages must read under one.
-QPalette DarkPalette() {
-  QPalette dark;
-  const QColor window(0x2b, 0x2b, 0x2b), base(0x1e, 0x1e, 0x1e), text(0xe8, 0xe8, 0xe8);
-  for (const auto& [role, colour] : {std::pair{QPalette::Window, window},
-                                     {QPalette::WindowText, text},
-                                     {QPalette::Base, base},
-                                     {QPalette::AlternateBase, window},
-                                     {QPalette::Text, text},
-                                     {QPalette::Button, window},
-                                     {QPalette::ButtonText, text},
-                                     {QPalette::Highlight, QColor(0x3d, 0xae, 0xe9)},
-                                     {QPalette::Link, QColor(0x8a, 0xb4, 0xf8)},
-                                     {QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9)},
-                                     {QPalette::ToolTipBase, base},
-                                     {QPalette::ToolTipText, text}})
-    dark.setColor(role, colour);
-  dark.setColor(QPalette::Disabled, QPalette::WindowText, QColor(0x80, 0x80, 0x80));
-  dark.setColor(QPalette::Disabled, QPalette::Text, QColor(0x80, 0x80, 0x80));
-  dark.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-  return dark;
-}
-
 // A picture as the camera stores it: a frame with its name on it.
 void StorePicture(const QString& path, const QSize& size) {
   QImage image(size, QImage::Format_RGB32);
@@ -117,7 +94,7 @@ void PageSnapshotsTest::sheetPages() {
   QFETCH(bool, dark);
   const QPalette light = QApplication::palette();
   if (dark)
-    QApplication::setPalette(DarkPalette());
+    QApplication::setPalette(vel::test::DarkPalette());
   vel::test::SheetFixture f(model, profile.toStdString());
   ComPort = "COM2";  // what the Config page shows in place of the terminal's name
   f.ShowPage(page);

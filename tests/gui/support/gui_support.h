@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QEventLoop>
+#include <QPalette>
 #include <QTimer>
 #include <vector>
 
@@ -13,6 +14,15 @@ inline void IdleOnce(int ms = 5) {
   QEventLoop loop;
   QTimer::singleShot(ms, &loop, &QEventLoop::quit);
   loop.exec();
+}
+
+// A dark desktop theme: Qt derives the other roles from button and window.
+inline QPalette DarkPalette() {
+  QPalette dark(QColor(0x35, 0x35, 0x35), QColor(0x2b, 0x2b, 0x2b));
+  dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
+  dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
+  dark.setColor(QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9));
+  return dark;
 }
 
 // Records every message box instead of showing it, and answers questions as told.

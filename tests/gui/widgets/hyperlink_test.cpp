@@ -72,11 +72,7 @@ class HyperLinkTest : public QObject {
   void coloursComeFromThePaletteAndFollowIt() {
     LinkWindow w(kHost);
     const QPalette light = QApplication::palette();
-    QPalette dark = light;
-    dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
-    dark.setColor(QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9));
-    dark.setColor(QPalette::Highlight, QColor(0x3d, 0xae, 0xe9));
-    for (const QPalette& palette : {light, dark}) {
+    for (const QPalette& palette : {light, vel::test::DarkPalette()}) {
       QApplication::setPalette(palette);
       for (const auto role : {QPalette::Link, QPalette::LinkVisited}) {
         w.link->SetVisitedState(role == QPalette::LinkVisited);
