@@ -13,6 +13,7 @@
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
+#include "gui/framework/template_builder.h"
 #include "gui/pages/about_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/options_page.h"
@@ -21,9 +22,7 @@
 namespace {
 
 QString WindowTitle(int model) {
-  const std::string_view name = vel::ModelName(model);
-  return QStringLiteral("Velorantica for Casio ") +
-         QString::fromUtf8(name.data(), static_cast<int>(name.size()));
+  return QStringLiteral("Velorantica for Casio ") + fw::TemplateText(vel::ModelName(model));
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ CPropertyPage::CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget*
 }
 
 QString CPropertyPage::Caption() const {
-  return QString::fromUtf8(m_template.caption.data(), static_cast<int>(m_template.caption.size()));
+  return TemplateText(m_template.caption);
 }
 
 QSize CPropertyPage::TemplatePixelSize() const {

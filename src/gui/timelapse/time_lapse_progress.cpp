@@ -10,6 +10,7 @@
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
 #include "gui/framework/program_state.h"
+#include "gui/framework/template_builder.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/timelapse/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
@@ -19,10 +20,6 @@ namespace {
 constexpr auto kLastPicturePrefix = QLatin1StringView("Last picture: ");
 // The progress line is written again just after its countdown turns.
 constexpr int kAfterTurnMs = 10;
-
-QString FromStd(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Milliseconds until a countdown rounded up to whole seconds turns.
 int UntilTurnMs(std::int64_t untilMs) {
@@ -66,9 +63,9 @@ void CTimeLapse::ShowProgress(std::string_view text, std::string_view announced)
   if (!line)
     return;
   // A label with a name of its own announces only a change of that name.
-  if (const QString name = FromStd(announced); line->accessibleName() != name)
+  if (const QString name = fw::TemplateText(announced); line->accessibleName() != name)
     line->setAccessibleName(name);
-  line->setText(FromStd(text));
+  line->setText(fw::TemplateText(text));
 }
 
 QString CTimeLapse::FitToLine(const QWidget* control, const QString& text) const {
@@ -83,8 +80,8 @@ void CTimeLapse::ShowLastPicture(const std::string& folder, const std::string& n
     return;
   const QDir destination(QString::fromStdString(folder));
   const QString picture = destination.filePath(QString::fromStdString(name));
-  const QString thumbnail =
-      destination.filePath(FromStd(vel::kThumbnailFolder) + '/' + QString::fromStdString(name));
+  const QString thumbnail = destination.filePath(fw::TemplateText(vel::kThumbnailFolder) + '/' +
+                                                 QString::fromStdString(name));
   const bool hasThumbnail = QFileInfo::exists(thumbnail);
   // Only the thumbnail is stored when the settings say so.
   const QString path =
