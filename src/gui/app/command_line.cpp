@@ -5,7 +5,8 @@
 
 namespace {
 
-constexpr std::string_view kVersionText = "velorantica 1.7.1\n";
+// The project's version, as the build knows it.
+constexpr std::string_view kVersionText = "velorantica " VELORANTICA_VERSION "\n";
 
 constexpr std::string_view kHelpText =
     "Usage: velorantica [Qt options]\n"
