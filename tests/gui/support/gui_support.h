@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QDir>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QImage>
 #include <QPalette>
 #include <QTimer>
 #include <vector>
@@ -23,6 +26,13 @@ inline QPalette DarkPalette() {
   dark.setColor(QPalette::Link, QColor(0x8a, 0xb4, 0xf8));
   dark.setColor(QPalette::LinkVisited, QColor(0xc5, 0x8a, 0xf9));
   return dark;
+}
+
+// A camera's picture in one colour, 4:3; false when it cannot be written.
+inline bool SavePicture(const QString& path, int width, QColor colour) {
+  QImage image(width, width * 3 / 4, QImage::Format_RGB32);
+  image.fill(colour);
+  return QDir().mkpath(QFileInfo(path).path()) && image.save(path);
 }
 
 // Records every message box instead of showing it, and answers questions as told.

@@ -253,14 +253,8 @@ void TimeLapsePageTest::lastPictureShowsAndOpens() {
   velotest::FakeVolumes volumes;
   velotest::AddUsbCamera(volumes);
   const QString camera = QString::fromStdString(volumes.dir()) + "/camera/DCIM/100CASIO/";
-  QVERIFY(QDir().mkpath(camera + "PREVIEW"));
-  for (const auto& [file, colour, size] :
-       {std::tuple(QString("CIMG0001.JPG"), Qt::blue, 640),
-        std::tuple(QString("PREVIEW/CIMG0001.JPG"), Qt::red, 160)}) {
-    QImage image(size, size * 3 / 4, QImage::Format_RGB32);
-    image.fill(colour);
-    QVERIFY(image.save(camera + file));
-  }
+  QVERIFY(SavePicture(camera + "CIMG0001.JPG", 640, Qt::blue) &&
+          SavePicture(camera + "PREVIEW/CIMG0001.JPG", 160, Qt::red));
   const std::string dest = volumes.dir() + "/pictures";
   QVERIFY(QDir().mkpath(QString::fromStdString(dest)));
   TimeLapseFixture f("Count=1\nSecond=1\n",
