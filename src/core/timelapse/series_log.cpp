@@ -36,6 +36,19 @@ std::string OneLine(std::string text) {
   return line;
 }
 
+bool IsHexDigit(char c) {
+  return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+}
+
+int HexValue(char c) {
+  return c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
+}
+
+// A text from outside, escaped and with its line breaks as blanks.
+std::string Field(const std::string& text) {
+  return EscapeLogField(OneLine(text));
+}
+
 std::string Seconds(int seconds) {
   return std::to_string(seconds) + " s";
 }
@@ -95,6 +108,36 @@ void SeriesLog::Close() {
   m_file.clear();
 }
 
+std::string EscapeLogField(std::string_view text) {
+  std::string escaped;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    const bool startsEscape = c == '\\' && i + 1 < text.size() && text[i + 1] == 'x';
+    if (c < 0x20 || c == 0x7F || c == ';' || startsEscape) {
+      char hex[5];
+      std::snprintf(hex, sizeof hex, "\\x%02X", c);
+      escaped += hex;
+    } else {
+      escaped += static_cast<char>(c);
+    }
+  }
+  return escaped;
+}
+
+std::string UnescapeLogField(std::string_view text) {
+  std::string plain;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 3 < text.size() && text[i + 1] == 'x' && IsHexDigit(text[i + 2]) &&
+        IsHexDigit(text[i + 3])) {
+      plain += static_cast<char>(HexValue(text[i + 2]) * 16 + HexValue(text[i + 3]));
+      i += 3;
+    } else {
+      plain += text[i];
+    }
+  }
+  return plain;
+}
+
 std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot) {
   char interval[16];
   std::snprintf(interval, sizeof interval, "%02d:%02d:%02d", series.hour, series.minute,
@@ -105,14 +148,14 @@ std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSett
   text += shot.focus ? ", focus " + Seconds(shot.focusSeconds) : ", no focus";
   text += shot.bulb ? ", bulb " + Seconds(shot.bulbSeconds) : ", no bulb";
   if (shot.copyFile) {
-    text += ", copy to " + shot.transfer.destFileDir;
+    text += ", copy to " + EscapeLogField(shot.transfer.destFileDir);
     if (shot.transfer.deleteAfterCopy)
       text += " and delete on the camera";
   } else {
     text += ", no copy";
   }
   if (shot.useExternalCommand)
-    text += ", then run " + shot.command;
+    text += ", then run " + EscapeLogField(shot.command);
   return text;
 }
 
@@ -122,17 +165,17 @@ std::string ShotLogText(const ShotRecord& record) {
     text += " of " + Number(record.count);
   text += ": sent " + Hex(record.bytes);
   if (record.shotFailure)
-    text += "; shot failed: " + OneLine(*record.shotFailure);
+    text += "; shot failed: " + Field(*record.shotFailure);
   if (record.drive)
-    text += "; drive " + *record.drive;
+    text += "; drive " + EscapeLogField(*record.drive);
   if (record.noNewPicture)
     text += "; no new picture";
   if (record.storedPicture)
-    text += "; stored " + *record.storedPicture;
+    text += "; stored " + EscapeLogField(*record.storedPicture);
   if (record.copyFailure)
-    text += "; copy failed: " + OneLine(*record.copyFailure);
+    text += "; copy failed: " + Field(*record.copyFailure);
   if (record.commandOutcome)
-    text += "; external program: " + OneLine(*record.commandOutcome);
+    text += "; external program: " + Field(*record.commandOutcome);
   return text;
 }
 

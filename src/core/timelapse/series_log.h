@@ -4,6 +4,7 @@
 #include <fstream>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/platform/result.h"
@@ -53,6 +54,13 @@ class SeriesLog {
   std::ofstream m_file;
   std::string m_path;
 };
+
+// A field of a log line that comes from outside (a file name, an error
+// text, a program's output) with every control character, ';' (which ends a
+// field) and a backslash before 'x' written as "\xHH", so that no name can
+// split or forge a line; UnescapeLogField gives the bytes back.
+std::string EscapeLogField(std::string_view text);
+std::string UnescapeLogField(std::string_view text);
 
 // The texts of the log's lines.
 std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot);

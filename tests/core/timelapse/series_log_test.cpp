@@ -43,6 +43,25 @@ TEST(SeriesLog, OneFilePerSeriesAndOneLinePerEvent) {
             "2026-12-07 10:15:00 Shot 5 of 5: sent nothing; shot failed: Input/output error\n");
 }
 
+// A name from the card or the destination cannot split a line or forge a
+// field, and the film of a series reads every name back as it was.
+TEST(SeriesLog, NamesFromOutsideAreEscapedAndReadBack) {
+  const std::pair<std::string, std::string> fields[] = {
+      {"/p/CIMG0001.JPG", "/p/CIMG0001.JPG"},
+      {"/p/a\n2026-12-07 10:15:00 Shot 9: sent 42\n.JPG",
+       "/p/a\\x0A2026-12-07 10:15:00 Shot 9: sent 42\\x0A.JPG"},
+      {"/p/x; stored /etc/passwd", "/p/x\\x3B stored /etc/passwd"},
+      {"E:\\xDCIM\\\\x41\t\x7F", "E:\\x5CxDCIM\\\\x5Cx41\\x09\\x7F"},
+  };
+  for (const auto& [name, escaped] : fields) {
+    EXPECT_EQ(EscapeLogField(name), escaped);
+    EXPECT_EQ(UnescapeLogField(EscapeLogField(name)), name);
+  }
+  const std::string line = ShotLogText(
+      {.shot = 1, .storedPicture = fields[1].first, .commandOutcome = "said \"no\"\r\nand\x1B[2J"});
+  EXPECT_EQ(line.find_first_of("\r\n\x1B"), std::string::npos) << line;
+}
+
 TEST(SeriesLog, TheEndOfASeriesCountsItsFailedShotsAndCopies) {
   EXPECT_EQ(IdleText(3, false, 2), "Idle (3 pictures taken, 2 copies failed)");
   EXPECT_EQ(IdleText(1, true, 1), "Idle (1 picture taken, 1 copy failed, cancelled)");
