@@ -35,14 +35,15 @@ class CopyingExecutor final : public vel::PortExecutor {
         m_atStart(atStart),
         m_waitWholeDelay(waitWholeDelay) {}
 
-  vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
+  vel::CopyOutcome CopyPicture(const vel::TransferSettings& settings,
+                               std::uint32_t waitMs) override {
     if (m_waitWholeDelay) {
       TheClock().WaitMs(waitMs);
       waitMs = 0;
     }
-    vel::Result copied = m_transfer.CopyNewestPicture(m_atStart, settings, TheClock(), waitMs);
-    if (!copied)
-      failure = copied.Text();
+    vel::CopyOutcome copied = m_transfer.CopyNewestPicture(m_atStart, settings, TheClock(), waitMs);
+    if (!copied.result)
+      failure = copied.result.Text();
     return copied;
   }
 

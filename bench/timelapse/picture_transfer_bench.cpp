@@ -114,8 +114,7 @@ void BM_StoreCopySafely(benchmark::State& state) {
   const std::string folder = target.substr(0, target.rfind('/'));
   const std::string name = target.substr(target.rfind('/') + 1);
   for (auto _ : state) {
-    std::string stored;
-    if (const vel::Result copy = vel::StoreCopySafely(source, folder, name, stored); !copy)
+    if (const auto copy = vel::StoreCopySafely(source, folder, name); !copy)
       state.SkipWithError(copy.Text().c_str());
     state.PauseTiming();
     ::unlink(CopyTarget().c_str());

@@ -49,7 +49,7 @@ class Series {
   void LeaveCameraSafe();
   void OpenLog();
   void Summarize();
-  vel::Result CopyPicture(const vel::TransferSettings& transfer, std::uint32_t waitMs);
+  vel::CopyOutcome CopyPicture(const vel::TransferSettings& transfer, std::uint32_t waitMs);
   std::string RunProgram(const std::string& program, const std::vector<std::string>& words);
   vel::ShotSettings ShotSettings() const {
     return vel::ShotSettings::Of(m_settings, vel::DeriveSendSwitchRelease(m_settings.Model));
@@ -66,6 +66,7 @@ class Series {
   vel::SeriesSchedule m_schedule;
   vel::SeriesLog m_log;
   vel::PictureTransfer m_transfer;
+  std::string m_storedName;  // the picture copied last, for the external program
   vel::DriveSnapshot m_drivesAtStart;
   std::set<std::uint8_t> m_heldKeys;  // press bytes not yet released
   bool m_usbMode = false;
@@ -96,15 +97,18 @@ class Series::ShotRunner final : public vel::PortExecutor {
     return written;
   }
   void ShowStatus(const std::string& text) override { m_series.m_progress.ShowStatus(text); }
-  vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
-    vel::Result copied = m_series.CopyPicture(settings, waitMs);
-    vel::NoteCopy(m_record, copied, m_series.m_transfer, settings.destFileDir);
+  vel::CopyOutcome CopyPicture(const vel::TransferSettings& settings,
+                               std::uint32_t waitMs) override {
+    vel::CopyOutcome copied = m_series.CopyPicture(settings, waitMs);
+    vel::NoteCopy(m_record, copied);
+    if (copied.storedNew)
+      m_series.m_storedName = copied.storedName;
     return copied;
   }
-  std::string LastFileName() override { return m_series.m_transfer.StoredName(); }
-  bool StoredNewPicture() override { return m_series.m_transfer.StoredNewPicture(); }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
-    m_record.commandOutcome = m_series.RunProgram(program, words);
+    std::vector<std::string> all = words;
+    all.push_back(m_series.m_storedName);
+    m_record.commandOutcome = m_series.RunProgram(program, all);
   }
 
  private:
@@ -189,9 +193,10 @@ void Series::LeaveCameraSafe() {
   m_usbMode = false;
 }
 
-vel::Result Series::CopyPicture(const vel::TransferSettings& transfer, std::uint32_t waitMs) {
+vel::CopyOutcome Series::CopyPicture(const vel::TransferSettings& transfer, std::uint32_t waitMs) {
   std::unique_ptr<CardMount> mount;
-  vel::Result result = vel::Result::Success();
+  vel::CopyOutcome copied;
+  vel::Result& result = copied.result;
   const std::int64_t start = m_clock.NowMs();
   if (!m_cardDevice.empty()) {
     mount = std::make_unique<CardMount>(m_cardDevice);
@@ -199,7 +204,7 @@ vel::Result Series::CopyPicture(const vel::TransferSettings& transfer, std::uint
   }
   if (result) {
     const std::int64_t left = std::max<std::int64_t>(0, start + waitMs - m_clock.NowMs());
-    result = m_transfer.CopyNewestPicture(m_drivesAtStart, transfer, m_clock,
+    copied = m_transfer.CopyNewestPicture(m_drivesAtStart, transfer, m_clock,
                                           static_cast<std::uint32_t>(left));
   }
   if (mount)
@@ -212,7 +217,7 @@ vel::Result Series::CopyPicture(const vel::TransferSettings& transfer, std::uint
     m_failures.push_back("Copy of shot " + std::to_string(m_schedule.Taken()) +
                          " failed: " + result.Text());
   }
-  return result;
+  return copied;
 }
 
 std::string Series::RunProgram(const std::string& program, const std::vector<std::string>& words) {

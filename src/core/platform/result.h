@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -31,6 +32,29 @@ class [[nodiscard]] Result {
   bool m_failed = false;
   std::string m_text;
   std::string m_detail;
+};
+
+// A value, or the failure that left none: what an operation that makes
+// something returns instead of a flag and an out-parameter.
+template <class T>
+class [[nodiscard]] ResultOf {
+ public:
+  ResultOf(T value) : m_value(std::move(value)), m_result(Result::Success()) {}
+  ResultOf(Result failure) : m_result(std::move(failure)) {}
+
+  bool Ok() const { return m_value.has_value(); }
+  explicit operator bool() const { return Ok(); }
+  // Only for a success.
+  const T& Value() const& { return *m_value; }
+  T& Value() & { return *m_value; }
+  T&& Value() && { return std::move(*m_value); }
+  const T* operator->() const { return &*m_value; }
+  const Result& Status() const { return m_result; }
+  const std::string& Text() const { return m_result.Text(); }
+
+ private:
+  std::optional<T> m_value;
+  Result m_result;
 };
 
 }  // namespace vel

@@ -109,12 +109,13 @@ enum class Likeness { None, CameraFolder, CasioFolder };
 
 Likeness LikenessOf(const Drive& drive) {
   CameraDrive camera;
-  std::vector<FolderEntry> folders;
-  if (drive.type != DriveType::Removable || !camera.Open(drive.root) ||
-      !camera.List({std::string(kPictureFolder)}, folders))
+  if (drive.type != DriveType::Removable || !camera.Open(drive.root))
+    return Likeness::None;
+  const ResultOf<FolderListing> folders = camera.List({std::string(kPictureFolder)});
+  if (!folders)
     return Likeness::None;
   Likeness likeness = Likeness::None;
-  for (const FolderEntry& folder : folders) {
+  for (const FolderEntry& folder : folders.Value()) {
     if (folder.kind != EntryKind::Folder || !IsCameraFolderName(folder.name))
       continue;
     likeness = std::max(likeness, EndsWithIgnoringCase(folder.name, kCasioEnding)
@@ -152,6 +153,10 @@ Result CopyFailure(const std::string& systemText) {
   return Result::Failure(std::string(kCopyError) + systemText);
 }
 
+std::string JoinedPath(const std::string& folder, const std::string& name) {
+  return folder + kPathSeparator + name;
+}
+
 std::string DriveTypeDetail(DriveType type) {
   return std::string(kDriveTypeDetail) + std::string(DriveTypeName(type)) + ".\n";
 }
@@ -184,66 +189,78 @@ std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
   }
 }
 
-Result PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
-                                          const TransferSettings& settings, Clock& clock,
-                                          std::uint32_t waitMs, const VolumeSources& sources) {
-  m_storedNew = false;
-  m_driveRoot.clear();
+std::string CopyOutcome::StoredPath() const {
+  return JoinedPath(destination, storedName);
+}
+
+CopyOutcome PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
+                                               const TransferSettings& settings, Clock& clock,
+                                               std::uint32_t waitMs, const VolumeSources& sources) {
+  CopyOutcome outcome;
   const std::optional<Drive> drive = WaitForCameraDrive(drivesAtStart, sources, clock, waitMs);
-  if (drive)
-    m_driveRoot = drive->root;
-  if (!drive)
-    return Result::Failure(std::string(kDriveLetterFailed));
-  if (drive->type != DriveType::Removable)
-    return Result::Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
+  if (!drive) {
+    outcome.result = Result::Failure(std::string(kDriveLetterFailed));
+    return outcome;
+  }
+  outcome.drive = drive->root;
+  if (drive->type != DriveType::Removable) {
+    outcome.result = Result::Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
+    return outcome;
+  }
 
   CameraDrive camera;
-  std::string newest;
-  RelativePath newestFile;
-  std::string pattern;
-  if (!camera.Open(drive->root) || !SearchDcim(camera, drive->root, newest, newestFile, pattern))
-    return Result::Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
-  if (newest.empty() || EqualsIgnoringCase(newest, m_strLastPath))
-    return Result::Success();
+  ResultOf<Newest> newest = camera.Open(drive->root) ? SearchDcim(camera, drive->root)
+                                                     : ResultOf<Newest>(Result::Failure({}));
+  if (!newest) {
+    const std::string pattern = JoinPath(JoinPath(drive->root, kPictureFolder), kAllFiles);
+    outcome.result =
+        Result::Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
+    return outcome;
+  }
+  if (newest->path.empty() || EqualsIgnoringCase(newest->path, m_strLastPath))
+    return outcome;
 
   // Taken up before anything is copied: a picture whose copy fails is not
   // tried again.
-  m_strLastPath = newest;
-  m_lastFile = newestFile;
-  m_strLastName = newestFile.back();
-  Result copied = CopyAndDeleteLastPicture(camera, settings);
-  m_storedNew = copied.Ok();
-  return copied;
+  m_strLastPath = newest->path;
+  m_lastFile = newest->file;
+  m_strLastName = newest->file.back();
+  ResultOf<std::string> stored = CopyAndDeleteLastPicture(camera, settings);
+  if (!stored) {
+    outcome.result = stored.Status();
+    return outcome;
+  }
+  outcome.storedNew = true;
+  outcome.storedName = std::move(stored).Value();
+  outcome.destination = settings.destFileDir;
+  return outcome;
 }
 
-bool PictureTransfer::SearchDcim(const CameraDrive& camera, const std::string& root,
-                                 std::string& newest, RelativePath& newestFile,
-                                 std::string& pattern) {
+ResultOf<PictureTransfer::Newest> PictureTransfer::SearchDcim(const CameraDrive& camera,
+                                                              const std::string& root) {
   m_ftNewest = 0;
-  newest.clear();
+  Newest newest;
   const std::string dcim = JoinPath(root, kPictureFolder);
-  pattern = JoinPath(dcim, kAllFiles);
-  std::vector<FolderEntry> entries;
-  if (!camera.List({std::string(kPictureFolder)}, entries))
-    return false;
-  for (const FolderEntry& entry : entries) {
+  const ResultOf<FolderListing> entries = camera.List({std::string(kPictureFolder)});
+  if (!entries)
+    return entries.Status();
+  for (const FolderEntry& entry : entries.Value()) {
     if (entry.kind != EntryKind::Folder || entry.name == kSkippedFolder)
       continue;
-    std::vector<FolderEntry> pictures;
     RelativePath folder{std::string(kPictureFolder), entry.name};
-    if (camera.List(folder, pictures) && TakeNewest(pictures, JoinPath(dcim, entry.name), newest))
-      newestFile = {folder[0], folder[1], FileNamePart(newest)};
+    const ResultOf<FolderListing> pictures = camera.List(folder);
+    if (pictures && TakeNewest(pictures.Value(), JoinPath(dcim, entry.name), newest.path))
+      newest.file = {folder[0], folder[1], FileNamePart(newest.path)};
   }
-  return true;
+  return newest;
 }
 
 void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& result) {
-  std::vector<FolderEntry> entries;
-  if (ListFolder(folder, entries))
-    TakeNewest(entries, folder, result);
+  if (const ResultOf<FolderListing> entries = ListFolder(folder))
+    TakeNewest(entries.Value(), folder, result);
 }
 
-bool PictureTransfer::TakeNewest(const std::vector<FolderEntry>& entries, const std::string& folder,
+bool PictureTransfer::TakeNewest(const FolderListing& entries, const std::string& folder,
                                  std::string& result) {
   bool taken = false;
   for (const FolderEntry& entry : entries) {
@@ -261,8 +278,8 @@ bool PictureTransfer::TakeNewest(const std::vector<FolderEntry>& entries, const 
   return taken;
 }
 
-Result PictureTransfer::CopyAndDeleteLastPicture(const CameraDrive& camera,
-                                                 const TransferSettings& settings) {
+ResultOf<std::string> PictureTransfer::CopyAndDeleteLastPicture(const CameraDrive& camera,
+                                                                const TransferSettings& settings) {
   const std::string separator(1, kPathSeparator);
   const std::string thumbnailFolder =
       settings.destFileDir + separator + std::string(kThumbnailFolder);
@@ -274,6 +291,7 @@ Result PictureTransfer::CopyAndDeleteLastPicture(const CameraDrive& camera,
   // Which file each copy was taken from, once it is complete.
   std::optional<FileIdentity> pictureCopied;
   std::optional<FileIdentity> thumbnailCopied;
+  std::string storedName;
   for (const Step& step : kSteps) {
     if (!Concerns(settings.copyAndDelete, step.item))
       continue;
@@ -287,22 +305,20 @@ Result PictureTransfer::CopyAndDeleteLastPicture(const CameraDrive& camera,
       if (m_clearedFolders.insert(files.destination).second)
         RemoveStalePartFiles(files.destination);
       // The thumbnail takes the name the picture got, so the two stay a pair.
-      const std::string wanted = pictureCopied ? m_storedName : m_strLastName;
-      std::string stored;
-      FileIdentity source;
-      if (Result copy = camera.CopyOut(files.camera, files.destination, wanted, stored, source);
-          !copy)
+      const std::string wanted = pictureCopied ? storedName : m_strLastName;
+      const ResultOf<StoredCopy> copy = camera.CopyOut(files.camera, files.destination, wanted);
+      if (!copy)
         return CopyFailure(copy.Text());
       if (!pictureCopied)
-        m_storedName = stored;
-      copied = source;
+        storedName = copy->name;
+      copied = copy->source;
     } else if (settings.deleteAfterCopy && copied) {
       // Only a file whose copy is complete on disk is deleted.
       if (Result removal = camera.Remove(files.camera, *copied); !removal)
         return CopyFailure(removal.Text());
     }
   }
-  return Result::Success();
+  return storedName;
 }
 
 }  // namespace vel

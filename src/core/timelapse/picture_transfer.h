@@ -44,9 +44,28 @@ std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
                                         const VolumeSources& sources, Clock& clock,
                                         std::uint32_t waitMs);
 
+// What one CopyNewestPicture did: the failure (with the text of the error
+// box, and for a drive of the wrong type a detail for standard error), or
+// success with the picture stored, if there was a new one.
+struct CopyOutcome {
+  Result result = Result::Success();
+  // The root of the camera's drive used; empty when none was found.
+  std::string drive;
+  // A new picture was stored: the name it (and its thumbnail) got, which
+  // differs from its name on the camera when the destination held a file of
+  // that name already, and the folder it went to.
+  bool storedNew = false;
+  std::string storedName;
+  std::string destination;
+
+  // The stored picture's path, destination and name joined.
+  std::string StoredPath() const;
+};
+
 // Takes the newest picture off the camera's drive, the drive that appeared
 // since a series started. Keeps which picture it took last, for as long as
-// the Time Lapse page lives, so that no picture is taken twice.
+// it lives (the front end keeps it across series), so that no picture is
+// taken twice.
 class PictureTransfer {
  public:
   // Awaits the camera's drive (WaitForCameraDrive), checks it is removable,
@@ -54,11 +73,11 @@ class PictureTransfer {
   // picture taken last, copies it and its thumbnail to the destination and
   // deletes them on the camera as the settings say. A file on the camera is
   // deleted only once its copy is complete on disk; no file at the
-  // destination is ever replaced. The core shows nothing: a failure carries
-  // the text of the error box (and, for a drive of the wrong type, a detail
-  // for standard error).
-  Result CopyNewestPicture(const DriveSnapshot& drivesAtStart, const TransferSettings& settings,
-                           Clock& clock, std::uint32_t waitMs, const VolumeSources& sources = {});
+  // destination is ever replaced. The core shows nothing: the outcome says
+  // what happened.
+  CopyOutcome CopyNewestPicture(const DriveSnapshot& drivesAtStart,
+                                const TransferSettings& settings, Clock& clock,
+                                std::uint32_t waitMs, const VolumeSources& sources = {});
 
   // Looks at the files directly in folder: a regular file whose name ends in
   // "JPG" (any case) and that is strictly newer than m_ftNewest becomes the
@@ -69,37 +88,33 @@ class PictureTransfer {
   // the first one.
   const std::string& LastPath() const { return m_strLastPath; }
   const std::string& LastName() const { return m_strLastName; }
-  // The name its copy was stored under, which differs from LastName when
-  // the destination held a file of that name already.
-  const std::string& StoredName() const { return m_storedName; }
-  // Whether the last CopyNewestPicture stored a new picture (it succeeds
-  // also when there was none), and the root of the drive it took it from
-  // (empty when it found no camera drive).
-  bool StoredNewPicture() const { return m_storedNew; }
-  const std::string& DriveRoot() const { return m_driveRoot; }
 
  private:
+  // The newest picture of the drive's picture folders: its full path and
+  // its place below the root; an empty path when there is none.
+  struct Newest {
+    std::string path;
+    RelativePath file;
+  };
+
   FileTime m_ftNewest = 0;
   std::string m_strLastPath;
   std::string m_strLastName;
   RelativePath m_lastFile;  // LastPath below the drive's root
-  std::string m_storedName;
-  bool m_storedNew = false;
-  std::string m_driveRoot;
   // The destination folders cleared of left temporary files already.
   std::set<std::string> m_clearedFolders;
 
-  // The newest picture of the drive's picture folders into newest (its full
-  // path) and newestFile; false when the DCIM folder cannot be listed, with
-  // the listing pattern.
-  bool SearchDcim(const CameraDrive& camera, const std::string& root, std::string& newest,
-                  RelativePath& newestFile, std::string& pattern);
+  // Fails with the listing pattern's text when the DCIM folder cannot be
+  // listed.
+  ResultOf<Newest> SearchDcim(const CameraDrive& camera, const std::string& root);
   // FindNewestPicture on the entries of folder; true when one of them
   // became the newest.
-  bool TakeNewest(const std::vector<FolderEntry>& entries, const std::string& folder,
-                  std::string& result);
-  // Copies and deletes the picture taken up last as the settings say.
-  Result CopyAndDeleteLastPicture(const CameraDrive& camera, const TransferSettings& settings);
+  bool TakeNewest(const FolderListing& entries, const std::string& folder, std::string& result);
+  // Copies and deletes the picture taken up last as the settings say; the
+  // name the picture was stored under (its thumbnail's when only that is
+  // copied).
+  ResultOf<std::string> CopyAndDeleteLastPicture(const CameraDrive& camera,
+                                                 const TransferSettings& settings);
 };
 
 }  // namespace vel

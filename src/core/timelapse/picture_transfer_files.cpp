@@ -56,11 +56,11 @@ std::string PartFileName(std::uint32_t processId, unsigned n) {
 }
 
 void RemoveStalePartFiles(const std::string& folder) {
-  std::vector<FolderEntry> entries;
-  if (!ListFolder(folder, entries))
+  const ResultOf<FolderListing> entries = ListFolder(folder);
+  if (!entries)
     return;
   const FileTime now = CurrentFileTime();
-  for (const FolderEntry& entry : entries) {
+  for (const FolderEntry& entry : entries.Value()) {
     if (entry.kind != EntryKind::RegularFile || now - entry.lastWrite < kStalePartAge)
       continue;
     const std::optional<std::uint32_t> owner = PartFileOwner(entry.name);

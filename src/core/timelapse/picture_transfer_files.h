@@ -27,9 +27,11 @@ struct FolderEntry {
   FileTime lastWrite = 0;
 };
 
+using FolderListing = std::vector<FolderEntry>;
+
 // The entries of a folder in the order the system lists them, without "."
-// and "..". False when the folder cannot be listed.
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries);
+// and "..", or why the folder cannot be listed.
+ResultOf<FolderListing> ListFolder(const std::string& folder);
 
 // The n-th name for a file called name: name itself for 1, else n put
 // before the extension ("CIMG0001.JPG", 2 gives "CIMG0001-2.JPG"), the stem
@@ -44,10 +46,10 @@ inline constexpr int kMaxNumberedNames = 9999;
 // 2), (name, 3), ... The data goes to a temporary file in the folder, is
 // flushed, its size checked against the source, and only then put under its
 // name in one step that fails rather than replace, so that no file of the
-// folder is ever lost and no partial file is left. storedName receives the
-// name used. A failure carries the system's message.
-Result StoreCopySafely(const std::string& source, const std::string& folder,
-                       const std::string& name, std::string& storedName);
+// folder is ever lost and no partial file is left. The name used, or a
+// failure with the system's message.
+ResultOf<std::string> StoreCopySafely(const std::string& source, const std::string& folder,
+                                      const std::string& name);
 
 // The temporary file of a copy in its destination folder:
 // ".velorantica-<pid>-<n>.part", hidden, and short whatever the picture's name.
@@ -75,6 +77,13 @@ struct FileIdentity {
   bool operator==(const FileIdentity&) const = default;
 };
 
+// A copy taken off the camera's drive: the name it was stored under and
+// which file it was taken from.
+struct StoredCopy {
+  std::string name;
+  FileIdentity source;
+};
+
 // The camera's drive, opened at its root. Every folder and file below it is
 // reached name by name from the root, and only while it is a real folder or
 // regular file of this same volume: never through a symbolic link or other
@@ -87,15 +96,14 @@ class CameraDrive {
   CameraDrive(const CameraDrive&) = delete;
   CameraDrive& operator=(const CameraDrive&) = delete;
 
-  // False when the root cannot be opened as a folder.
-  bool Open(const std::string& root);
+  // Fails when the root cannot be opened as a folder.
+  Result Open(const std::string& root);
   // The entries of a folder, as ListFolder gives them; links and what other
-  // volumes mount inside are Other. False when it cannot be listed.
-  bool List(const RelativePath& folder, std::vector<FolderEntry>& entries) const;
-  // Stores a copy of file into folder as StoreCopySafely does; copied
-  // receives which file it was.
-  Result CopyOut(const RelativePath& file, const std::string& folder, const std::string& name,
-                 std::string& storedName, FileIdentity& copied) const;
+  // volumes mount inside are Other.
+  ResultOf<FolderListing> List(const RelativePath& folder) const;
+  // Stores a copy of file into folder as StoreCopySafely does.
+  ResultOf<StoredCopy> CopyOut(const RelativePath& file, const std::string& folder,
+                               const std::string& name) const;
   // Deletes file if it is still the regular file copied.
   Result Remove(const RelativePath& file, const FileIdentity& copied) const;
 

@@ -226,10 +226,10 @@ using Dir = std::unique_ptr<DIR, DirCloser>;
 
 // The entries of an open folder. An entry on another volume than volume
 // (when given) is a mount point, and Other.
-bool ReadEntries(Dir dir, std::vector<FolderEntry>& entries, const dev_t* volume = nullptr) {
-  entries.clear();
+ResultOf<FolderListing> ReadEntries(Dir dir, const dev_t* volume = nullptr) {
   if (!dir)
-    return false;
+    return Fail(errno);
+  FolderListing entries;
   const int dirFd = ::dirfd(dir.get());
   while (const dirent* entry = ::readdir(dir.get())) {
     const std::string name = entry->d_name;
@@ -242,12 +242,12 @@ bool ReadEntries(Dir dir, std::vector<FolderEntry>& entries, const dev_t* volume
     entries.push_back(
         {name, foreign ? EntryKind::Other : KindOf(info.st_mode), ToFileTime(info.st_mtim)});
   }
-  return true;
+  return entries;
 }
 
 // Copies the open regular file in, described by info, as StoreCopySafely.
-Result StoreOpened(const UniqueFd& in, const struct stat& info, const std::string& folder,
-                   const std::string& name, std::string& storedName) {
+ResultOf<std::string> StoreOpened(const UniqueFd& in, const struct stat& info,
+                                  const std::string& folder, const std::string& name) {
   if (!S_ISREG(info.st_mode))
     return Fail(S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
   std::string tempPath;
@@ -272,10 +272,9 @@ Result StoreOpened(const UniqueFd& in, const struct stat& info, const std::strin
     const std::string candidate = NumberedName(name, n);
     if (PublishWithoutReplacing(temp.path(), folder + "/" + candidate)) {
       temp.Keep();
-      storedName = candidate;
       if (!SyncFolder(folder))
         return Fail(errno);
-      return Result::Success();
+      return candidate;
     }
     if (errno != EEXIST)
       return Fail(errno);
@@ -323,28 +322,27 @@ struct CameraDrive::Root {
 CameraDrive::CameraDrive() = default;
 CameraDrive::~CameraDrive() = default;
 
-bool CameraDrive::Open(const std::string& root) {
+Result CameraDrive::Open(const std::string& root) {
   UniqueFd fd(::open(root.c_str(), kFolderFlags | O_CLOEXEC));
   struct stat info {};
   if (!fd || ::fstat(fd.get(), &info) != 0)
-    return false;
+    return Fail(errno);
   m_root.reset(new Root{std::move(fd), info.st_dev});
-  return true;
+  return Result::Success();
 }
 
-bool CameraDrive::List(const RelativePath& folder, std::vector<FolderEntry>& entries) const {
+ResultOf<FolderListing> CameraDrive::List(const RelativePath& folder) const {
   UniqueFd fd = m_root ? m_root->OpenFolder(folder, folder.size()) : UniqueFd(-1);
   if (!fd)
-    return false;
+    return Fail(m_root ? errno : EINVAL);
   Dir dir(::fdopendir(fd.get()));
   if (dir)
     fd.release();
-  return ReadEntries(std::move(dir), entries, &m_root->volume);
+  return ReadEntries(std::move(dir), &m_root->volume);
 }
 
-Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
-                            const std::string& name, std::string& storedName,
-                            FileIdentity& copied) const {
+ResultOf<StoredCopy> CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
+                                          const std::string& name) const {
   if (!m_root || file.empty())
     return Fail(EINVAL);
   UniqueFd parent = m_root->OpenFolder(file, file.size() - 1);
@@ -353,8 +351,12 @@ Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
   struct stat info {};
   if (!in || ::fstat(in.get(), &info) != 0)
     return Fail(errno);
-  copied = {static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino)};
-  return StoreOpened(in, info, folder, name, storedName);
+  const FileIdentity source{static_cast<std::uint64_t>(info.st_dev),
+                            static_cast<std::uint64_t>(info.st_ino)};
+  ResultOf<std::string> stored = StoreOpened(in, info, folder, name);
+  if (!stored)
+    return stored.Status();
+  return StoredCopy{std::move(stored).Value(), source};
 }
 
 Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied) const {
@@ -374,17 +376,17 @@ Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied)
   return Result::Success();
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  return ReadEntries(Dir(::opendir(folder.c_str())), entries);
+ResultOf<FolderListing> ListFolder(const std::string& folder) {
+  return ReadEntries(Dir(::opendir(folder.c_str())));
 }
 
-Result StoreCopySafely(const std::string& source, const std::string& folder,
-                       const std::string& name, std::string& storedName) {
+ResultOf<std::string> StoreCopySafely(const std::string& source, const std::string& folder,
+                                      const std::string& name) {
   UniqueFd in(::open(source.c_str(), kFileFlags | O_CLOEXEC));
   struct stat info {};
   if (!in || ::fstat(in.get(), &info) != 0)
     return Fail(errno);
-  return StoreOpened(in, info, folder, name, storedName);
+  return StoreOpened(in, info, folder, name);
 }
 
 bool ProcessIsGone(std::uint32_t processId) {

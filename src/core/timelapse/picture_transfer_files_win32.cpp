@@ -109,15 +109,15 @@ bool FlushAndCheck(const std::wstring& source, const std::wstring& copy) {
   return true;
 }
 
-bool ListWide(std::wstring pattern, std::vector<FolderEntry>& entries) {
-  entries.clear();
+ResultOf<FolderListing> ListWide(std::wstring pattern) {
   if (pattern.empty() || (pattern.back() != L'\\' && pattern.back() != L'/'))
     pattern += L'\\';
   pattern += L"*.*";
   WIN32_FIND_DATAW data{};
   const HANDLE find = ::FindFirstFileW(pattern.c_str(), &data);
   if (find == INVALID_HANDLE_VALUE)
-    return false;
+    return Fail(::GetLastError());
+  FolderListing entries;
   do {
     const std::wstring name = data.cFileName;
     if (name == L"." || name == L"..")
@@ -126,11 +126,11 @@ bool ListWide(std::wstring pattern, std::vector<FolderEntry>& entries) {
                        KindOf(data.dwFileAttributes), ToFileTime(data.ftLastWriteTime)});
   } while (::FindNextFileW(find, &data));
   ::FindClose(find);
-  return true;
+  return entries;
 }
 
-Result StoreWide(const std::wstring& source, const std::string& folder, const std::string& name,
-                 std::string& storedName) {
+ResultOf<std::string> StoreWide(const std::wstring& source, const std::string& folder,
+                                const std::string& name) {
   const std::wstring wideFolder = Widen(folder);
   std::wstring tempPath;
   if (!CopyToTempIn(source, wideFolder, tempPath))
@@ -144,8 +144,7 @@ Result StoreWide(const std::wstring& source, const std::string& folder, const st
     // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is taken.
     if (::MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
       temp.Keep();
-      storedName = candidate;
-      return Result::Success();
+      return candidate;
     }
     const DWORD error = ::GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
@@ -256,7 +255,7 @@ struct CameraDrive::Root {
 CameraDrive::CameraDrive() = default;
 CameraDrive::~CameraDrive() = default;
 
-bool CameraDrive::Open(const std::string& root) {
+Result CameraDrive::Open(const std::string& root) {
   std::wstring path = Widen(root);
   if (path.empty() || path.back() != L'\\')
     path += L'\\';
@@ -265,19 +264,22 @@ bool CameraDrive::Open(const std::string& root) {
       path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   if (!handle || !::GetFileInformationByHandle(handle.get(), &info))
-    return false;
+    return Fail(::GetLastError());
   m_root.reset(new Root{path, info.dwVolumeSerialNumber});
-  return true;
+  return Result::Success();
 }
 
-bool CameraDrive::List(const RelativePath& folder, std::vector<FolderEntry>& entries) const {
+ResultOf<FolderListing> CameraDrive::List(const RelativePath& folder) const {
   Root::Held held;
-  return m_root && m_root->HoldFolders(folder, folder.size(), held) && ListWide(held.path, entries);
+  if (!m_root)
+    return Fail(ERROR_INVALID_HANDLE);
+  if (!m_root->HoldFolders(folder, folder.size(), held))
+    return Fail(::GetLastError());
+  return ListWide(held.path);
 }
 
-Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
-                            const std::string& name, std::string& storedName,
-                            FileIdentity& copied) const {
+ResultOf<StoredCopy> CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
+                                          const std::string& name) const {
   if (!m_root)
     return Fail(ERROR_INVALID_HANDLE);
   Root::Held held;
@@ -286,8 +288,10 @@ Result CameraDrive::CopyOut(const RelativePath& file, const std::string& folder,
   const UniqueHandle in = m_root->OpenFile(file, GENERIC_READ, FILE_SHARE_READ, held, info);
   if (!in)
     return Fail(::GetLastError());
-  copied = IdentityOf(info);
-  return StoreWide(held.path, folder, name, storedName);
+  ResultOf<std::string> stored = StoreWide(held.path, folder, name);
+  if (!stored)
+    return stored.Status();
+  return StoredCopy{std::move(stored).Value(), IdentityOf(info)};
 }
 
 Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied) const {
@@ -310,13 +314,13 @@ Result CameraDrive::Remove(const RelativePath& file, const FileIdentity& copied)
   return Result::Success();
 }
 
-bool ListFolder(const std::string& folder, std::vector<FolderEntry>& entries) {
-  return ListWide(Widen(folder), entries);
+ResultOf<FolderListing> ListFolder(const std::string& folder) {
+  return ListWide(Widen(folder));
 }
 
-Result StoreCopySafely(const std::string& source, const std::string& folder,
-                       const std::string& name, std::string& storedName) {
-  return StoreWide(Widen(source), folder, name, storedName);
+ResultOf<std::string> StoreCopySafely(const std::string& source, const std::string& folder,
+                                      const std::string& name) {
+  return StoreWide(Widen(source), folder, name);
 }
 
 // A process that has ended may live on as an object while anyone holds it;

@@ -62,14 +62,13 @@ std::string LogName(const LocalTime& start) {
 
 }  // namespace
 
-void NoteCopy(ShotRecord& record, const Result& copied, const PictureTransfer& transfer,
-              const std::string& destFileDir) {
-  if (!transfer.DriveRoot().empty())
-    record.drive = transfer.DriveRoot();
-  if (!copied)
-    record.copyFailure = copied.Text();
-  else if (transfer.StoredNewPicture())
-    record.storedPicture = destFileDir + kPathSeparator + transfer.StoredName();
+void NoteCopy(ShotRecord& record, const CopyOutcome& copied) {
+  if (!copied.drive.empty())
+    record.drive = copied.drive;
+  if (!copied.result)
+    record.copyFailure = copied.result.Text();
+  else if (copied.storedNew)
+    record.storedPicture = copied.StoredPath();
   else
     record.noNewPicture = true;
 }

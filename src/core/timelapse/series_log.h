@@ -30,10 +30,8 @@ struct ShotRecord {
 };
 
 // Notes in record what a shot's copy came to: the drive it used, and the
-// stored picture's path under destFileDir, the failure, or that there was
-// no new picture.
-void NoteCopy(ShotRecord& record, const Result& copied, const PictureTransfer& transfer,
-              const std::string& destFileDir);
+// stored picture's path, the failure, or that there was no new picture.
+void NoteCopy(ShotRecord& record, const CopyOutcome& copied);
 
 // The log of one series: a plain-text file, one line per event, each line
 // written out at once, so that a series left alone overnight can be read

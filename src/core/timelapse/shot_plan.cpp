@@ -99,18 +99,15 @@ struct StepRunner {
   void operator()(const WaitStep& step) { executor.WaitMs(step.ms); }
   void operator()(const ShowStatusStep& step) { executor.ShowStatus(step.text); }
   void operator()(const CopyPictureStep& step) {
-    if (!executor.CopyPicture(step.transfer, step.waitMs))
+    const CopyOutcome copied = executor.CopyPicture(step.transfer, step.waitMs);
+    if (!copied.result)
       executor.ShowStatus(CopyFailedText(step.shot));
-    else if (!executor.StoredNewPicture())
+    else if (!copied.storedNew)
       executor.ShowStatus(NoNewPictureText(step.shot));
     else
-      executor.ShowStatus(CopiedFileText(step.shot, executor.LastFileName()));
+      executor.ShowStatus(CopiedFileText(step.shot, copied.storedName));
   }
-  void operator()(const RunCommandStep& step) {
-    std::vector<std::string> words = step.words;
-    words.push_back(executor.LastFileName());
-    executor.RunCommand(step.program, words);
-  }
+  void operator()(const RunCommandStep& step) { executor.RunCommand(step.program, step.words); }
 };
 
 }  // namespace

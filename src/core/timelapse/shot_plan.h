@@ -113,12 +113,9 @@ class ShotExecutor {
   virtual void WaitMs(std::uint32_t ms) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
   // Succeeds also when there was no new picture to copy.
-  virtual Result CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) = 0;
-  // The name the picture copied last was stored under; empty when none was
-  // copied yet.
-  virtual std::string LastFileName() = 0;
-  // Whether the last CopyPicture stored a new picture.
-  virtual bool StoredNewPicture() = 0;
+  virtual CopyOutcome CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) = 0;
+  // Runs the program with the words, followed by the name the picture
+  // copied last was stored under (empty when none was copied yet).
   virtual void RunCommand(const std::string& program, const std::vector<std::string>& words) = 0;
 };
 
@@ -136,9 +133,7 @@ class PortExecutor : public ShotExecutor {
   Result WriteByte(std::uint8_t byte) override;
   void WaitMs(std::uint32_t ms) override;
   void ShowStatus(const std::string&) override {}
-  Result CopyPicture(const TransferSettings&, std::uint32_t) override { return Result::Success(); }
-  std::string LastFileName() override { return {}; }
-  bool StoredNewPicture() override { return false; }
+  CopyOutcome CopyPicture(const TransferSettings&, std::uint32_t) override { return {}; }
   void RunCommand(const std::string&, const std::vector<std::string>&) override {}
 
  protected:

@@ -100,7 +100,7 @@ class CTimeLapse : public fw::CPropertyPage {
   // Takes the newest picture off the camera's drive, waiting up to waitMs for
   // it; succeeds also when there was nothing new, and shows what failed in a
   // box that does not hold up the series.
-  vel::Result CopyNewestPicture(const vel::TransferSettings& settings, std::uint32_t waitMs);
+  vel::CopyOutcome CopyNewestPicture(const vel::TransferSettings& settings, std::uint32_t waitMs);
   QWidget* CreateControl(const vel::ControlTemplate& control) override;
 
  private:
@@ -163,6 +163,9 @@ class CTimeLapse : public fw::CPropertyPage {
   // Keeps the picture taken up last (path and name) for as long as the page
   // lives, across series.
   vel::PictureTransfer m_transfer;
+  // The name the picture copied last was stored under, for the external
+  // program.
+  std::string m_storedName;
   // The drives present when Start was pressed; the camera's drive is the
   // one that was not.
   vel::DriveSnapshot m_drivesAtStart;

@@ -52,18 +52,20 @@ class CTimeLapse::ShotRunner final : public vel::PortExecutor {
     return written;
   }
   void ShowStatus(const std::string& text) override { m_page.SetStatus(text); }
-  vel::Result CopyPicture(const vel::TransferSettings& settings, std::uint32_t waitMs) override {
-    vel::Result copied = m_page.CopyNewestPicture(settings, waitMs);
-    const vel::PictureTransfer& transfer = m_page.m_transfer;
-    vel::NoteCopy(m_record, copied, transfer, settings.destFileDir);
-    if (copied && transfer.StoredNewPicture())
-      m_page.ShowLastPicture(settings.destFileDir, transfer.StoredName());
+  vel::CopyOutcome CopyPicture(const vel::TransferSettings& settings,
+                               std::uint32_t waitMs) override {
+    vel::CopyOutcome copied = m_page.CopyNewestPicture(settings, waitMs);
+    vel::NoteCopy(m_record, copied);
+    if (copied.storedNew) {
+      m_page.m_storedName = copied.storedName;
+      m_page.ShowLastPicture(copied.destination, copied.storedName);
+    }
     return copied;
   }
-  std::string LastFileName() override { return m_page.m_transfer.StoredName(); }
-  bool StoredNewPicture() override { return m_page.m_transfer.StoredNewPicture(); }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
-    m_record.commandOutcome = m_page.RunExternalProgram(program, words);
+    std::vector<std::string> all = words;
+    all.push_back(m_page.m_storedName);
+    m_record.commandOutcome = m_page.RunExternalProgram(program, all);
   }
 
  private:
@@ -212,10 +214,11 @@ void CTimeLapse::TakeShot() {
     ShowIdle();
 }
 
-vel::Result CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings,
-                                          std::uint32_t waitMs) {
-  vel::Result result = m_transfer.CopyNewestPicture(m_drivesAtStart, settings, fw::TheUiClock(),
-                                                    waitMs, m_volumeSources);
+vel::CopyOutcome CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings,
+                                               std::uint32_t waitMs) {
+  vel::CopyOutcome copied = m_transfer.CopyNewestPicture(m_drivesAtStart, settings,
+                                                         fw::TheUiClock(), waitMs, m_volumeSources);
+  const vel::Result& result = copied.result;
   if (!result.Detail().empty())
     std::cerr << result.Detail() << std::flush;
   if (!result) {
@@ -223,7 +226,7 @@ vel::Result CTimeLapse::CopyNewestPicture(const vel::TransferSettings& settings,
     ShowCopyFailures();
     ShowCopyError(result.Text());
   }
-  return result;
+  return copied;
 }
 
 void CTimeLapse::ShowCopyError(const std::string& message) {

@@ -49,7 +49,9 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
   test::WineDriveLetter drive;
   ASSERT_TRUE(drive.Define(camera.Path(), DRIVE_FIXED));
   const Result fixed =
-      PictureTransfer().CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0);
+      PictureTransfer()
+          .CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0)
+          .result;
   EXPECT_TRUE(fixed.Text().starts_with("Detecting USB drive type failed.\n"));
   EXPECT_TRUE(fixed.Detail().ends_with("it is of type DRIVE_FIXED.\n"));
   drive.Remove();
@@ -69,9 +71,9 @@ TEST(DrivesWin32, TheNewestPictureOfTheNewRemovableDriveIsCopiedAndDeleted) {
   write(destination / PartFileName(gone.dwProcessId, 1), "left", 1);
   write(destination / PartFileName(::GetCurrentProcessId(), 1), "left", 1);
   PictureTransfer transfer;
-  ASSERT_EQ(
-      transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0).Text(),
-      "");
+  ASSERT_EQ(transfer.CopyNewestPicture(atStart, {destination.Path(), true, 0}, SteadyClock(), 0)
+                .result.Text(),
+            "");
   EXPECT_EQ(transfer.LastPath(), drive.Root() + "DCIM\\101CASIO\\CIMG0002.JPG");
   EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002.JPG"), "an earlier series");
   EXPECT_EQ(test::TempDir::ReadFile(destination / "CIMG0002-2.JPG"), "CIMG0002.JPG");

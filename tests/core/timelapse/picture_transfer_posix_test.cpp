@@ -43,9 +43,11 @@ class PictureTransferTest : public ::testing::Test {
     const timespec times[2] = {{978307200 + day * 86400, 0}, {978307200 + day * 86400, 0}};
     ::utimensat(AT_FDCWD, (m_camera + "/" + path).c_str(), times, AT_SYMLINK_NOFOLLOW);
   }
+  // The copy's result; the whole outcome stays in m_outcome.
   Result Transfer(bool deleteAfterCopy, int copyAndDelete, std::uint32_t waitMs = 0) {
-    return m_transfer.CopyNewestPicture(m_atStart, {m_dest, deleteAfterCopy, copyAndDelete},
-                                        m_clock, waitMs, m_volumes.Sources());
+    m_outcome = m_transfer.CopyNewestPicture(m_atStart, {m_dest, deleteAfterCopy, copyAndDelete},
+                                             m_clock, waitMs, m_volumes.Sources());
+    return m_outcome.result;
   }
   static Files Below(const std::string& folder) {
     Files files;
@@ -60,6 +62,7 @@ class PictureTransferTest : public ::testing::Test {
   const std::string m_dest = m_volumes.dir() + "/destination";
   DriveSnapshot m_atStart;
   PictureTransfer m_transfer;
+  CopyOutcome m_outcome;
   // Advances by the waits asked for; at half a second it runs what is due then.
   struct PretendClock final : Clock {
     std::int64_t now = 0;
@@ -152,7 +155,7 @@ TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
   m_transfer = PictureTransfer();
   AttachCamera();
   ASSERT_EQ(Transfer(true, 0).Text(), "");
-  EXPECT_EQ(m_transfer.StoredName(), "CIMG0001-2.JPG");
+  EXPECT_EQ(m_outcome.storedName, "CIMG0001-2.JPG");
   const std::pair<const char*, const char*> stored[] = {
       {"CIMG0001.JPG", "first card"},
       {"PREVIEW/CIMG0001.JPG", "first thumbnail"},
@@ -201,8 +204,8 @@ TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
     Put("DCIM/100CASIO/" + name, static_cast<int>(length), "new");
     velotest::WriteFile(m_dest + "/" + name, "earlier");
     ASSERT_EQ(Transfer(false, 1).Text(), "");
-    EXPECT_EQ(m_transfer.StoredName(), NumberedName(name, 2));
-    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_transfer.StoredName()), "new");
+    EXPECT_EQ(m_outcome.storedName, NumberedName(name, 2));
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_outcome.storedName), "new");
   }
 }
 
@@ -254,7 +257,7 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
   m_volumes.Unmount(m_camera);
   AttachCamera();
   EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
-  EXPECT_EQ(m_transfer.DriveRoot(), "");
+  EXPECT_EQ(m_outcome.drive, "");
 }
 
 // A new volume is a camera by a camera's DCIM folder (CASIO first), awaited until the delay ends.
@@ -281,7 +284,7 @@ TEST_F(PictureTransferTest, OnlyTheCamerasDriveIsTakenAmongNewVolumes) {
     m_transfer = PictureTransfer();
     const Result result = Transfer(true, 1, 8000);
     EXPECT_EQ(result.Ok(), cameraComes != Never) << result.Text();
-    EXPECT_EQ(m_transfer.DriveRoot(), cameraComes != Never ? m_camera : "");
+    EXPECT_EQ(m_outcome.drive, cameraComes != Never ? m_camera : "");
     if (cameraComes == Never)
       EXPECT_EQ(m_clock.now, 8000);
     else
@@ -299,9 +302,10 @@ TEST(CameraDrive, DeletesOnlyTheFileCopied) {
   ASSERT_TRUE(camera.Open(card.Path()));
   const std::string path = card / "DCIM/CIMG0001.JPG";
   velotest::WriteFile(path, "copied");
-  std::string stored;
-  FileIdentity copied;
-  ASSERT_TRUE(camera.CopyOut({"DCIM", "CIMG0001.JPG"}, dest.Path(), "P.JPG", stored, copied));
+  const ResultOf<StoredCopy> stored =
+      camera.CopyOut({"DCIM", "CIMG0001.JPG"}, dest.Path(), "P.JPG");
+  ASSERT_TRUE(stored);
+  const FileIdentity copied = stored->source;
   fs::rename(path, card / "old");
   velotest::WriteFile(path, "new");
   EXPECT_FALSE(camera.Remove({"DCIM", "CIMG0001.JPG"}, copied));

@@ -19,7 +19,6 @@ class RecordingExecutor final : public ShotExecutor {
  public:
   std::string lastFileName = "OLD.JPG";
   std::string log;
-  bool storedNew = false;
   int writesLeft = 1000;  // the line is lost after so many bytes
 
   Result WriteByte(std::uint8_t byte) override {
@@ -33,21 +32,20 @@ class RecordingExecutor final : public ShotExecutor {
   void WaitMs(std::uint32_t ms) override { log += " +" + std::to_string(ms); }
   void ShowStatus(const std::string& text) override { log += " [" + text + "]"; }
   // Fails without a destination folder; "/old" finds no new picture.
-  Result CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
+  CopyOutcome CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
     log += " copy(" + settings.destFileDir + ", up to " + std::to_string(waitMs) + ")";
+    CopyOutcome copied;
     if (settings.destFileDir.empty())
-      return Result::Failure("no folder");
-    storedNew = settings.destFileDir != "/old";
-    if (storedNew)
-      lastFileName = "NEW.JPG";
-    return Result::Success();
+      copied.result = Result::Failure("no folder");
+    copied.storedNew = copied.result && settings.destFileDir != "/old";
+    if (copied.storedNew)
+      copied.storedName = lastFileName = "NEW.JPG";
+    return copied;
   }
-  std::string LastFileName() override { return lastFileName; }
-  bool StoredNewPicture() override { return storedNew; }
   void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
     log += " run(" + program;
     for (const std::string& word : words) log += "|" + word;
-    log += ")";
+    log += "|" + lastFileName + ")";
   }
 };
 
