@@ -8,7 +8,9 @@
 set -uo pipefail
 cd "${1:-$(dirname "$0")/..}"
 
-settings='Hour|Minute|Second|Count|Bulb|BulbSeconds|Focus|FocusSeconds|Infinity|ComPort|Command|UseExternalCommand|CopyFile|DestFileDir|DeleteAfterCopy|DelayRecUsb|DelayUsbRec|DelayBulb|Model|ExposureMode|DriveMode|CopyAndDelete|CommandCheck|SendSwitchRelease'
+# The settings' names, from their one table.
+settings=$(sed -nE 's/^ *X\([A-Za-z]+, [^,]+, ([A-Za-z]+), .*/\1/p' src/core/app/settings.h | paste -sd'|')
+[[ -n $settings ]] || { echo "no settings found in src/core/app/settings.h"; exit 1; }
 failed=0
 report() {
   if [[ -n $2 ]]; then

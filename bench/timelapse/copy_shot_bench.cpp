@@ -77,7 +77,7 @@ void BM_ShotWithCopy(benchmark::State& state) {
   settings.DelayRecUsb = kDelayRecUsbSeconds;
   settings.DelayUsbRec = 1;
   ::mkdir(settings.DestFileDir.c_str(), 0777);
-  const vel::ShotSettings shot = vel::ShotSettings::Of(settings, 1);
+  const vel::ShotSettings shot = vel::ShotSettings::Of(settings);
   const vel::DriveSnapshot atStart = vel::TakeDriveSnapshot();
   CopyingExecutor executor(port, atStart, state.range(0) == 0);
   std::uint32_t number = 0;

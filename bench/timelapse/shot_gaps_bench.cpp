@@ -130,11 +130,11 @@ void BM_SwitchPressToRelease(benchmark::State& state) {
   }
   vel::Settings settings;
   settings.Model = 5;
-  const vel::SwitchSettings qv3000ex =
-      vel::SwitchSettings::Of(settings, vel::DeriveSendSwitchRelease(settings.Model));
+  const vel::SwitchSettings qv3000ex = vel::SwitchSettings::Of(settings);
   std::vector<double> gaps;
   for (auto _ : state) {
-    vel::SwitchUsbRec(camera.Port(), vel::SteadyClock(), qv3000ex);
+    if (!vel::SwitchUsbRec(camera.Port(), vel::SteadyClock(), qv3000ex))
+      state.SkipWithError("the line was lost");
     const std::vector<SteadyTime> bytes = camera.Next(2);
     if (bytes.size() == 2)
       gaps.push_back(Ms(bytes[0], bytes[1]));

@@ -4,10 +4,11 @@
 #include <cstdio>
 #include <string_view>
 
-#include "cli/end_signals.h"
 #include "cli/serial_line.h"
 #include "cli/series.h"
 #include "core/camera/models.h"
+#include "core/platform/clock.h"
+#include "core/platform/end_signals.h"
 #include "core/direct/direct_pages.h"
 #include "core/timelapse/shot_plan.h"
 
@@ -61,7 +62,7 @@ int PressKey(const Invocation& run, const vel::Settings& settings) {
   vel::CComPort port;
   if (!Open(port, run, settings))
     return kExitFailed;
-  EndSignals signals;
+  vel::EndSignals signals;
   vel::SendKeyBytes(port, key->press);
   // A signal lets the key go early; it is never left held.
   signals.Wait(run.holdMs, 1);
@@ -77,11 +78,10 @@ int SwitchUsbRec(const Invocation& run, const vel::Settings& settings) {
   vel::CComPort port;
   if (!Open(port, run, settings))
     return kExitFailed;
-  EndSignals signals;
-  vel::SwitchUsbRec(
-      port, vel::SteadyClock(),
-      vel::SwitchSettings::Of(settings, vel::DeriveSendSwitchRelease(settings.Model)));
-  return port.IsLost() ? kExitFailed : kExitOk;
+  vel::EndSignals signals;
+  const vel::Result switched =
+      vel::SwitchUsbRec(port, vel::SteadyClock(), vel::SwitchSettings::Of(settings));
+  return switched ? kExitOk : kExitFailed;
 }
 
 int Series(const Invocation& run, const vel::Settings& settings) {
@@ -92,7 +92,7 @@ int Series(const Invocation& run, const vel::Settings& settings) {
   vel::CComPort port;
   if (!Open(port, run, settings))
     return kExitFailed;
-  EndSignals signals;
+  vel::EndSignals signals;
   return RunSeries(settings, run.cardDevice, port, signals);
 }
 

@@ -9,42 +9,21 @@
 namespace vel {
 namespace {
 
-constexpr std::string_view kInterval = "Interval";
-constexpr std::string_view kOptions = "Options";
-
-constexpr SettingEntry Int(std::string_view section, std::string_view key, int Settings::*member) {
+constexpr SettingEntry Entry(std::string_view section, std::string_view key,
+                             int Settings::*member) {
   return {section, key, member, nullptr};
 }
 
-constexpr SettingEntry Str(std::string_view section, std::string_view key,
-                           std::string Settings::*member) {
+constexpr SettingEntry Entry(std::string_view section, std::string_view key,
+                             std::string Settings::*member) {
   return {section, key, nullptr, member};
 }
 
-constexpr std::array<SettingEntry, 23> kSettings = {
-    Int(kInterval, "Hour", &Settings::Hour),
-    Int(kInterval, "Minute", &Settings::Minute),
-    Int(kInterval, "Second", &Settings::Second),
-    Int(kInterval, "Count", &Settings::Count),
-    Int(kInterval, "Bulb", &Settings::Bulb),
-    Int(kInterval, "BulbSeconds", &Settings::BulbSeconds),
-    Int(kInterval, "Focus", &Settings::Focus),
-    Int(kInterval, "FocusSeconds", &Settings::FocusSeconds),
-    Int(kInterval, "Infinity", &Settings::Infinity),
-    Str(kOptions, "ComPort", &Settings::ComPort),
-    Str(kOptions, "Command", &Settings::Command),
-    Int(kOptions, "UseExternalCommand", &Settings::UseExternalCommand),
-    Int(kOptions, "CopyFile", &Settings::CopyFile),
-    Str(kOptions, "DestFileDir", &Settings::DestFileDir),
-    Int(kOptions, "DeleteAfterCopy", &Settings::DeleteAfterCopy),
-    Int(kOptions, "DelayRecUsb", &Settings::DelayRecUsb),
-    Int(kOptions, "DelayUsbRec", &Settings::DelayUsbRec),
-    Int(kOptions, "DelayBulb", &Settings::DelayBulb),
-    Int(kOptions, "Model", &Settings::Model),
-    Int(kOptions, "ExposureMode", &Settings::ExposureMode),
-    Int(kOptions, "DriveMode", &Settings::DriveMode),
-    Int(kOptions, "CopyAndDelete", &Settings::CopyAndDelete),
-    Int(kOptions, "CommandCheck", &Settings::CommandCheck),
+constexpr SettingEntry kSettings[] = {
+#define VELORANTICA_SETTING_ENTRY(section, type, name, value) \
+  Entry(#section, #name, &Settings::name),
+    VELORANTICA_SETTINGS(VELORANTICA_SETTING_ENTRY)
+#undef VELORANTICA_SETTING_ENTRY
 };
 
 }  // namespace

@@ -8,36 +8,43 @@ namespace vel {
 
 class IniProfile;
 
-// The program's settings, one member per profile key, named after the key,
-// with the value a profile without that key gives. Integers are 32-bit,
-// flags hold 0 or 1. The front end keeps one of these for the whole run;
-// the core takes what it needs from it as arguments.
+// Every setting, once: section, type, name (the profile key, the member and
+// the window's variable) and the value a profile without that key gives, in
+// the order the profile is read and written. A new setting is one line here
+// (its section's keys after the others) and its page's binding.
+// DestFileDir's default comes from DefaultDestFileDir.
+#define VELORANTICA_SETTINGS(X)                 \
+  X(Interval, int, Hour, 0)                     \
+  X(Interval, int, Minute, 0)                   \
+  X(Interval, int, Second, 0)                   \
+  X(Interval, int, Count, 1)                    \
+  X(Interval, int, Bulb, 0)                     \
+  X(Interval, int, BulbSeconds, 0)              \
+  X(Interval, int, Focus, 0)                    \
+  X(Interval, int, FocusSeconds, 2)             \
+  X(Interval, int, Infinity, 0)                 \
+  X(Options, std::string, ComPort, "COM1")      \
+  X(Options, std::string, Command, "")          \
+  X(Options, int, UseExternalCommand, 0)        \
+  X(Options, int, CopyFile, 0)                  \
+  X(Options, std::string, DestFileDir, "")      \
+  X(Options, int, DeleteAfterCopy, 0)           \
+  X(Options, int, DelayRecUsb, 8)               \
+  X(Options, int, DelayUsbRec, 3)               \
+  X(Options, int, DelayBulb, 20)                \
+  X(Options, int, Model, 7)                     \
+  X(Options, int, ExposureMode, 5)              \
+  X(Options, int, DriveMode, 0)                 \
+  X(Options, int, CopyAndDelete, 0)             \
+  X(Options, int, CommandCheck, 0)
+
+// The program's settings, one member per profile key, named after the key.
+// Integers are 32-bit, flags hold 0 or 1. The front end keeps one of these
+// for the whole run; the core takes what it needs from it as arguments.
 struct Settings {
-  // Section "Interval"
-  int Hour = 0;
-  int Minute = 0;
-  int Second = 0;
-  int Count = 1;
-  int Bulb = 0;
-  int BulbSeconds = 0;
-  int Focus = 0;
-  int FocusSeconds = 2;
-  int Infinity = 0;
-  // Section "Options"
-  std::string ComPort = "COM1";
-  std::string Command;
-  int UseExternalCommand = 0;
-  int CopyFile = 0;
-  std::string DestFileDir;  // the default comes from DefaultDestFileDir
-  int DeleteAfterCopy = 0;
-  int DelayRecUsb = 8;
-  int DelayUsbRec = 3;
-  int DelayBulb = 20;
-  int Model = 7;
-  int ExposureMode = 5;
-  int DriveMode = 0;
-  int CopyAndDelete = 0;
-  int CommandCheck = 0;
+#define VELORANTICA_SETTING_MEMBER(section, type, name, value) type name = value;
+  VELORANTICA_SETTINGS(VELORANTICA_SETTING_MEMBER)
+#undef VELORANTICA_SETTING_MEMBER
 };
 
 // One profile key and the member it is kept in: integer or string.
@@ -48,7 +55,7 @@ struct SettingEntry {
   std::string Settings::*string = nullptr;
 };
 
-// The 23 settings in the order they are read and written.
+// The settings in the order they are read and written.
 std::span<const SettingEntry> SettingsTable();
 
 // The destination folder used when the profile names none: "C:\" on Windows,

@@ -20,16 +20,18 @@ Result SendCommandByte(CComPort& port, std::uint8_t byte) {
 }
 
 void SendKeyBytes(CComPort& port, const KeyBytes& bytes) {
-  for (std::uint8_t byte : bytes) (void)SendCommandByte(port, byte);
+  for (std::uint8_t byte : bytes)
+    if (!SendCommandByte(port, byte))
+      return;  // the line is lost: the bytes after it would be too
 }
 
 void SendExposureMode(CComPort& port, int exposureMode) {
-  (void)SendCommandByte(port, ExposureModeByte(exposureMode));
+  SendKeyBytes(port, KeyBytes(ExposureModeByte(exposureMode)));
 }
 
 void SendDriveMode(CComPort& port, int driveMode) {
   if (const auto byte = DriveModeByte(driveMode))
-    (void)SendCommandByte(port, *byte);
+    SendKeyBytes(port, KeyBytes(*byte));
 }
 
 }  // namespace vel

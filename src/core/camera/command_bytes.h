@@ -54,9 +54,11 @@ std::optional<std::uint8_t> DriveModeByte(int driveMode);
 
 // Every command byte goes out with a write of its own.
 Result SendCommandByte(CComPort& port, std::uint8_t byte);
-void SendKeyBytes(CComPort& port, const KeyBytes& bytes);
 
-// Send the byte of an exposure mode / drive mode value.
+// The bytes of a key or a mode, up to the first that fails. A failed write
+// marks the port lost (CComPort::IsLost), which is how the pages learn of
+// it: their port line shows it, and the next key opens it again.
+void SendKeyBytes(CComPort& port, const KeyBytes& bytes);
 void SendExposureMode(CComPort& port, int exposureMode);
 void SendDriveMode(CComPort& port, int driveMode);
 

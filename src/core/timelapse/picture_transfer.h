@@ -58,6 +58,10 @@ struct CopyOutcome {
   std::string storedName;
   std::string destination;
 
+  // What came after the copy failed so that the camera must stay as it is:
+  // the shot ends at once, without the switch back to REC.
+  bool endsShot = false;
+
   // The stored picture's path, destination and name joined.
   std::string StoredPath() const;
 };

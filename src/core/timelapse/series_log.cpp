@@ -1,6 +1,8 @@
 #include "core/timelapse/series_log.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/platform/files.h"
@@ -75,17 +77,22 @@ void NoteCopy(ShotRecord& record, const CopyOutcome& copied) {
 
 Result SeriesLog::Open(const std::string& folder, const LocalTime& start) {
   Close();
+  m_lastError.clear();
   if (Result made = CreateFolders(folder); !made)
-    return made;
+    return Result::Failure("The series log cannot be written in " + folder + ": " + made.Text() +
+                           ". The series goes on without it.");
   const std::string name = LogName(start);
   for (int n = 1; n <= kMaxNumberedNames; ++n) {
     const std::string path = folder + kPathSeparator + NumberedName(name, n);
     std::error_code error;
     if (std::filesystem::exists(path, error))
       continue;
+    errno = 0;
     m_file.open(path, std::ios::out | std::ios::app | std::ios::binary);
     if (!m_file.is_open())
-      return Result::Failure("Cannot write the series log " + path);
+      return Result::Failure("The series log " + path + " cannot be written: " +
+                             (errno != 0 ? std::strerror(errno) : "open failed") +
+                             ". The series goes on without it.");
     m_path = path;
     return Result::Success();
   }
@@ -97,8 +104,11 @@ void SeriesLog::Write(const LocalTime& time, const std::string& text) {
     return;
   char date[16];
   std::snprintf(date, sizeof date, "%04d-%02d-%02d", time.year, time.month, time.day);
+  errno = 0;
   m_file << date << ' ' << TimeWord(time) << ' ' << text << '\n';
   m_file.flush();
+  if (!m_file.good() && m_lastError.empty())
+    m_lastError = errno != 0 ? std::strerror(errno) : "write error";
 }
 
 void SeriesLog::Close() {

@@ -27,6 +27,7 @@ struct ShotRecord {
   std::optional<std::string> shotFailure{};
   std::optional<std::string> drive{};  // the root of the camera's drive
   bool noNewPicture = false;           // the copy found none to take
+  LocalTime startTime{};               // when the shot began
 };
 
 // Notes in record what a shot's copy came to: the drive it used, and the
@@ -48,10 +49,19 @@ class SeriesLog {
   void Write(const LocalTime& time, const std::string& text);
   void Close();
 
+  // False once a line could not be written out (a full disk), with the
+  // system's reason.
+  bool Healthy() const { return m_lastError.empty(); }
+  const std::string& LastError() const { return m_lastError; }
+
  private:
   std::ofstream m_file;
   std::string m_path;
+  std::string m_lastError;
 };
+
+// The program whose state folder holds the series' logs.
+inline constexpr std::string_view kSeriesLogProgram = "velorantica";
 
 // A field of a log line that comes from outside (a file name, an error
 // text, a program's output) with every control character, ';' (which ends a

@@ -13,13 +13,19 @@ class PlanWriter {
  public:
   explicit PlanWriter(ShotPlan& plan) : m_plan(plan) {}
 
-  void Byte(std::uint8_t byte) { Step<WriteByteStep>(byte); }
+  void Byte(std::uint8_t byte, ByteEffect effect = ByteEffect::None) {
+    Step<WriteByteStep>(byte, effect);
+  }
   void Wait(std::uint32_t ms) { Step<WaitStep>(ms); }
   void Show(std::string text) { Step<ShowStatusStep>(std::move(text)); }
+  void Hold(std::uint8_t press) { Byte(press, ByteEffect::PressKey); }
+  void Release(std::uint8_t press) {
+    Byte(static_cast<std::uint8_t>(press + kReleaseOffset), ByteEffect::ReleaseKey);
+  }
   void Press(std::uint8_t press) {
-    Byte(press);
+    Hold(press);
     Wait(kKeyPressMs);
-    Byte(static_cast<std::uint8_t>(press + kReleaseOffset));
+    Release(press);
   }
   template <typename Kind, typename... Fields>
   void Step(Fields&&... fields) {
@@ -46,16 +52,16 @@ void AddShutter(PlanWriter& out, const ShotSettings& settings, std::uint32_t sho
     out.Show(ShootText(shot));
     return;
   }
-  out.Byte(kShutterPress);
+  out.Hold(kShutterPress);
   out.Show(ShutterOpenText(shot));
   out.Wait(SecondsToMs(settings.bulbSeconds));
-  out.Byte(static_cast<std::uint8_t>(kShutterPress + kReleaseOffset));
+  out.Release(kShutterPress);
   out.Show(ShutterCloseText(shot));
   out.Wait(SecondsToMs(settings.delayBulb));
 }
 
 void AddSwitch(PlanWriter& out, const SwitchSettings& settings) {
-  out.Byte(kSwitchUsbRec);
+  out.Byte(kSwitchUsbRec, ByteEffect::SwitchMode);
   out.Wait(kSwitchHoldMs);
   if (settings.sendRelease)
     out.Byte(kSwitchUsbRecRelease);
@@ -86,20 +92,25 @@ void AddCommand(PlanWriter& out, const ShotSettings& settings, const ShotContext
                            ExternalCommandWords(context.shot, context.count, context.startTime));
 }
 
-// Runs one step on the executor; one overload per kind of step. A failed
-// write is kept in failure.
+// Runs one step on the executor; one overload per kind of step. A failure
+// that ends the plan is kept in failure.
 struct StepRunner {
   ShotExecutor& executor;
+  CameraState* state;
   Result failure = Result::Success();
 
   void operator()(const WriteByteStep& step) {
     if (Result written = executor.WriteByte(step.byte); !written)
       failure = std::move(written);
+    else if (state)
+      state->Note(step);
   }
   void operator()(const WaitStep& step) { executor.WaitMs(step.ms); }
   void operator()(const ShowStatusStep& step) { executor.ShowStatus(step.text); }
   void operator()(const CopyPictureStep& step) {
     const CopyOutcome copied = executor.CopyPicture(step.transfer, step.waitMs);
+    if (copied.endsShot)
+      failure = copied.result;
     if (!copied.result)
       executor.ShowStatus(CopyFailedText(step.shot));
     else if (!copied.storedNew)
@@ -112,12 +123,12 @@ struct StepRunner {
 
 }  // namespace
 
-SwitchSettings SwitchSettings::Of(const Settings& settings, int sendSwitchRelease) {
-  return {sendSwitchRelease != 0, TakesModeBytes(settings.Model), settings.ExposureMode,
-          settings.DriveMode};
+SwitchSettings SwitchSettings::Of(const Settings& settings) {
+  return {DeriveSendSwitchRelease(settings.Model) != 0, TakesModeBytes(settings.Model),
+          settings.ExposureMode, settings.DriveMode};
 }
 
-ShotSettings ShotSettings::Of(const Settings& settings, int sendSwitchRelease) {
+ShotSettings ShotSettings::Of(const Settings& settings) {
   ShotSettings shot;
   shot.focus = settings.Focus != 0;
   shot.focusSeconds = settings.FocusSeconds;
@@ -130,7 +141,7 @@ ShotSettings ShotSettings::Of(const Settings& settings, int sendSwitchRelease) {
   shot.useExternalCommand = settings.UseExternalCommand != 0;
   shot.command = settings.Command;
   shot.infinity = settings.Infinity != 0;
-  shot.usbSwitch = SwitchSettings::Of(settings, sendSwitchRelease);
+  shot.usbSwitch = SwitchSettings::Of(settings);
   shot.transfer = TransferSettings::Of(settings);
   return shot;
 }
@@ -157,8 +168,24 @@ ShotPlan SwitchUsbRecPlan(const SwitchSettings& settings) {
   return plan;
 }
 
-Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor) {
-  StepRunner runner{executor};
+void CameraState::Note(const WriteByteStep& step) {
+  switch (step.effect) {
+    case ByteEffect::PressKey:
+      heldKeys.insert(step.byte);
+      break;
+    case ByteEffect::ReleaseKey:
+      heldKeys.erase(static_cast<std::uint8_t>(step.byte - kReleaseOffset));
+      break;
+    case ByteEffect::SwitchMode:
+      usbMode = !usbMode;
+      break;
+    case ByteEffect::None:
+      break;
+  }
+}
+
+Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor, CameraState* state) {
+  StepRunner runner{executor, state};
   for (const ShotStep& step : plan) {
     std::visit(runner, step);
     if (!runner.failure)
@@ -175,9 +202,9 @@ void PortExecutor::WaitMs(std::uint32_t ms) {
   m_clock.WaitMs(ms);
 }
 
-void SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings) {
+Result SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings) {
   PortExecutor executor(port, clock);
-  (void)RunShotPlan(SwitchUsbRecPlan(settings), executor);
+  return RunShotPlan(SwitchUsbRecPlan(settings), executor);
 }
 
 }  // namespace vel

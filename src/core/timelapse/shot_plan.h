@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <variant>
 #include <vector>
@@ -24,8 +25,8 @@ struct SwitchSettings {
   int exposureMode = 0;
   int driveMode = 0;
 
-  // sendSwitchRelease is the flag derived from the model at start-up.
-  static SwitchSettings Of(const Settings& settings, int sendSwitchRelease);
+  // The release byte follows for every model but the QV-4000 and QV-5700.
+  static SwitchSettings Of(const Settings& settings);
 };
 
 // The settings one shot depends on. The front end takes them afresh at every
@@ -45,7 +46,7 @@ struct ShotSettings {
   SwitchSettings usbSwitch;
   TransferSettings transfer;
 
-  static ShotSettings Of(const Settings& settings, int sendSwitchRelease);
+  static ShotSettings Of(const Settings& settings);
 };
 
 // What the shot is about: its number N (1 for the first shot of a series),
@@ -56,9 +57,17 @@ struct ShotContext {
   LocalTime startTime;
 };
 
-// The steps a shot is made of.
+// The steps a shot is made of. A byte says what it does to the camera, so
+// that a shot cut short can leave the camera as it found it.
+enum class ByteEffect {
+  None,        // a mode byte
+  PressKey,    // holds a key down until its release byte
+  ReleaseKey,  // lets a key go
+  SwitchMode,  // toggles between REC and USB mode
+};
 struct WriteByteStep {
   std::uint8_t byte = 0;
+  ByteEffect effect = ByteEffect::None;
   bool operator==(const WriteByteStep&) const = default;
 };
 struct WaitStep {
@@ -112,17 +121,30 @@ class ShotExecutor {
   virtual Result WriteByte(std::uint8_t byte) = 0;
   virtual void WaitMs(std::uint32_t ms) = 0;
   virtual void ShowStatus(const std::string& text) = 0;
-  // Succeeds also when there was no new picture to copy.
+  // Succeeds also when there was no new picture to copy. A failure with
+  // endsShot set ends the plan there (the camera must stay as it is).
   virtual CopyOutcome CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) = 0;
   // Runs the program with the words, followed by the name the picture
   // copied last was stored under (empty when none was copied yet).
   virtual void RunCommand(const std::string& program, const std::vector<std::string>& words) = 0;
 };
 
-// Runs the steps one after the other. A byte that cannot be written ends the
+// What the bytes sent so far left the camera with: the keys held down (by
+// their press bytes) and whether it is in USB mode.
+struct CameraState {
+  std::set<std::uint8_t> heldKeys;
+  bool usbMode = false;
+
+  void Note(const WriteByteStep& step);
+  bool Safe() const { return heldKeys.empty() && !usbMode; }
+};
+
+// Runs the steps one after the other, noting in state (when given) what each
+// byte written did to the camera. A byte that cannot be written ends the
 // plan there, with the write's failure: the camera is out of reach, and the
 // rest of the shot (its waits, the copy, the program) would be for nothing.
-Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor);
+// So does a failure that CopyPicture marks as ending the shot.
+Result RunShotPlan(const ShotPlan& plan, ShotExecutor& executor, CameraState* state = nullptr);
 
 // An executor that writes the bytes to a port and waits on a clock. It shows
 // nothing, has nothing to copy and runs no program: it serves plans made of
@@ -145,7 +167,8 @@ class PortExecutor : public ShotExecutor {
   Clock& m_clock;
 };
 
-// Toggles the camera between REC and USB mode through the port.
-void SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings);
+// Toggles the camera between REC and USB mode through the port; fails when a
+// byte could not be written.
+Result SwitchUsbRec(CComPort& port, Clock& clock, const SwitchSettings& settings);
 
 }  // namespace vel

@@ -35,7 +35,6 @@ bool CCameraApp::LoadSettings(const std::string& path) {
   if (!read)
     Report(kNotRead, path, read);
   theSettings = vel::LoadSettings(profile);
-  SendSwitchRelease = vel::DeriveSendSwitchRelease(Model);
   return read.Ok();
 }
 

@@ -76,7 +76,6 @@ bool CCameraSheet::OnInitDialog() {
 
 void CCameraSheet::OnModelChanged() {
   static_cast<::DirectControlPage*>(m_directControl)->ReleaseHeldKeys();
-  SendSwitchRelease = vel::DeriveSendSwitchRelease(Model);
   fw::CPropertyPage* old = m_directControl;
   m_directControl = CreateDirectControlPage(Model);
   ReplacePage(old, m_directControl);

@@ -1,7 +1,6 @@
 #include "gui/framework/program_state.h"
 
 vel::Settings theSettings;
-int SendSwitchRelease = 1;
 vel::CComPort* g_pComPort = nullptr;
 
 vel::CComPort& CameraPort() {

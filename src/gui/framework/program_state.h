@@ -11,33 +11,10 @@
 // byte goes through.
 extern vel::Settings theSettings;
 
-inline int& Hour = theSettings.Hour;
-inline int& Minute = theSettings.Minute;
-inline int& Second = theSettings.Second;
-inline int& Count = theSettings.Count;
-inline int& Bulb = theSettings.Bulb;
-inline int& BulbSeconds = theSettings.BulbSeconds;
-inline int& Focus = theSettings.Focus;
-inline int& FocusSeconds = theSettings.FocusSeconds;
-inline int& Infinity = theSettings.Infinity;
-inline std::string& ComPort = theSettings.ComPort;
-inline std::string& Command = theSettings.Command;
-inline int& UseExternalCommand = theSettings.UseExternalCommand;
-inline int& CopyFile = theSettings.CopyFile;
-inline std::string& DestFileDir = theSettings.DestFileDir;
-inline int& DeleteAfterCopy = theSettings.DeleteAfterCopy;
-inline int& DelayRecUsb = theSettings.DelayRecUsb;
-inline int& DelayUsbRec = theSettings.DelayUsbRec;
-inline int& DelayBulb = theSettings.DelayBulb;
-inline int& Model = theSettings.Model;
-inline int& ExposureMode = theSettings.ExposureMode;
-inline int& DriveMode = theSettings.DriveMode;
-inline int& CopyAndDelete = theSettings.CopyAndDelete;
-inline int& CommandCheck = theSettings.CommandCheck;
-
-// Derived once from Model when the settings are loaded: 0 for the QV-4000
-// and QV-5700, which take no release byte after the REC/USB switch, else 1.
-extern int SendSwitchRelease;
+#define VELORANTICA_SETTING_VARIABLE(section, type, name, value) \
+  inline type& name = theSettings.name;
+VELORANTICA_SETTINGS(VELORANTICA_SETTING_VARIABLE)
+#undef VELORANTICA_SETTING_VARIABLE
 
 // The port the sheet creates and opens; null before and after the sheet.
 extern vel::CComPort* g_pComPort;

@@ -79,8 +79,8 @@ void COptions::OnCopyFile() {
 }
 
 void COptions::OnSwitchUsbRec() {
-  vel::SwitchUsbRec(CameraPort(), fw::TheUiClock(),
-                    vel::SwitchSettings::Of(theSettings, SendSwitchRelease));
+  // A line lost on the way shows on the pages' port lines.
+  (void)vel::SwitchUsbRec(CameraPort(), fw::TheUiClock(), vel::SwitchSettings::Of(theSettings));
 }
 
 // The chosen folder is stored as the chooser gives it, with no separator

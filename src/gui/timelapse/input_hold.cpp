@@ -1,5 +1,6 @@
 #include "gui/timelapse/input_hold.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
@@ -29,4 +30,13 @@ bool InputHold::eventFilter(QObject* receiver, QEvent* event) {
     return false;
   m_held.push_back({receiver, std::unique_ptr<QEvent>(event->clone())});
   return true;
+}
+
+ShotHold::ShotHold(QWidget* window, InputHold::PassFilter passes)
+    : m_hold(window, std::move(passes)) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+ShotHold::~ShotHold() {
+  QApplication::restoreOverrideCursor();
 }

@@ -40,3 +40,16 @@ class InputHold : public QObject {
   PassFilter m_passes;
   std::vector<HeldEvent> m_held;
 };
+
+// For as long as a shot runs: the wait cursor shows, and the user's input to
+// the window waits until the shot is over but for what passes.
+class ShotHold {
+ public:
+  ShotHold(QWidget* window, InputHold::PassFilter passes);
+  ~ShotHold();
+  ShotHold(const ShotHold&) = delete;
+  ShotHold& operator=(const ShotHold&) = delete;
+
+ private:
+  InputHold m_hold;
+};

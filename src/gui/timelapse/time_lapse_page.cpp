@@ -71,7 +71,6 @@ CTimeLapse::CTimeLapse() : fw::CPropertyPage(vel::TimeLapseTemplate()) {
   connect(&m_progressTimer, &QTimer::timeout, this, &CTimeLapse::UpdateProgress);
 }
 
-CTimeLapse::~CTimeLapse() = default;
 
 bool CTimeLapse::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
@@ -190,15 +189,4 @@ void CTimeLapse::SetStatus(std::string text) {
   m_pStatusText->repaint();
   m_pStatusTime->repaint();
   emit StatusShown(line, time);
-}
-
-void CTimeLapse::ShowIdle() {
-  m_szStatus = m_schedule.IdleText();
-  SetStatus(m_szStatus);
-  UpdateProgress();
-  CloseLog();
-  if (m_pStartButton)
-    m_pStartButton->setEnabled(true);
-  if (m_pCancelButton)
-    m_pCancelButton->setEnabled(false);
 }

@@ -6,11 +6,12 @@
 #include <cstdint>
 #include <string>
 
-#include "core/timelapse/picture_transfer.h"
-#include "core/timelapse/series_log.h"
-#include "core/timelapse/series_schedule.h"
+#include <memory>
+
+#include "core/timelapse/series_run.h"
 #include "core/timelapse/volumes.h"
 #include "gui/framework/property_page.h"
+#include "gui/timelapse/input_hold.h"
 
 class CHyperLink;
 class PicturePreview;
@@ -34,7 +35,7 @@ class UpDown;
 // copies failed and why, where the series' log is, when the next shot comes
 // and the series ends, and which picture was stored last, which also shows
 // small at the top right.
-class CTimeLapse : public fw::CPropertyPage {
+class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   Q_OBJECT
  public:
   // The id under which the series timer runs.
@@ -49,9 +50,6 @@ class CTimeLapse : public fw::CPropertyPage {
   // The first status line shows the text, the second the local date and
   // time of writing; both are painted at once, also in the middle of a shot.
   void SetStatus(std::string text);
-  // Shows the Idle text, enables Start and disables Cancel. The series timer
-  // is left as it is.
-  void ShowIdle();
 
   // Click handlers of the check boxes: each stores the whole page into the
   // settings, then enables its own pair of edit and arrows.
@@ -62,18 +60,17 @@ class CTimeLapse : public fw::CPropertyPage {
   void OnStart();
   void OnCancelSeries();
   // A tick of the series timer; a tick under any other id is ignored, and
-  // one that comes while a shot runs is handled when the shot has ended.
+  // one that comes while a shot runs is taken when the shot has ended.
   void OnTimer(unsigned id);
 
   // Where drives are looked up when a series starts and when a picture is
   // copied; tests point this at a fixture mount table.
-  void SetVolumeSources(vel::VolumeSources sources) { m_volumeSources = std::move(sources); }
+  void SetVolumeSources(vel::VolumeSources sources);
 
   // Where the series' logs go; tests point this at a folder of their own.
-  void SetLogFolder(std::string folder) { m_logFolder = std::move(folder); }
+  void SetLogFolder(std::string folder);
 
-  bool ShotRunning() const { return m_shooting; }
-  bool SeriesTimerRunning() const { return m_schedule.TimerRunning(); }
+  bool SeriesTimerRunning() const;
   // The progress line's timer, which runs only while a series runs.
   bool ProgressTimerRunning() const { return m_progressTimer.isActive(); }
   // A series is under way: a shot runs or another one is to come.
@@ -82,10 +79,7 @@ class CTimeLapse : public fw::CPropertyPage {
   QString SeriesProgressText() const;
   // Ends a running series as Cancel does, ending its external program at once.
   void EndSeries();
-  const vel::SeriesSchedule& Schedule() const { return m_schedule; }
-  const std::string& LogPath() const { return m_log.Path(); }
-  std::uint32_t Taken() const { return m_nTaken; }
-  std::uint32_t IntervalMs() const { return m_nIntervalMs; }
+  std::string LogPath() const;
 
  signals:
   // Every status write, as the two lines show it.
@@ -94,19 +88,26 @@ class CTimeLapse : public fw::CPropertyPage {
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
-
-  // One shot: the plan of the settings as they are now, run step by step.
-  void TakeShot();
-  // Takes the newest picture off the camera's drive, waiting up to waitMs for
-  // it; succeeds also when there was nothing new, and shows what failed in a
-  // box that does not hold up the series.
-  vel::CopyOutcome CopyNewestPicture(const vel::TransferSettings& settings, std::uint32_t waitMs);
   QWidget* CreateControl(const vel::ControlTemplate& control) override;
 
  private:
-  class ShotRunner;
-  class ShotScope;
+  // What the series shows on this page.
+  void ShowStatus(const std::string& text) override;
+  // Shows the Idle text, enables Start and disables Cancel. The series timer
+  // is left as it is.
+  void ShowIdle(const std::string& idleText) override;
+  // The link to the series' log.
+  void ShowLogPath(const std::string& path) override;
+  void ShotBegins() override;
+  void ShotEnded(const vel::ShotRecord& record) override;
+  // A box that does not hold up the series, and the failures line.
+  void ShowCopyFailure(const vel::Result& failure) override;
+  void ShowStoredPicture(const vel::CopyOutcome& copied) override;
+  void ShowWarning(const std::string& text) override;
+  void Note(const std::string& text) override;
 
+  // The page's series, made at its first use.
+  vel::SeriesRun& Series();
   void ConnectHandlers();
   // Enables an edit and its arrows together.
   void EnablePair(int editId, int upDownId, bool enable);
@@ -114,23 +115,13 @@ class CTimeLapse : public fw::CPropertyPage {
   // Stores the page, then applies the rule of one check box.
   void StoreAndEnable(int checkId);
   void ExchangeInterval(fw::DataExchange& dx);
-  // Takes over the series' numbers from the schedule after each change.
-  void SyncSeries();
-  // Arms the single-shot timer for the schedule's next tick, while the
-  // series timer runs; stops it otherwise.
+  // Arms the single-shot timer for the series' next tick, while the series
+  // timer runs; stops it otherwise.
   void ArmSeriesTimer();
   void StopSeriesTimer();
   void OnSeriesTimerFired();
-  void ShowCopyError(const std::string& message);
-  // Runs the program until it ends, until the next shot is due (10 s at
-  // least) or until the series is ended; the outcome for the log.
-  std::string RunExternalProgram(const std::string& program, const std::vector<std::string>& words);
-  std::int64_t UntilNextShotMs() const;
   // Input that goes on during a shot: a click on Cancel or Exit, Esc.
   bool EndsTheShot(QObject* receiver, QEvent* event) const;
-  void OpenLog();
-  void LogLine(const std::string& text);
-  void CloseLog();
   void ShowCopyFailures();
   // The progress line, brought up to date; its timer runs on while a series
   // runs and stops when it has ended.
@@ -149,38 +140,23 @@ class CTimeLapse : public fw::CPropertyPage {
   fw::UpDown* m_spinCount = nullptr;
   // Only its time of day counts: hours, minutes and seconds of the interval.
   QTime m_timeInterval{0, 0};
-  // The running series, fixed at Start: its count, shots taken so far, and
-  // its interval.
-  std::uint32_t m_nCount = 0;
-  std::uint32_t m_nTaken = 0;
-  std::uint32_t m_nIntervalMs = 0;
-  std::string m_szStatus;
-  bool m_bCancelled = false;
   QLabel* m_pStatusText = nullptr;
   QLabel* m_pStatusTime = nullptr;
   QPushButton* m_pStartButton = nullptr;
   QPushButton* m_pCancelButton = nullptr;
-  // Keeps the picture taken up last (path and name) for as long as the page
-  // lives, across series.
-  vel::PictureTransfer m_transfer;
-  // The name the picture copied last was stored under, for the external
-  // program.
-  std::string m_storedName;
-  // The drives present when Start was pressed; the camera's drive is the
-  // one that was not.
-  vel::DriveSnapshot m_drivesAtStart;
   unsigned m_nTimerId = 0;
 
-  vel::SeriesSchedule m_schedule;
+  std::unique_ptr<vel::SeriesRun> m_series;
   QTimer m_seriesTimer;
   vel::VolumeSources m_volumeSources;
-  bool m_shooting = false;
-  bool m_tickPending = false;
-  // Cancel or Exit came while the shot's external program ran.
-  bool m_stopCommand = false;
-  QPointer<QMessageBox> m_copyErrorBox;
   std::string m_logFolder;
-  vel::SeriesLog m_log;
+  // Cancel, Exit and Esc pass it (EndsTheShot).
+  std::unique_ptr<ShotHold> m_shotHold;
+  QPointer<QMessageBox> m_copyErrorBox;
+  // The failures line: the copies failed and the last one's reason, and a
+  // warning of the series; cleared at Start.
+  QString m_failures;
+  QString m_warning;
   CHyperLink* m_logLink = nullptr;
   QTimer m_progressTimer;
   PicturePreview* m_lastPicture = nullptr;

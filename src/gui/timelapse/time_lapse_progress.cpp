@@ -35,7 +35,7 @@ void CTimeLapse::UpdateProgress() {
     return;
   }
   const std::int64_t now = fw::TheUiClock().NowMs();
-  const vel::SeriesProgress progress = m_schedule.Progress(now, Infinity != 0);
+  const vel::SeriesProgress progress = Series().Progress();
   std::int64_t until = 0;
   if (!progress.nextShotMs) {
     ShowProgress({}, {});  // the first shot lays the grid

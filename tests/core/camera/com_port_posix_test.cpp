@@ -135,7 +135,7 @@ TEST(SwitchUsbRec, HoldsTheSwitchKeyFor250MsOnTheSerialLine) {
   ASSERT_TRUE(port.Open(camera.SlavePath()));
   const SwitchSettings qv5700{
       .sendRelease = true, .sendModeBytes = true, .exposureMode = 2, .driveMode = 3};
-  std::thread toggle([&] { SwitchUsbRec(port, SteadyClock(), qv5700); });
+  std::thread toggle([&] { (void)SwitchUsbRec(port, SteadyClock(), qv5700); });
   const Bytes press = camera.Read(1, 2000);
   const auto pressed = std::chrono::steady_clock::now();
   const Bytes rest = camera.Read(3, 2000);

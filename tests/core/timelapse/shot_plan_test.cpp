@@ -52,7 +52,6 @@ class RecordingExecutor final : public ShotExecutor {
 struct PlanCase {
   const char* name;
   const char* profile;  // keys of [Options], then maybe "[Interval]" and keys of that section
-  int sendSwitchRelease;
   std::string expected;
   int writesLeft = 1000;
 };
@@ -63,32 +62,31 @@ TEST(ShotPlan, EachKindOfShotSendsItsBytesWaitsAndTexts) {
   const std::string shoot = " 42 +10 62 [#3 Shoot]", doze = " [Doze (picture 3 of 10 taken)]";
   const std::string start = " [#3 Copy picture file start] ", end = " [#3 Copy picture file end]";
   const PlanCase cases[] = {
-      {"plain", "", 0, shoot + doze},
-      {"focus", "[Interval]\nFocus=1", 0, " 41 +10 61 [Focus (2 seconds)] +2000" + shoot + doze},
-      {"bulb", "[Interval]\nBulb=1\nBulbSeconds=30\nInfinity=1", 0,
+      {"plain", "", shoot + doze},
+      {"focus", "[Interval]\nFocus=1", " 41 +10 61 [Focus (2 seconds)] +2000" + shoot + doze},
+      {"bulb", "[Interval]\nBulb=1\nBulbSeconds=30\nInfinity=1",
        " 42 [#3 Shutter open (Bulb)] +30000 62 [#3 Shutter close (Bulb)] +20000"
        " [Doze (picture 3 taken)]"},
       {"copy and command, QV-4000",
-       "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1\nCommand=/my dir/tl", 0,
+       "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1\nCommand=/my dir/tl",
        shoot + " 4D +250 85 88" + start + "copy(/p, up to 8000) [#3 File: NEW.JPG] 4D +250 85 88" +
            " +3000" + end + " run(/my dir/tl|3|10|07.06.2003|14:05:09|NEW.JPG)" + doze},
-      {"failed copy, QV-3000EX", "CopyFile=1\nModel=5\nDestFileDir=", 1,
+      {"failed copy, QV-3000EX", "CopyFile=1\nModel=5\nDestFileDir=",
        shoot + " 4D +250 6D" + start +
            "copy(, up to 8000) [#3 Download file failed] 4D +250 6D +3000" + end + doze},
-      {"release and mode bytes, unknown modes",
+      {"QV-5700: no release, unknown modes",
        "CopyFile=1\nDestFileDir=/p\nModel=8\nExposureMode=9\nDriveMode=5\n"
        "DelayRecUsb=1\nDelayUsbRec=2",
-       1,
-       shoot + " 4D +250 6D 80" + start + "copy(/p, up to 1000) [#3 File: NEW.JPG] 4D +250 6D 80" +
+       shoot + " 4D +250 80" + start + "copy(/p, up to 1000) [#3 File: NEW.JPG] 4D +250 80" +
            " +2000" + end + doze},
-      {"command without copy", "UseExternalCommand=1\nCommand=tl", 0,
+      {"command without copy", "UseExternalCommand=1\nCommand=tl",
        shoot + " run(tl|3|10|07.06.2003|14:05:09|OLD.JPG)" + doze},
-      {"no new picture", "CopyFile=1\nDestFileDir=/old\nDelayUsbRec=0", 0,
+      {"no new picture", "CopyFile=1\nDestFileDir=/old\nDelayUsbRec=0",
        shoot + " 4D +250 85 88" + start +
            "copy(/old, up to 8000) [#3 No new picture] 4D +250 85 88" + " +0" + end + doze},
-      {"QV-2000UX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=0", 1, shoot + doze},
-      {"QV-8000SX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=9", 1, shoot + doze},
-      {"line lost in the copy", "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1", 0,
+      {"QV-2000UX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=0", shoot + doze},
+      {"QV-8000SX: no switch", "CopyFile=1\nDestFileDir=/p\nModel=9", shoot + doze},
+      {"line lost in the copy", "CopyFile=1\nDestFileDir=/p\nUseExternalCommand=1",
        shoot + " 4D +250", 3},
   };
   for (const PlanCase& c : cases) {
@@ -97,7 +95,7 @@ TEST(ShotPlan, EachKindOfShotSendsItsBytesWaitsAndTexts) {
         LoadSettings(IniProfile::FromText(std::string("[Options]\n") + c.profile));
     RecordingExecutor run;
     run.writesLeft = c.writesLeft;
-    const Result ran = RunShotPlan(BuildShotPlan(ShotSettings::Of(settings, c.sendSwitchRelease),
+    const Result ran = RunShotPlan(BuildShotPlan(ShotSettings::Of(settings),
                                                  {3, 10, LocalTime{2003, 6, 7, 14, 5, 9}}),
                                    run);
     EXPECT_EQ(run.log, c.expected);
@@ -111,7 +109,7 @@ TEST(ShotSettings, CopyOnlyForModelsWithAUsbSwitch) {
   for (int model = -1; model <= kModelCount; ++model) {
     Settings settings = LoadSettings(IniProfile::FromText("[Options]\nCopyFile=1\n"));
     settings.Model = model;
-    EXPECT_EQ(ShotSettings::Of(settings, 1).copyFile, model != 0 && model != 9) << model;
+    EXPECT_EQ(ShotSettings::Of(settings).copyFile, model != 0 && model != 9) << model;
   }
 }
 

@@ -27,7 +27,6 @@ class SheetFixture {
   explicit SheetFixture(int model, const std::string& profile = {}, const std::string& port = {}) {
     theSettings = LoadSettings(IniProfile::FromText(profile));
     Model = model;
-    SendSwitchRelease = DeriveSendSwitchRelease(model);
     ComPort = port.empty() ? m_pty.SlavePath() : port;
     m_sheet = std::make_unique<CCameraSheet>();
     // The machine's volumes come and go (other tests' cards): the test's dialogs must stay.

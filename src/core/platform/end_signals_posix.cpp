@@ -1,4 +1,4 @@
-#include "cli/end_signals.h"
+#include "core/platform/end_signals.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -8,18 +8,29 @@
 #include <cerrno>
 #include <csignal>
 
-namespace cli {
+#include "core/platform/clock.h"
+
+namespace vel {
 namespace {
 
-constexpr int kSignals[] = {SIGINT, SIGTERM};
-constexpr std::int64_t kAbortedAheadMs = 24LL * 60 * 60 * 1000;
-int g_pipe[2] = {-1, -1};  // the handler's only way to reach the program
+constexpr int kEndSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
-void OnSignal(int) {
+// The write end is all the handler may touch: it only says that one came.
+int g_pipe[2] = {-1, -1};
+
+void OnEndSignal(int) {
   const int saved = errno;
   const char byte = 1;
   (void)!::write(g_pipe[1], &byte, 1);
   errno = saved;
+}
+
+void SetHandler(int signalNumber, void (*handler)(int)) {
+  struct sigaction action {};
+  action.sa_handler = handler;
+  ::sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  ::sigaction(signalNumber, &action, nullptr);
 }
 
 }  // namespace
@@ -27,15 +38,13 @@ void OnSignal(int) {
 EndSignals::EndSignals() {
   if (::pipe2(g_pipe, O_CLOEXEC | O_NONBLOCK) != 0)
     g_pipe[0] = g_pipe[1] = -1;
-  struct sigaction action = {};
-  action.sa_handler = OnSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (int signal : kSignals) ::sigaction(signal, &action, nullptr);
+  for (int signalNumber : kEndSignals) SetHandler(signalNumber, OnEndSignal);
+  SetHandler(SIGPIPE, SIG_IGN);
 }
 
 EndSignals::~EndSignals() {
-  for (int signal : kSignals) std::signal(signal, SIG_DFL);
+  for (int signalNumber : kEndSignals) SetHandler(signalNumber, SIG_DFL);
+  SetHandler(SIGPIPE, SIG_DFL);
   for (int& fd : g_pipe) {
     ::close(fd);
     fd = -1;
@@ -54,11 +63,11 @@ int EndSignals::Count() {
 }
 
 bool EndSignals::Wait(std::int64_t ms, int endAtCount) {
-  const std::int64_t deadline = vel::SteadyClock().NowMs() + std::max<std::int64_t>(ms, 0);
+  const std::int64_t deadline = SteadyClock().NowMs() + std::max<std::int64_t>(ms, 0);
   for (;;) {
     if (Count() >= endAtCount)
       return true;
-    const std::int64_t left = deadline - vel::SteadyClock().NowMs();
+    const std::int64_t left = deadline - SteadyClock().NowMs();
     if (left <= 0)
       return false;
     pollfd wake{g_pipe[0], POLLIN, 0};
@@ -66,12 +75,8 @@ bool EndSignals::Wait(std::int64_t ms, int endAtCount) {
   }
 }
 
-std::int64_t ShotClock::NowMs() {
-  return vel::SteadyClock().NowMs() + (Aborted() ? kAbortedAheadMs : 0);
+int EndSignals::WakeDescriptor() const {
+  return g_pipe[0];
 }
 
-void ShotClock::WaitMs(std::uint32_t ms) {
-  m_signals.Wait(ms, 2);
-}
-
-}  // namespace cli
+}  // namespace vel

@@ -1,0 +1,286 @@
+#include "core/timelapse/series_run.h"
+
+#include <algorithm>
+
+#include "core/app/settings.h"
+#include "core/camera/com_port.h"
+#include "core/camera/command_bytes.h"
+#include "core/platform/clock.h"
+#include "core/platform/user_dirs.h"
+#include "core/timelapse/external_command.h"
+#include "core/timelapse/status_text.h"
+
+namespace vel {
+namespace {
+
+constexpr const char* kEndedAtOnce = "Ended at once.";
+constexpr const char* kProgramSucceeded = "exited with status 0";
+
+std::string CardStuckText(const std::string& why) {
+  return why + " The camera is left in USB mode and the series ends.";
+}
+
+}  // namespace
+
+// The steps of a shot on the series' port and clock, its texts to the view;
+// what the shot did goes into its record for the log.
+class SeriesRun::Executor final : public ShotExecutor {
+ public:
+  Executor(SeriesRun& run, ShotRecord& record) : m_run(run), m_record(record) {}
+
+  Result WriteByte(std::uint8_t byte) override {
+    // Ended at once: only the bytes that let the camera go are still sent.
+    if (m_run.m_view.Stop() == StopRequest::AtOnce)
+      return Result::Failure(kEndedAtOnce);
+    Result written = SendCommandByte(m_run.m_port, byte);
+    if (written)
+      m_record.bytes.push_back(byte);
+    return written;
+  }
+  void WaitMs(std::uint32_t ms) override { m_run.m_clock.WaitMs(ms); }
+  void ShowStatus(const std::string& text) override { m_run.m_view.ShowStatus(text); }
+  CopyOutcome CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
+    CopyOutcome copied = m_run.Copy(settings, waitMs);
+    NoteCopy(m_record, copied);
+    return copied;
+  }
+  void RunCommand(const std::string& program, const std::vector<std::string>& words) override {
+    std::vector<std::string> all = words;
+    all.push_back(m_run.m_storedName);
+    m_record.commandOutcome = m_run.RunProgram(program, all);
+  }
+
+ private:
+  SeriesRun& m_run;
+  ShotRecord& m_record;
+};
+
+SeriesRun::SeriesRun(const Settings& settings, CComPort& port, Clock& clock, SeriesView& view)
+    : m_settings(settings),
+      m_port(port),
+      m_clock(clock),
+      m_programClock(&clock),
+      m_safeClock(&SteadyClock()),
+      m_view(view) {}
+
+SeriesRun::~SeriesRun() {
+  // The view may be going away too: only the log and the camera are told.
+  m_logWarned = true;
+  if (Running())
+    m_schedule.Cancel();
+  Finish();
+}
+
+bool SeriesRun::Begin() {
+  if (m_shooting)
+    return false;
+  Finish();  // a series still running ends here
+  m_tickPending = false;
+  m_keepUsbMode = false;
+  m_aborted = false;
+  const SeriesStartSettings series = SeriesStartSettings::Of(m_settings);
+  m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  if (!m_schedule.Start(series)) {
+    m_view.ShowIdle(m_schedule.IdleText());
+    return false;
+  }
+  OpenLog();
+  LogLine(SeriesStartLogText(series, ShotSettings::Of(m_settings)));
+  TakeShot();
+  if (m_schedule.Cancelled() || m_schedule.Complete(Infinity()))
+    return false;  // the shot has ended the series
+  // The grid of the later shots is anchored at the end of the first one.
+  if (m_schedule.FinishFirstShot(m_clock.NowMs()))
+    return true;
+  Finish();
+  m_view.ShowIdle(m_schedule.IdleText());
+  return false;
+}
+
+SeriesSchedule::Tick SeriesRun::OnTick() {
+  if (m_shooting) {
+    // Taken once the shot has ended; a tick of no running series is stale.
+    m_tickPending = m_schedule.TimerRunning();
+    return SeriesSchedule::Tick::Ignore;
+  }
+  m_tickPending = false;
+  const SeriesSchedule::Tick tick = m_schedule.OnTick(m_clock.NowMs(), Infinity());
+  if (tick == SeriesSchedule::Tick::Shoot) {
+    TakeShot();
+  } else if (tick == SeriesSchedule::Tick::Finish) {
+    Finish();
+    m_view.ShowIdle(m_schedule.IdleText());
+  }
+  return tick;
+}
+
+void SeriesRun::Cancel() {
+  m_schedule.Cancel();
+  m_tickPending = false;
+  // A shot under way ends its external program now and finishes the
+  // series when it is over.
+  if (m_shooting)
+    return;
+  Finish();
+  m_view.ShowIdle(m_schedule.IdleText());
+}
+
+bool SeriesRun::Running() const {
+  // After its last shot a series' timer runs on until its next tick only to
+  // show Idle again.
+  return m_shooting || (m_schedule.TimerRunning() && !m_schedule.Complete(Infinity()));
+}
+
+std::int64_t SeriesRun::NextDueMs() {
+  const std::int64_t now = m_clock.NowMs();
+  return m_tickPending ? now : m_schedule.NextDueMs(now);
+}
+
+SeriesProgress SeriesRun::Progress() {
+  return m_schedule.Progress(m_clock.NowMs(), Infinity());
+}
+
+std::string SeriesRun::ProgressText() const {
+  if (Infinity())
+    return "picture " + std::to_string(m_schedule.Taken()) + " taken";
+  return "picture " + std::to_string(m_schedule.Taken()) + " of " +
+         std::to_string(m_schedule.Count()) + " taken";
+}
+
+void SeriesRun::TakeShot() {
+  m_shooting = true;
+  m_view.ShotBegins();
+  const LocalTime startTime = CurrentLocalTime();
+  const std::uint32_t shot = m_schedule.BeginShot();
+  const ShotSettings settings = ShotSettings::Of(m_settings);
+  ShotRecord record{shot, settings.infinity ? 0 : m_schedule.Count()};
+  record.startTime = startTime;
+  Executor executor(*this, record);
+  // A line lost at an earlier shot gets one attempt to come back.
+  Result done = m_port.Reopen();
+  if (done)
+    done = RunShotPlan(BuildShotPlan(settings, {shot, m_schedule.Count(), startTime}), executor,
+                       &m_camera);
+  m_aborted = m_aborted || m_view.Stop() == StopRequest::AtOnce;
+  if (!done && !m_keepUsbMode) {
+    m_schedule.ShotFailed();
+    record.shotFailure = done.Text();
+    m_view.ShowStatus(ShotFailedText(shot));
+  }
+  m_log.Write(startTime, ShotLogText(record));  // stamped with the shot's start
+  CheckLog();
+  if (m_aborted)
+    LeaveCameraSafe();
+  m_shooting = false;
+  m_view.ShotEnded(record);
+  if (m_aborted || m_keepUsbMode)
+    m_schedule.Cancel();
+  // Infinity is read afresh: a series made finite while it ran ends here.
+  if (m_schedule.Cancelled() || m_schedule.Complete(Infinity())) {
+    Finish();
+    m_view.ShowIdle(m_schedule.IdleText());
+  }
+}
+
+void SeriesRun::Finish() {
+  LeaveCameraSafe();
+  if (!m_log.IsOpen())
+    return;
+  LogLine(SeriesEndLogText(m_schedule.Taken(), m_schedule.FailedCopies(), m_schedule.Cancelled(),
+                           m_schedule.FailedShots()));
+  m_log.Close();
+}
+
+void SeriesRun::LeaveCameraSafe() {
+  const std::set<std::uint8_t> held = m_camera.heldKeys;
+  for (std::uint8_t press : held) {
+    const WriteByteStep release{static_cast<std::uint8_t>(press + kReleaseOffset),
+                                ByteEffect::ReleaseKey};
+    if (SendCommandByte(m_port, release.byte))
+      m_camera.Note(release);
+  }
+  // A line that is gone takes nothing more: what is still held stays noted.
+  if (m_camera.usbMode && !m_keepUsbMode &&
+      SwitchUsbRec(m_port, *m_safeClock, SwitchSettings::Of(m_settings)))
+    m_camera.usbMode = false;
+}
+
+bool SeriesRun::Infinity() const {
+  return m_settings.Infinity != 0;
+}
+
+std::int64_t SeriesRun::UntilNextShotMs() {
+  // Before the first shot has ended the grid is not laid yet: a whole
+  // interval lies ahead.
+  return m_schedule.TimerRunning() ? m_schedule.DelayMs(m_clock.NowMs())
+                                   : m_schedule.IntervalMs();
+}
+
+void SeriesRun::OpenLog() {
+  m_logWarned = false;
+  const std::string folder =
+      m_logFolder.empty() ? SeriesLogFolder(std::string(kSeriesLogProgram)) : m_logFolder;
+  if (Result opened = m_log.Open(folder, CurrentLocalTime()); !opened) {
+    m_logWarned = true;
+    m_view.ShowWarning(opened.Text());
+  } else {
+    m_view.ShowLogPath(m_log.Path());
+  }
+}
+
+void SeriesRun::LogLine(const std::string& text) {
+  m_log.Write(CurrentLocalTime(), text);
+  CheckLog();
+}
+
+void SeriesRun::CheckLog() {
+  if (m_logWarned || m_log.Healthy())
+    return;
+  m_logWarned = true;
+  m_view.ShowWarning("The series log " + m_log.Path() +
+                     " cannot be written: " + m_log.LastError() + ". The series goes on.");
+}
+
+CopyOutcome SeriesRun::Copy(const TransferSettings& settings, std::uint32_t waitMs) {
+  const std::int64_t start = m_clock.NowMs();
+  CopyOutcome copied;
+  copied.result = m_view.BeforeCopy(m_clock, waitMs);
+  if (copied.result) {
+    const std::int64_t left = std::max<std::int64_t>(0, start + waitMs - m_clock.NowMs());
+    copied = m_transfer.CopyNewestPicture(m_drivesAtStart, settings, m_clock,
+                                          static_cast<std::uint32_t>(left), m_volumes);
+  }
+  if (Result released = m_view.AfterCopy(m_clock); !released) {
+    // The switch back to REC would pull the card from under its mount.
+    m_keepUsbMode = true;
+    copied.endsShot = true;
+    const std::string text = CardStuckText(released.Text());
+    LogLine(text);
+    m_view.ShowWarning(text);
+    if (copied.result)
+      copied.result = Result::Failure(text);
+  }
+  if (!copied.result) {
+    m_schedule.CopyFailed(copied.result.Text());
+    m_view.ShowCopyFailure(copied.result);
+  } else if (copied.storedNew) {
+    m_storedName = copied.storedName;
+    m_view.ShowStoredPicture(copied);
+  }
+  return copied;
+}
+
+std::string SeriesRun::RunProgram(const std::string& program,
+                                  const std::vector<std::string>& words) {
+  const CommandLimits limits{CommandLimitMs(UntilNextShotMs()), [this] {
+                               return m_schedule.Cancelled() || m_view.Stop() != StopRequest::None;
+                             }};
+  const Result run = RunExternalCommand(program, words, *m_programClock, limits);
+  if (!run) {
+    m_view.Note(run.Text());
+    return run.Text();
+  }
+  return kProgramSucceeded;
+}
+
+}  // namespace vel

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "core/platform/result.h"
+#include "core/timelapse/picture_transfer.h"
+#include "core/timelapse/series_log.h"
+#include "core/timelapse/series_schedule.h"
+#include "core/timelapse/shot_plan.h"
+#include "core/timelapse/volumes.h"
+
+namespace vel {
+
+class CComPort;
+class Clock;
+struct Settings;
+
+// How far the user or the system asked a series to end.
+enum class StopRequest {
+  None,
+  AfterShot,  // the shot under way finishes (its external program is ended)
+  AtOnce,     // nothing more is sent but what lets the camera go
+};
+
+// What a series needs from the front end that runs it: how it shows what it
+// does, and what it does around a copy. Everything else it does itself.
+class SeriesView {
+ public:
+  virtual ~SeriesView() = default;
+
+  // A status text: the steps of a shot, Doze, Idle.
+  virtual void ShowStatus(const std::string& text) = 0;
+  // The series' log was opened, before the first shot.
+  virtual void ShowLogPath(const std::string& /*path*/) {}
+  // A shot begins; it has ended, with what it did.
+  virtual void ShotBegins() {}
+  virtual void ShotEnded(const ShotRecord&) {}
+  // A picture could not be copied: the failure's text is the error box's,
+  // its detail a line for standard error.
+  virtual void ShowCopyFailure(const Result&) {}
+  // The series is idle (again): after its last shot and at the tick after
+  // it, after Cancel, and at a Start that takes no shot.
+  virtual void ShowIdle(const std::string& /*idleText*/) {}
+  // A new picture was stored.
+  virtual void ShowStoredPicture(const CopyOutcome&) {}
+  // Something the photographer must know that does not stop the series
+  // (its log cannot be written, the camera left in USB mode).
+  virtual void ShowWarning(const std::string&) {}
+  // A line for standard error (the external program's failure).
+  virtual void Note(const std::string&) {}
+  // Asked at every step that can be cut short.
+  virtual StopRequest Stop() { return StopRequest::None; }
+  // Around each copy, waiting up to waitMs in all: making the camera's
+  // drive appear (mounting its card) and letting it go again. A failure
+  // of AfterCopy means the drive is still in use: the camera stays in USB
+  // mode and the series ends.
+  virtual Result BeforeCopy(Clock&, std::uint32_t /*waitMs*/) { return Result::Success(); }
+  virtual Result AfterCopy(Clock&) { return Result::Success(); }
+};
+
+// A time-lapse series, the same in every front end: its schedule, its shots
+// (the shot plan run on the port), the copy off the camera's drive, the
+// external program with its time limits, the log, and the camera's state,
+// so that however a series ends, no key stays held and the camera is back
+// in REC mode.
+//
+// The front end keeps one for as long as it lives (the picture taken last
+// is remembered across series) and only waits: it calls Begin at Start,
+// then OnTick whenever NextDueMs has come, until Running turns false.
+// Every shot reads the settings afresh; the interval and the count are read
+// at Begin.
+class SeriesRun {
+ public:
+  SeriesRun(const Settings& settings, CComPort& port, Clock& clock, SeriesView& view);
+  ~SeriesRun();
+  SeriesRun(const SeriesRun&) = delete;
+  SeriesRun& operator=(const SeriesRun&) = delete;
+
+  // The clock the external program is waited on (by default the shots'
+  // one): the window's lets Cancel and Exit through.
+  void SetProgramClock(Clock& clock) { m_programClock = &clock; }
+  // Where logs go (by default the user's state folder) and where drives
+  // are looked up (tests point both at folders of their own).
+  void SetLogFolder(std::string folder) { m_logFolder = std::move(folder); }
+  void SetVolumeSources(VolumeSources sources) { m_volumes = std::move(sources); }
+  // The clock of the waits that let the camera go after a series was ended
+  // at once (the front end's shot clock then waits no more).
+  void SetSafeClock(Clock& clock) { m_safeClock = &clock; }
+
+  // Starts a new series and takes its first shot at once when the start
+  // condition holds (an interval or Bulb, and a count or Infinity). True
+  // when more shots are to come: the grid of the later shots is then laid
+  // from the end of the first one.
+  bool Begin();
+  // A tick of the front end's wait: takes the shot that is due, or ends a
+  // series that is complete. Shoot when a shot was taken.
+  SeriesSchedule::Tick OnTick();
+  // Ends the series as Cancel does: after the shot under way (its program
+  // ended), the log's end line, the camera let go.
+  void Cancel();
+  // Writes what lets the camera go (held keys released, back to REC) unless
+  // it is safe already or must stay in USB mode.
+  void LeaveCameraSafe();
+
+  // A shot is being taken (a tick that comes meanwhile waits for its end).
+  bool Shooting() const { return m_shooting; }
+  // Shots are still to come, or one is under way.
+  bool Running() const;
+  // When the next tick is due, on the clock; only while Running.
+  std::int64_t NextDueMs();
+  SeriesProgress Progress();
+  // "picture N of M taken" or, for an endless series, "picture N taken".
+  std::string ProgressText() const;
+  // The camera had to be left in USB mode (its drive could not be let go).
+  bool LeftInUsbMode() const { return m_keepUsbMode; }
+  // The series was ended at once (StopRequest::AtOnce).
+  bool Aborted() const { return m_aborted; }
+
+  const SeriesSchedule& Schedule() const { return m_schedule; }
+  const std::string& LogPath() const { return m_log.Path(); }
+  const CameraState& Camera() const { return m_camera; }
+
+ private:
+  class Executor;
+  friend class Executor;
+
+  void TakeShot();
+  void Finish();
+  bool Infinity() const;
+  std::int64_t UntilNextShotMs();
+  void OpenLog();
+  void LogLine(const std::string& text);
+  void CheckLog();
+  CopyOutcome Copy(const TransferSettings& settings, std::uint32_t waitMs);
+  std::string RunProgram(const std::string& program, const std::vector<std::string>& words);
+
+  const Settings& m_settings;
+  CComPort& m_port;
+  Clock& m_clock;
+  Clock* m_programClock;
+  Clock* m_safeClock;
+  SeriesView& m_view;
+  std::string m_logFolder;
+  VolumeSources m_volumes;
+
+  SeriesSchedule m_schedule;
+  SeriesLog m_log;
+  bool m_logWarned = false;
+  PictureTransfer m_transfer;
+  DriveSnapshot m_drivesAtStart;
+  CameraState m_camera;
+  // The name the picture copied last was stored under, for the external
+  // program; kept across series.
+  std::string m_storedName;
+  bool m_shooting = false;
+  bool m_tickPending = false;
+  bool m_keepUsbMode = false;
+  bool m_aborted = false;
+};
+
+}  // namespace vel
