@@ -33,6 +33,11 @@ class Cli : public ::testing::Test {
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
                                  "XDG_STATE_HOME=" + m_dir.Path()});
   }
+  // The log named by the first line of a series' output, "Series log: PATH".
+  static std::string LogOf(const std::string& output) {
+    return output.substr(12, output.find('\n') - 12);
+  }
+  static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
     m_camera->Stop(SIGTERM);
     return ReadRecording(m_recording);
@@ -75,39 +80,56 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   EXPECT_NEAR(received.GapBefore(2), 1000, 60);
   const std::string out = cli->Output();
   EXPECT_NE(out.find("Shot 3 of 3 at "), std::string::npos) << out;
-  const std::string log = out.substr(12, out.find('\n') - 12);  // "Series log: "
+  const std::string log = LogOf(out);
   EXPECT_NE(TempDir::ReadFile(log).find("3 pictures taken"), std::string::npos) << log;
   EXPECT_EQ(TempDir::ReadFile(m_profile), profileBefore);
 }
 
-// The first signal ends the series after the shot under way, the second at once, shutter let go.
-TEST_F(Cli, SignalsEndTheSeries) {
-  // The arguments, the output awaited, the signals, the exit status and text, the shots.
-  const std::tuple<std::vector<std::string>, std::string, int, int, std::string, std::size_t>
+// The first end signal (Ctrl+C, SIGTERM, a dropped ssh session's SIGHUP) ends the series after
+// the shot under way and a held key at once, the second ends the series at once: the shutter is
+// never left held, and the log gets its end line.
+TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
+  // The arguments, the output awaited, the signal and how many, the exit status and text, the
+  // bytes the camera gets.
+  const std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, std::size_t>
       cases[] = {
-          {{"--endless", "--interval", "1"}, "Shot 2 at", 1, 0, "cancelled", 2},
-          {{"--count", "2", "--bulb", "30", "--interval", "1"},
-           "Series log",
-           2,
-           1,
-           "Ended at once",
-           1},
+          {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
+          {{"series", "--count", "2", "--bulb", "2", "--interval", "1"}, "Series log", SIGHUP, 1,
+           0, "cancelled", 2},
+          {{"series", "--count", "2", "--bulb", "30", "--interval", "1"}, "Series log", SIGINT, 2,
+           1, "Ended at once", 2},
+          {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
       };
-  for (const auto& [args, waitFor, signals, status, says, shots] : cases) {
-    SCOPED_TRACE(says);
-    StartCamera(5);
-    std::vector<std::string> series = args;
-    series.insert(series.begin(), "series");
-    auto cli = Start(series);
+  for (const auto& [args, waitFor, signal, signals, status, says, bytes] : cases) {
+    SCOPED_TRACE(args[0] + " " + std::to_string(signal));
+    StartCamera(5, "DelayBulb=0\n");
+    auto cli = Start(args);
     ASSERT_TRUE(cli->WaitFor(waitFor)) << cli->Errors();
-    ::usleep(300'000);
-    for (int i = 0; i < signals; ++i) cli->Signal(SIGINT), ::usleep(50'000);
+    ::usleep(500'000);
+    for (int i = 0; i < signals; ++i) cli->Signal(signal), ::usleep(50'000);
     EXPECT_EQ(cli->Wait(5000), status) << cli->Output();
     EXPECT_NE(cli->Output().find(says), std::string::npos) << cli->Output();
-    const Bytes bytes = Received().bytes;
-    ASSERT_EQ(bytes.size(), 2 * shots);
-    EXPECT_EQ(bytes.back(), 0x62) << "the shutter was left held";
+    const Bytes received = Received().bytes;
+    ASSERT_EQ(received.size(), bytes);
+    EXPECT_EQ(received.back(), 0x62) << "the shutter was left held";
+    if (args[0] == "series") {
+      const std::string log = ReadFile(LogOf(cli->Output()));
+      EXPECT_NE(log.find("Series cancelled"), std::string::npos) << log;
+    }
   }
+}
+
+// Output into a pipe that closes early is a failed write, not the end of the series.
+TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
+  StartCamera(5);
+  ChildProcess shell("/bin/sh",
+                     {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" +
+                                m_profile + "' | head -n 1"},
+                     {"XDG_STATE_HOME=" + m_dir.Path()});
+  ASSERT_EQ(shell.Wait(20000), 0);
+  EXPECT_EQ(Received().bytes.size(), 6u);
+  const std::string log = LogOf(shell.Output());
+  EXPECT_NE(ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos) << log;
 }
 
 TEST_F(Cli, FailuresNameWhatToCheck) {

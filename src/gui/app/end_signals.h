@@ -1,14 +1,16 @@
 #pragma once
 
 #include <QObject>
+#include <memory>
+
+#include "core/platform/end_signals.h"
 
 class QSocketNotifier;
 
-// Turns the signals that end a program from outside (SIGTERM as at logout,
-// SIGINT, SIGHUP) into a Qt signal on the user-interface thread, so that the
-// program ends as its Exit button ends it instead of dying where it stands.
-// While it lives it owns those signals; afterwards their default action is
-// back.
+// The core's end signals (SIGTERM as at logout, SIGINT, SIGHUP) as a Qt
+// signal on the user-interface thread, so that the program ends as its Exit
+// button ends it instead of dying where it stands. While it lives it owns
+// those signals; afterwards their default action is back.
 class EndSignals : public QObject {
   Q_OBJECT
 
@@ -17,8 +19,10 @@ class EndSignals : public QObject {
   ~EndSignals() override;
 
  signals:
-  void Received(int signalNumber);
+  void Received();
 
  private:
+  vel::EndSignals m_signals;
+  int m_seen = 0;
   QSocketNotifier* m_notifier = nullptr;
 };
