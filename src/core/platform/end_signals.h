@@ -31,7 +31,10 @@ class EndSignals {
   int WakeDescriptor() const;
 
  private:
+  // Backend: takes in the requests that arrived; sleeps until one arrives
+  // or ms have passed.
   void Drain();
+  static void SleepUntilWoken(std::int64_t ms);
   int m_count = 0;
 };
 

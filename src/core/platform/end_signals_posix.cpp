@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <csignal>
 
-#include "core/platform/clock.h"
 
 namespace vel {
 namespace {
@@ -57,22 +56,9 @@ void EndSignals::Drain() {
     m_count += static_cast<int>(got);
 }
 
-int EndSignals::Count() {
-  Drain();
-  return m_count;
-}
-
-bool EndSignals::Wait(std::int64_t ms, int endAtCount) {
-  const std::int64_t deadline = SteadyClock().NowMs() + std::max<std::int64_t>(ms, 0);
-  for (;;) {
-    if (Count() >= endAtCount)
-      return true;
-    const std::int64_t left = deadline - SteadyClock().NowMs();
-    if (left <= 0)
-      return false;
-    pollfd wake{g_pipe[0], POLLIN, 0};
-    ::poll(&wake, 1, static_cast<int>(std::min<std::int64_t>(left, 1 << 30)));
-  }
+void EndSignals::SleepUntilWoken(std::int64_t ms) {
+  pollfd wake{g_pipe[0], POLLIN, 0};
+  ::poll(&wake, 1, static_cast<int>(std::min<std::int64_t>(ms, 1 << 30)));
 }
 
 int EndSignals::WakeDescriptor() const {

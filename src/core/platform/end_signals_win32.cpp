@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <atomic>
 
-#include "core/platform/clock.h"
 #include "core/platform/end_signals.h"
 
 namespace vel {
@@ -43,21 +42,8 @@ void EndSignals::Drain() {
   m_count = g_requests;
 }
 
-int EndSignals::Count() {
-  Drain();
-  return m_count;
-}
-
-bool EndSignals::Wait(std::int64_t ms, int endAtCount) {
-  const std::int64_t deadline = SteadyClock().NowMs() + std::max<std::int64_t>(ms, 0);
-  for (;;) {
-    if (Count() >= endAtCount)
-      return true;
-    const std::int64_t left = deadline - SteadyClock().NowMs();
-    if (left <= 0)
-      return false;
-    ::WaitForSingleObject(g_wake, static_cast<DWORD>(std::min<std::int64_t>(left, 1 << 30)));
-  }
+void EndSignals::SleepUntilWoken(std::int64_t ms) {
+  ::WaitForSingleObject(g_wake, static_cast<DWORD>(std::min<std::int64_t>(ms, 1 << 30)));
 }
 
 int EndSignals::WakeDescriptor() const {
