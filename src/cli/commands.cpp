@@ -7,9 +7,9 @@
 #include "cli/serial_line.h"
 #include "cli/series.h"
 #include "core/camera/models.h"
+#include "core/direct/direct_pages.h"
 #include "core/platform/clock.h"
 #include "core/platform/end_signals.h"
-#include "core/direct/direct_pages.h"
 #include "core/timelapse/shot_plan.h"
 
 namespace cli {

@@ -110,8 +110,8 @@ bool AwaitNextShot(vel::SeriesRun& run, ShotClock& clock, vel::EndSignals& signa
 void Summarize(const vel::SeriesRun& run, TerminalView& view) {
   view.Lines().Break();
   const vel::SeriesSchedule& schedule = run.Schedule();
-  std::printf("%s\n", vel::IdleText(schedule.Taken(), schedule.Cancelled(),
-                                    schedule.FailedCopies(), schedule.FailedShots())
+  std::printf("%s\n", vel::IdleText(schedule.Taken(), schedule.Cancelled(), schedule.FailedCopies(),
+                                    schedule.FailedShots())
                           .c_str());
   for (const std::string& failure : view.Failures()) std::printf("%s\n", failure.c_str());
   if (run.Aborted())
@@ -153,8 +153,8 @@ int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel:
     run.Cancel();
   Summarize(run, view);
   const vel::SeriesSchedule& schedule = run.Schedule();
-  const bool failed = schedule.FailedShots() + schedule.FailedCopies() != 0 || run.Aborted() ||
-                      run.LeftInUsbMode();
+  const bool failed =
+      schedule.FailedShots() + schedule.FailedCopies() != 0 || run.Aborted() || run.LeftInUsbMode();
   return failed ? kExitFailed : kExitOk;
 }
 

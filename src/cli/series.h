@@ -12,8 +12,8 @@ class EndSignals;
 namespace cli {
 
 // Runs the core's time-lapse series on an open port, waiting for its shots
-// in a plain loop and showing its progress on standard output. Returns the exit status: 1 when a shot
-// or a copy failed or the series was ended at once, else 0.
+// in a plain loop and showing its progress on standard output. Returns the exit status: 1 when a
+// shot or a copy failed or the series was ended at once, else 0.
 int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel::CComPort& port,
               vel::EndSignals& signals);
 

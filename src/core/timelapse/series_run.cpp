@@ -212,8 +212,7 @@ bool SeriesRun::Infinity() const {
 std::int64_t SeriesRun::UntilNextShotMs() {
   // Before the first shot has ended the grid is not laid yet: a whole
   // interval lies ahead.
-  return m_schedule.TimerRunning() ? m_schedule.DelayMs(m_clock.NowMs())
-                                   : m_schedule.IntervalMs();
+  return m_schedule.TimerRunning() ? m_schedule.DelayMs(m_clock.NowMs()) : m_schedule.IntervalMs();
 }
 
 void SeriesRun::OpenLog() {
@@ -237,8 +236,8 @@ void SeriesRun::CheckLog() {
   if (m_logWarned || m_log.Healthy())
     return;
   m_logWarned = true;
-  m_view.ShowWarning("The series log " + m_log.Path() +
-                     " cannot be written: " + m_log.LastError() + ". The series goes on.");
+  m_view.ShowWarning("The series log " + m_log.Path() + " cannot be written: " + m_log.LastError() +
+                     ". The series goes on.");
 }
 
 CopyOutcome SeriesRun::Copy(const TransferSettings& settings, std::uint32_t waitMs) {

@@ -71,7 +71,6 @@ CTimeLapse::CTimeLapse() : fw::CPropertyPage(vel::TimeLapseTemplate()) {
   connect(&m_progressTimer, &QTimer::timeout, this, &CTimeLapse::UpdateProgress);
 }
 
-
 bool CTimeLapse::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
   m_timeInterval = TimeOfDay(Hour, Minute, Second);

@@ -142,9 +142,9 @@ void CTimeLapse::ShotEnded(const vel::ShotRecord&) {
 void CTimeLapse::ShowCopyFailure(const vel::Result& failure) {
   if (!failure.Detail().empty())
     std::cerr << failure.Detail() << std::flush;
-  m_failures = QString::fromStdString(vel::FailedCopiesText(Series().Schedule().FailedCopies()) +
-                                      ": ") +
-               QString::fromStdString(failure.Text()).simplified();
+  m_failures =
+      QString::fromStdString(vel::FailedCopiesText(Series().Schedule().FailedCopies()) + ": ") +
+      QString::fromStdString(failure.Text()).simplified();
   ShowCopyFailures();
   fw::CloseForeignDialog();
   // An unattended series must not pile up boxes: the last one goes first.
