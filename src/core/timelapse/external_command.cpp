@@ -21,14 +21,10 @@ Result ExternalCommand::Start(const std::string& program, const std::vector<std:
   return Result::Success();
 }
 
-bool ExternalCommand::Finished(int* exitStatus) {
+bool ExternalCommand::Finished() {
   if (m_outcome.kind == CommandOutcome::Kind::Running)
     Poll();
-  if (m_outcome.kind == CommandOutcome::Kind::Running)
-    return false;
-  if (exitStatus)
-    *exitStatus = m_outcome.kind == CommandOutcome::Kind::Exited ? m_outcome.code : -1;
-  return true;
+  return m_outcome.kind != CommandOutcome::Kind::Running;
 }
 
 Result ExternalCommand::Status() const {

@@ -55,10 +55,9 @@ class ExternalCommand {
   // watched.
   Result Start(const std::string& program, const std::vector<std::string>& words);
 
-  // True once the program has ended, or when none was started; then
-  // *exitStatus (when given) receives the exit status, or -1 when the program
-  // did not end by itself with a status.
-  bool Finished(int* exitStatus = nullptr);
+  // True once the program has ended, or when none was started; Outcome()
+  // then tells how.
+  bool Finished();
 
   // Ends the program: asks it to end (SIGTERM to its process group on
   // POSIX), waits up to kEndGraceMs on the clock, then forces it (SIGKILL;

@@ -30,11 +30,8 @@ class CCameraSheet : public fw::CPropertySheet {
   // signals and the desktop session's end come here.
   void EndRun();
 
-  fw::CPropertyPage* DirectControlPage() const { return m_directControl; }
   fw::CPropertyPage* TimeLapsePage() const { return m_timeLapse; }
   fw::CPropertyPage* OptionsPage() const { return m_options; }
-  fw::CPropertyPage* ConfigPage() const { return m_config; }
-  fw::CPropertyPage* AboutPage() const { return m_about; }
 
  protected:
   bool OnInitDialog() override;

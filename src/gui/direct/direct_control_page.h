@@ -36,7 +36,6 @@ class DirectControlPage : public fw::CPropertyPage {
   void ReleaseHeldKeys();
 
   const vel::DirectPage& Page() const { return m_page; }
-  const std::vector<int>& KeyUpFlags() const { return m_keyUp; }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

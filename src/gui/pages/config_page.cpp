@@ -12,7 +12,6 @@
 #include "gui/framework/program_state.h"
 #include "gui/framework/template_builder.h"
 #include "gui/framework/up_down.h"
-#include "gui/pages/model_rules.h"
 
 namespace {
 
@@ -140,7 +139,7 @@ void CConfig::ApplyModel() {
   if (!HasWindow())
     return;
   for (int id : {vel::kDelayRecUsbEdit, vel::kDelayUsbRecEdit})
-    GetDlgItem(id)->setEnabled(pages::HasUsbSwitch(Model));
+    GetDlgItem(id)->setEnabled(vel::HasUsbSwitch(Model));
 }
 
 // A field that cannot be read stops the save before the model: the list

@@ -9,7 +9,7 @@
 #include "gui/framework/file_chooser.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/ui_clock.h"
-#include "gui/pages/model_rules.h"
+#include "core/camera/models.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ void COptions::DoDataExchange(fw::DataExchange& dx) {
 void COptions::ApplyModel() {
   if (!HasWindow())
     return;
-  m_copyOffered = pages::HasUsbSwitch(Model);
+  m_copyOffered = vel::HasUsbSwitch(Model);
   GetDlgItem(vel::kSwitchUsbRecButton)->setEnabled(m_copyOffered);
   auto* copyFile = Item<QAbstractButton>(vel::kCopyFileCheck);
   copyFile->setEnabled(m_copyOffered);

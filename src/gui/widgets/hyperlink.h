@@ -34,8 +34,6 @@ class CHyperLink : public QLabel {
   void SetLinkTarget(const QString& target);
   const QString& LinkTarget() const { return m_target; }
   void SetVisitedState(bool visited);
-  bool IsVisited() const { return m_visited; }
-  bool IsHovering() const { return m_hover; }
   QColor LinkColour() const;
   QColor VisitedColour() const;
   QColor HoverColour() const;
