@@ -36,7 +36,12 @@ class IniProfile;
   X(Options, int, ExposureMode, 5)              \
   X(Options, int, DriveMode, 0)                 \
   X(Options, int, CopyAndDelete, 0)             \
-  X(Options, int, CommandCheck, 0)
+  X(Options, int, CommandCheck, 0)              \
+  X(Schedule, std::string, ScheduleStart, "")   \
+  X(Schedule, std::string, ScheduleStop, "")    \
+  X(Schedule, std::string, ScheduleFor, "")     \
+  X(Schedule, std::string, ScheduleWindows, "") \
+  X(Schedule, std::string, ScheduleDays, "")
 
 // The program's settings, one member per profile key, named after the key.
 // Integers are 32-bit, flags hold 0 or 1. The front end keeps one of these

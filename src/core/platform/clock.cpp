@@ -19,6 +19,11 @@ class SleepingClock final : public Clock {
 
 }  // namespace
 
+std::int64_t Clock::WallMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+}
+
 Clock& SteadyClock() {
   static SleepingClock clock;
   return clock;

@@ -12,6 +12,9 @@ class Clock {
   // Milliseconds on a monotonic scale; only differences are meaningful.
   virtual std::int64_t NowMs() = 0;
   virtual void WaitMs(std::uint32_t ms) = 0;
+  // Milliseconds since 1970-01-01 UTC, the wall clock, which the user or the
+  // network may set forwards or back; by default the system's.
+  virtual std::int64_t WallMs();
 };
 
 // A clock on std::chrono::steady_clock whose waits simply sleep.

@@ -99,6 +99,19 @@ Result SeriesLog::Open(const std::string& folder, const LocalTime& start) {
   return Result::Failure("No free name for a series log in " + folder);
 }
 
+Result SeriesLog::Reopen(const std::string& path) {
+  Close();
+  m_lastError.clear();
+  errno = 0;
+  m_file.open(path, std::ios::out | std::ios::app | std::ios::binary);
+  if (!m_file.is_open())
+    return Result::Failure("The series log " + path + " cannot be written: " +
+                           (errno != 0 ? std::strerror(errno) : "open failed") +
+                           ". The series goes on without it.");
+  m_path = path;
+  return Result::Success();
+}
+
 void SeriesLog::Write(const LocalTime& time, const std::string& text) {
   if (!m_file.is_open())
     return;
@@ -189,10 +202,11 @@ std::string ShotLogText(const ShotRecord& record) {
 }
 
 std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled,
-                             std::uint32_t failedShots) {
+                             std::uint32_t failedShots, std::uint32_t missedFrames) {
   return std::string(cancelled ? "Series cancelled" : "Series ended") + ": " + Number(taken) +
          (taken == 1 ? " picture" : " pictures") + " taken, " +
-         (failedShots ? FailedShotsText(failedShots) + ", " : "") + FailedCopiesText(failedCopies);
+         (failedShots ? FailedShotsText(failedShots) + ", " : "") + FailedCopiesText(failedCopies) +
+         (missedFrames ? ", " + MissedFramesText(missedFrames) : "");
 }
 
 }  // namespace vel

@@ -42,6 +42,8 @@ class SeriesLog {
   // Creates a new log in folder (made when missing), named by the start
   // time: "series-2026-12-07-101500.log", numbered when that name is taken.
   Result Open(const std::string& folder, const LocalTime& start);
+  // Opens an existing log to go on writing at its end.
+  Result Reopen(const std::string& path);
   bool IsOpen() const { return m_file.is_open(); }
   const std::string& Path() const { return m_path; }
 
@@ -75,6 +77,6 @@ std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSett
 std::string ShotLogText(const ShotRecord& record);
 // ", K shots failed" is told only when shots failed.
 std::string SeriesEndLogText(std::uint32_t taken, std::uint32_t failedCopies, bool cancelled,
-                             std::uint32_t failedShots = 0);
+                             std::uint32_t failedShots = 0, std::uint32_t missedFrames = 0);
 
 }  // namespace vel

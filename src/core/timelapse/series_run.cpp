@@ -16,11 +16,48 @@ namespace {
 constexpr const char* kEndedAtOnce = "Ended at once.";
 constexpr const char* kProgramSucceeded = "exited with status 0";
 
+// A wall clock set forwards or back by more than this is told in the log.
+constexpr std::int64_t kClockJumpMs = 60'000;
+
 std::string CardStuckText(const std::string& why) {
   return why + " The camera is left in USB mode and the series ends.";
 }
 
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
+}
+
 }  // namespace
+
+// The schedule's days, windows and end on the series' monotonic clock: a
+// moment's local time is read from the wall clock each time, so that the
+// windows follow local time across daylight-saving changes and a clock set
+// anew.
+class SeriesRun::CalendarFilter final : public SlotFilter {
+ public:
+  CalendarFilter(const SeriesCalendar& calendar, std::optional<std::int64_t> end, Clock& clock)
+      : m_calendar(calendar), m_end(end), m_clock(clock) {}
+
+  bool Allows(std::int64_t ms) const override {
+    const std::int64_t wall = WallSeconds(ms);
+    return (!m_end || wall < *m_end) && m_calendar.Allows(wall);
+  }
+  std::optional<std::int64_t> NextAllowed(std::int64_t ms) const override {
+    const std::optional<std::int64_t> open = m_calendar.NextOpening(WallSeconds(ms));
+    if (!open || (m_end && *open >= *m_end))
+      return std::nullopt;
+    return std::max(ms, m_clock.NowMs() + (*open * 1000 - m_clock.WallMs()));
+  }
+
+ private:
+  std::int64_t WallSeconds(std::int64_t ms) const {
+    return FloorDiv(m_clock.WallMs() + (ms - m_clock.NowMs()), 1000);
+  }
+
+  const SeriesCalendar& m_calendar;
+  std::optional<std::int64_t> m_end;
+  Clock& m_clock;
+};
 
 // The steps of a shot on the series' port and clock, its texts to the view;
 // what the shot did goes into its record for the log.
@@ -80,6 +117,25 @@ bool SeriesRun::Begin() {
   m_aborted = false;
   const SeriesStartSettings series = SeriesStartSettings::Of(m_settings);
   m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
+  if (!ReadSchedule(std::nullopt)) {
+    m_view.ShowIdle(m_schedule.IdleText());
+    return false;
+  }
+  if (m_filter) {
+    const std::int64_t now = m_clock.NowMs();
+    const std::int64_t startMs =
+        m_calendar.startAt ? std::max(now, *m_calendar.startAt * 1000 - m_wallOffsetMs) : now;
+    if (!m_schedule.StartScheduled(series, startMs, m_filter.get())) {
+      m_view.ShowIdle(m_schedule.IdleText());
+      return false;
+    }
+    OpenLog();
+    LogLine(SeriesStartLogText(series, ShotSettings::Of(m_settings)) + "; " +
+            ScheduleLogText(m_calendar, m_endWallSeconds));
+    WriteState(Running());
+    return true;
+  }
   if (!m_schedule.Start(series)) {
     m_view.ShowIdle(m_schedule.IdleText());
     return false;
@@ -90,8 +146,10 @@ bool SeriesRun::Begin() {
   if (m_schedule.Cancelled() || m_schedule.Complete(Infinity()))
     return false;  // the shot has ended the series
   // The grid of the later shots is anchored at the end of the first one.
-  if (m_schedule.FinishFirstShot(m_clock.NowMs()))
+  if (m_schedule.FinishFirstShot(m_clock.NowMs())) {
+    WriteState(Running());
     return true;
+  }
   Finish();
   m_view.ShowIdle(m_schedule.IdleText());
   return false;
@@ -104,6 +162,7 @@ SeriesSchedule::Tick SeriesRun::OnTick() {
     return SeriesSchedule::Tick::Ignore;
   }
   m_tickPending = false;
+  NoteClockJump();
   const SeriesSchedule::Tick tick = m_schedule.OnTick(m_clock.NowMs(), Infinity());
   if (tick == SeriesSchedule::Tick::Shoot) {
     TakeShot();
@@ -151,6 +210,7 @@ void SeriesRun::TakeShot() {
   m_shooting = true;
   m_view.ShotBegins();
   const LocalTime startTime = CurrentLocalTime();
+  m_lastShotWallMs = m_clock.WallMs();
   const std::uint32_t shot = m_schedule.BeginShot();
   const ShotSettings settings = ShotSettings::Of(m_settings);
   ShotRecord record{shot, settings.infinity ? 0 : m_schedule.Count()};
@@ -172,6 +232,7 @@ void SeriesRun::TakeShot() {
   if (m_aborted)
     LeaveCameraSafe();
   m_shooting = false;
+  WriteState(Running());
   m_view.ShotEnded(record);
   if (m_aborted || m_keepUsbMode)
     m_schedule.Cancel();
@@ -187,7 +248,8 @@ void SeriesRun::Finish() {
   if (!m_log.IsOpen())
     return;
   LogLine(SeriesEndLogText(m_schedule.Taken(), m_schedule.FailedCopies(), m_schedule.Cancelled(),
-                           m_schedule.FailedShots()));
+                           m_schedule.FailedShots(), m_schedule.MissedFrames()));
+  WriteState(false);  // over: nothing to go on with at the next start
   m_log.Close();
 }
 
@@ -203,6 +265,116 @@ void SeriesRun::LeaveCameraSafe() {
   if (m_camera.usbMode && !m_keepUsbMode &&
       SwitchUsbRec(m_port, *m_safeClock, SwitchSettings::Of(m_settings)))
     m_camera.usbMode = false;
+}
+
+bool SeriesRun::Resume(const SeriesState& state) {
+  if (m_shooting)
+    return false;
+  Finish();
+  m_tickPending = false;
+  m_keepUsbMode = false;
+  m_aborted = false;
+  m_storedName = state.lastStored;
+  m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
+  if (!ReadSchedule(state.endWallSeconds))
+    return false;
+  const std::int64_t now = m_clock.NowMs();
+  const std::int64_t skipped =
+      m_schedule.Resume(SeriesStartSettings::Of(m_settings), state.counts,
+                        state.anchorWallMs - m_wallOffsetMs, state.nextSlot, now, m_filter.get());
+  if (Result opened = m_log.Reopen(state.logPath); !opened)
+    m_view.ShowWarning(opened.Text());
+  else
+    m_view.ShowLogPath(m_log.Path());
+  LogLine("Series resumed (last shot " +
+          (state.lastShotWallMs ? MomentText(state.lastShotWallMs / 1000) : std::string("none")) +
+          "): " + std::to_string(skipped) + (skipped == 1 ? " shot" : " shots") +
+          " missed while the program was not running");
+  if (!Running()) {
+    Finish();
+    m_view.ShowIdle(m_schedule.IdleText());
+    return false;
+  }
+  WriteState(true);
+  return true;
+}
+
+bool SeriesRun::ReadSchedule(std::optional<std::int64_t> endWallSeconds) {
+  m_filter.reset();
+  ResultOf<SeriesCalendar> calendar = ReadCalendar(m_settings, m_clock.WallMs() / 1000);
+  if (!calendar) {
+    m_view.ShowWarning(calendar.Text());
+    return false;
+  }
+  m_calendar = std::move(calendar).Value();
+  m_endWallSeconds = endWallSeconds;
+  if (!m_calendar.Any())
+    return true;
+  if (!m_endWallSeconds) {
+    const std::int64_t start = std::max(m_clock.WallMs() / 1000, m_calendar.startAt.value_or(0));
+    m_endWallSeconds = m_calendar.EndAt(start);
+  }
+  m_filter = std::make_unique<CalendarFilter>(m_calendar, m_endWallSeconds, m_clock);
+  return true;
+}
+
+std::string SeriesRun::StatePath() const {
+  return m_log.Path().empty() ? std::string() : SeriesStatePath(m_log.Path());
+}
+
+void SeriesRun::WriteState(bool running) {
+  if (m_log.Path().empty())
+    return;  // without its log a series cannot be taken up again
+  SeriesState state;
+  state.settings = m_settings;
+  state.logPath = m_log.Path();
+  state.running = running;
+  state.anchorWallMs = m_schedule.AnchorMs() + m_wallOffsetMs;
+  state.nextSlot = m_schedule.NextSlot();
+  state.scheduled = m_filter != nullptr;
+  state.endWallSeconds = m_endWallSeconds;
+  state.counts = m_schedule.AllCounts();
+  state.lastShotWallMs = m_lastShotWallMs;
+  state.lastStored = m_storedName;
+  if (Result written = WriteSeriesState(StatePath(), state); !written && !m_stateWarned) {
+    m_stateWarned = true;
+    m_view.ShowWarning("The series' state cannot be kept in " + StatePath() + ": " +
+                       written.Text() + ". The series goes on, but cannot be resumed.");
+  }
+}
+
+void SeriesRun::NoteClockJump() {
+  const std::int64_t offset = m_clock.WallMs() - m_clock.NowMs();
+  const std::int64_t jump = offset - m_wallOffsetMs;
+  if (jump > kClockJumpMs || jump < -kClockJumpMs)
+    LogLine("The wall clock was set " + std::to_string((jump < 0 ? -jump : jump) / 1000) + " s " +
+            (jump < 0 ? "back" : "forwards") +
+            "; the windows follow the local time, the grid keeps its pace");
+  // The grid is on the monotonic clock: its anchor stays where it was.
+  m_wallOffsetMs = offset;
+}
+
+std::string SeriesRun::ScheduleText() {
+  if (!m_filter || !Running())
+    return {};
+  const std::int64_t nowWall = m_clock.WallMs() / 1000;
+  std::string text;
+  if (!m_calendar.Allows(nowWall) && !m_shooting) {
+    if (const auto next = m_calendar.NextWindow(nowWall)) {
+      const std::string window =
+          m_calendar.windows.empty() ? std::string() : WindowText(next->window) + " ";
+      text = "Waiting for the window " + window + "on " +
+             WeekdayName(Weekday(LocalTimeAt(next->at))) + " (in " +
+             CountdownText((next->at - nowWall) * 1000) + ")";
+    }
+  }
+  if (m_endWallSeconds) {
+    if (!text.empty())
+      text += " - ";
+    text += "Stops at " + MomentText(*m_endWallSeconds);
+  }
+  return text;
 }
 
 bool SeriesRun::Infinity() const {
@@ -265,6 +437,8 @@ CopyOutcome SeriesRun::Copy(const TransferSettings& settings, std::uint32_t wait
   } else if (copied.storedNew) {
     m_storedName = copied.storedName;
     m_view.ShowStoredPicture(copied);
+  } else {
+    m_schedule.FrameMissed();
   }
   return copied;
 }

@@ -1,12 +1,16 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 
 #include "core/platform/result.h"
 #include "core/timelapse/picture_transfer.h"
+#include "core/timelapse/series_calendar.h"
 #include "core/timelapse/series_log.h"
 #include "core/timelapse/series_schedule.h"
+#include "core/timelapse/series_state.h"
 #include "core/timelapse/shot_plan.h"
 #include "core/timelapse/volumes.h"
 
@@ -91,8 +95,15 @@ class SeriesRun {
   // Starts a new series and takes its first shot at once when the start
   // condition holds (an interval or Bulb, and a count or Infinity). True
   // when more shots are to come: the grid of the later shots is then laid
-  // from the end of the first one.
+  // from the end of the first one. A series with a schedule (a start, a
+  // stop, daily windows) takes no shot at once: its grid lies from its
+  // start on, and its slots are shot only inside its windows.
   bool Begin();
+  // Goes on with a series that was stopped from outside, as its state says;
+  // the settings given at construction must be the state's. Its numbering,
+  // its grid and its log are kept; the slots that passed meanwhile are
+  // skipped (the log says how many). True when shots are to come.
+  bool Resume(const SeriesState& state);
   // A tick of the front end's wait: takes the shot that is due, or ends a
   // series that is complete. Shoot when a shot was taken.
   SeriesSchedule::Tick OnTick();
@@ -110,6 +121,12 @@ class SeriesRun {
   // When the next tick is due, on the clock; only while Running.
   std::int64_t NextDueMs();
   SeriesProgress Progress();
+  // What the schedule does next, for the progress line: "Waiting for the
+  // window 07:00-18:00 on Monday (in 09:12:40)", "Stops at 2026-12-24
+  // 18:00"; empty without a schedule.
+  std::string ScheduleText();
+  // Where the series' state is kept for a resume (beside its log).
+  std::string StatePath() const;
   // "picture N of M taken" or, for an endless series, "picture N taken".
   std::string ProgressText() const;
   // The camera had to be left in USB mode (its drive could not be let go).
@@ -124,9 +141,17 @@ class SeriesRun {
  private:
   class Executor;
   friend class Executor;
+  class CalendarFilter;
 
   void TakeShot();
   void Finish();
+  // The schedule of the settings: none without one; false (and a warning)
+  // when it cannot be read.
+  bool ReadSchedule(std::optional<std::int64_t> endWallSeconds);
+  // Keeps the series' state beside its log, running or not.
+  void WriteState(bool running);
+  void NoteClockJump();
+  std::int64_t WallMsAt(std::int64_t ms);
   bool Infinity() const;
   std::int64_t UntilNextShotMs();
   void OpenLog();
@@ -145,8 +170,14 @@ class SeriesRun {
   VolumeSources m_volumes;
 
   SeriesSchedule m_schedule;
+  SeriesCalendar m_calendar;
+  std::optional<std::int64_t> m_endWallSeconds;
+  std::unique_ptr<CalendarFilter> m_filter;
+  std::int64_t m_wallOffsetMs = 0;  // wall minus monotonic, to see the wall clock jump
+  std::int64_t m_lastShotWallMs = 0;
   SeriesLog m_log;
   bool m_logWarned = false;
+  bool m_stateWarned = false;
   PictureTransfer m_transfer;
   DriveSnapshot m_drivesAtStart;
   CameraState m_camera;

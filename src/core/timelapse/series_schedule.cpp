@@ -24,18 +24,69 @@ std::uint32_t IntervalMs(int hour, int minute, int second) {
   return ((h * 60u + m) * 60u + s) * 1000u;
 }
 
-bool SeriesSchedule::Start(const SeriesStartSettings& settings) {
+namespace {
+
+// However far a schedule looks for its next slot, it gives up past this
+// many (a window shorter than the interval that never meets the grid).
+constexpr int kMostSlotsLookedAt = 1'000'000;
+
+}  // namespace
+
+void SeriesSchedule::Reset(const SeriesStartSettings& settings) {
   StopTimer();
   m_taken = 0;
   m_cancelled = false;
   m_failedCopies = 0;
   m_failedShots = 0;
+  m_missedFrames = 0;
   m_lastCopyFailure.clear();
+  m_filter = nullptr;
   m_intervalMs = vel::IntervalMs(settings.hour, settings.minute, settings.second);
   m_count = settings.count;
   m_infinityAtStart = settings.infinity;
+}
+
+bool SeriesSchedule::Start(const SeriesStartSettings& settings) {
+  Reset(settings);
   const bool hasShots = m_count != 0 || settings.infinity;
   return settings.HasPace() && hasShots;
+}
+
+bool SeriesSchedule::StartScheduled(const SeriesStartSettings& settings, std::int64_t anchorMs,
+                                    const SlotFilter* filter) {
+  if (!Start(settings))
+    return false;
+  m_filter = filter;
+  m_anchorMs = anchorMs;
+  m_nextGridIndex = 0;
+  m_timerRunning = true;
+  return true;
+}
+
+std::int64_t SeriesSchedule::Resume(const SeriesStartSettings& settings, const Counts& counts,
+                                    std::int64_t anchorMs, std::int64_t nextSlot,
+                                    std::int64_t nowMs, const SlotFilter* filter) {
+  Reset(settings);
+  m_taken = counts.taken;
+  m_failedShots = counts.failedShots;
+  m_failedCopies = counts.failedCopies;
+  m_missedFrames = counts.missedFrames;
+  m_filter = filter;
+  m_anchorMs = anchorMs;
+  m_timerRunning = true;
+  m_nextGridIndex = nextSlot;
+  if (m_intervalMs == 0)
+    return 0;
+  // Slots that passed while the series was down are skipped, never shot in
+  // a burst: only those a shot would have been taken at count.
+  const std::int64_t resumeAt = std::max(nextSlot, FirstGridIndexFrom(nowMs));
+  std::int64_t skipped = 0;
+  for (std::optional<std::int64_t> index = AllowedIndexFrom(nextSlot);
+       index && *index < resumeAt && skipped < kMostSlotsLookedAt;
+       index = AllowedIndexFrom(*index + 1))
+    ++skipped;
+  m_nextGridIndex = resumeAt;
+  return skipped;
 }
 
 std::uint32_t SeriesSchedule::BeginShot() {
@@ -60,7 +111,13 @@ SeriesSchedule::Tick SeriesSchedule::OnTick(std::int64_t nowMs, bool infinity) {
     return Tick::Ignore;
   // This tick stands for the pending grid point (even if the timer fired a
   // little early) and for every point that passed before now.
-  m_nextGridIndex = std::max(m_nextGridIndex + 1, FirstGridIndexAfter(nowMs));
+  const std::optional<std::int64_t> due = AllowedIndexFrom(m_nextGridIndex);
+  if (m_filter && (!due || (m_intervalMs == 0 && !m_filter->Allows(nowMs)))) {
+    // The schedule has ended.
+    StopTimer();
+    return Tick::Finish;
+  }
+  m_nextGridIndex = std::max(due.value_or(m_nextGridIndex) + 1, FirstGridIndexAfter(nowMs));
   if (Complete(infinity)) {
     StopTimer();
     return Tick::Finish;
@@ -74,9 +131,29 @@ void SeriesSchedule::Cancel() {
 }
 
 std::int64_t SeriesSchedule::NextDueMs(std::int64_t nowMs) const {
-  if (m_intervalMs == 0)
-    return nowMs;
-  return std::max(nowMs, GridPoint(m_nextGridIndex));
+  if (m_intervalMs == 0) {
+    if (!m_filter || m_filter->Allows(nowMs))
+      return nowMs;
+    return std::max(nowMs, m_filter->NextAllowed(nowMs).value_or(nowMs));
+  }
+  // With no slot to come, the next tick ends the series at once.
+  const std::optional<std::int64_t> index = AllowedIndexFrom(m_nextGridIndex);
+  return index ? std::max(nowMs, GridPoint(*index)) : nowMs;
+}
+
+std::optional<std::int64_t> SeriesSchedule::AllowedIndexFrom(std::int64_t index) const {
+  if (!m_filter || m_intervalMs == 0)
+    return index;
+  for (int looked = 0; looked < kMostSlotsLookedAt; ++looked) {
+    const std::int64_t point = GridPoint(index);
+    if (m_filter->Allows(point))
+      return index;
+    const std::optional<std::int64_t> next = m_filter->NextAllowed(point);
+    if (!next)
+      return std::nullopt;
+    index = std::max(index + 1, FirstGridIndexFrom(*next));
+  }
+  return std::nullopt;
 }
 
 SeriesProgress SeriesSchedule::Progress(std::int64_t nowMs, bool infinity) const {
@@ -90,8 +167,24 @@ SeriesProgress SeriesSchedule::Progress(std::int64_t nowMs, bool infinity) const
   // Past the next shot the series keeps to its grid again (see OnTick).
   const std::int64_t next = *progress.nextShotMs;
   const std::int64_t after = static_cast<std::int64_t>(m_count) - m_taken - 1;
-  const std::int64_t index = std::max(m_nextGridIndex + 1, FirstGridIndexAfter(next));
-  progress.lastShotMs = after == 0 ? next : GridPoint(index + after - 1);
+  std::optional<std::int64_t> index = std::max(
+      AllowedIndexFrom(m_nextGridIndex).value_or(m_nextGridIndex) + 1, FirstGridIndexAfter(next));
+  if (after == 0) {
+    progress.lastShotMs = next;
+    return progress;
+  }
+  if (!m_filter) {
+    progress.lastShotMs = GridPoint(*index + after - 1);
+    return progress;
+  }
+  for (std::int64_t shot = 1; index && shot <= after; ++shot) {
+    index = AllowedIndexFrom(*index);
+    if (index && shot < after)
+      ++*index;
+  }
+  // A schedule that ends first ends the series there.
+  if (index)
+    progress.lastShotMs = GridPoint(*index);
   return progress;
 }
 
@@ -101,11 +194,18 @@ void SeriesSchedule::CopyFailed(std::string text) {
 }
 
 std::string SeriesSchedule::IdleText() const {
-  return vel::IdleText(m_taken, m_cancelled, m_failedCopies, m_failedShots);
+  return vel::IdleText(m_taken, m_cancelled, m_failedCopies, m_failedShots, m_missedFrames);
 }
 
 std::int64_t SeriesSchedule::GridPoint(std::int64_t index) const {
   return m_anchorMs + index * static_cast<std::int64_t>(m_intervalMs);
+}
+
+std::int64_t SeriesSchedule::FirstGridIndexFrom(std::int64_t timeMs) const {
+  if (m_intervalMs == 0 || timeMs <= m_anchorMs)
+    return 0;
+  const std::int64_t interval = m_intervalMs;
+  return (timeMs - m_anchorMs + interval - 1) / interval;
 }
 
 std::int64_t SeriesSchedule::FirstGridIndexAfter(std::int64_t timeMs) const {

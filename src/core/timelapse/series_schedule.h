@@ -38,6 +38,16 @@ struct SeriesProgress {
   bool backToBack = false;
 };
 
+// Which moments of the monotonic clock a scheduled series may shoot at: its
+// daily windows and its end.
+class SlotFilter {
+ public:
+  virtual ~SlotFilter() = default;
+  virtual bool Allows(std::int64_t ms) const = 0;
+  // The first moment from ms on that is allowed; none when none is to come.
+  virtual std::optional<std::int64_t> NextAllowed(std::int64_t ms) const = 0;
+};
+
 // ((hour * 60 + minute) * 60 + second) * 1000 in unsigned 32-bit arithmetic.
 std::uint32_t IntervalMs(int hour, int minute, int second);
 
@@ -65,6 +75,26 @@ class SeriesSchedule {
   // false when no shot is taken (the status then reads Idle).
   bool Start(const SeriesStartSettings& settings);
 
+  // Begins a scheduled series: its grid lies from anchorMs on (the first
+  // slot is anchorMs itself), and a slot is shot only where filter allows
+  // it (it must outlive the series). No shot is taken at once: the first
+  // tick comes when NextDueMs says. False when the start condition fails.
+  bool StartScheduled(const SeriesStartSettings& settings, std::int64_t anchorMs,
+                      const SlotFilter* filter);
+
+  // Takes up a series that was stopped from outside: its counts, its grid
+  // (anchorMs, the next slot) and its filter, now at nowMs. The slots that
+  // passed meanwhile are skipped; their number is returned.
+  struct Counts {
+    std::uint32_t taken = 0;
+    std::uint32_t failedShots = 0;
+    std::uint32_t failedCopies = 0;
+    std::uint32_t missedFrames = 0;
+  };
+  std::int64_t Resume(const SeriesStartSettings& settings, const Counts& counts,
+                      std::int64_t anchorMs, std::int64_t nextSlot, std::int64_t nowMs,
+                      const SlotFilter* filter);
+
   // Counts the shot about to be taken and returns its number N.
   std::uint32_t BeginShot();
 
@@ -85,6 +115,10 @@ class SeriesSchedule {
   void Cancel();
 
   bool TimerRunning() const { return m_timerRunning; }
+  // The grid: where it is anchored and the slot due next, for a series to
+  // be taken up again.
+  std::int64_t AnchorMs() const { return m_anchorMs; }
+  std::int64_t NextSlot() const { return m_nextGridIndex; }
 
   // When the next tick is due: the pending grid point, or nowMs itself when
   // that point has passed (or the interval is 0). Only meaningful while the
@@ -112,6 +146,11 @@ class SeriesSchedule {
   void ShotFailed() { ++m_failedShots; }
   std::uint32_t FailedShots() const { return m_failedShots; }
 
+  // A shot after which no new picture reached the destination.
+  void FrameMissed() { ++m_missedFrames; }
+  std::uint32_t MissedFrames() const { return m_missedFrames; }
+  Counts AllCounts() const { return {m_taken, m_failedShots, m_failedCopies, m_missedFrames}; }
+
   // "Idle (N pictures taken[, K shots failed][, M copies failed]
   // [, cancelled])" for the state of the series.
   std::string IdleText() const;
@@ -119,8 +158,14 @@ class SeriesSchedule {
  private:
   void StopTimer() { m_timerRunning = false; }
   std::int64_t GridPoint(std::int64_t index) const;
-  // Index of the first grid point strictly after timeMs.
+  // Index of the first grid point strictly after timeMs, and of the first
+  // at or after it.
   std::int64_t FirstGridIndexAfter(std::int64_t timeMs) const;
+  std::int64_t FirstGridIndexFrom(std::int64_t timeMs) const;
+  // The first slot from index on that the filter allows; none when the
+  // schedule has ended.
+  std::optional<std::int64_t> AllowedIndexFrom(std::int64_t index) const;
+  void Reset(const SeriesStartSettings& settings);
 
   std::uint32_t m_count = 0;
   std::uint32_t m_taken = 0;
@@ -130,6 +175,8 @@ class SeriesSchedule {
   bool m_timerRunning = false;
   std::uint32_t m_failedCopies = 0;
   std::uint32_t m_failedShots = 0;
+  std::uint32_t m_missedFrames = 0;
+  const SlotFilter* m_filter = nullptr;
   std::string m_lastCopyFailure;
   std::int64_t m_anchorMs = 0;       // end of the first shot
   std::int64_t m_nextGridIndex = 1;  // the pending tick is at anchor + index * interval

@@ -25,16 +25,22 @@ unsigned long Number(std::uint32_t value) {
 }  // namespace
 
 std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies,
-                     std::uint32_t failedShots) {
+                     std::uint32_t failedShots, std::uint32_t missedFrames) {
   std::string failed = failedShots ? ", " + FailedShotsText(failedShots) : "";
   if (failedCopies)
     failed += ", " + FailedCopiesText(failedCopies);
+  if (missedFrames)
+    failed += ", " + MissedFramesText(missedFrames);
   return Format("Idle (%lu picture%s taken%s%s)", Number(taken), taken == 1 ? "" : "s",
                 failed.c_str(), cancelled ? ", cancelled" : "");
 }
 
 std::string FailedCopiesText(std::uint32_t failedCopies) {
   return Format("%lu cop%s failed", Number(failedCopies), failedCopies == 1 ? "y" : "ies");
+}
+
+std::string MissedFramesText(std::uint32_t missedFrames) {
+  return Format("%lu frame%s missed", Number(missedFrames), missedFrames == 1 ? "" : "s");
 }
 
 std::string FailedShotsText(std::uint32_t failedShots) {
@@ -103,6 +109,17 @@ std::string CountdownText(std::int64_t ms) {
   if (seconds < 60 * 60)
     return Format("%02lld:%02lld", minutes, seconds % 60);
   return Format("%02lld:%02lld:%02lld", seconds / 3600, minutes, seconds % 60);
+}
+
+int Weekday(const LocalTime& time) {
+  // Days since 1970-01-01 (a Thursday) by the civil calendar.
+  const int y = time.year - (time.month <= 2 ? 1 : 0);
+  const int era = (y >= 0 ? y : y - 399) / 400;
+  const int yearOfEra = y - era * 400;
+  const int dayOfYear = (153 * (time.month + (time.month > 2 ? -3 : 9)) + 2) / 5 + time.day - 1;
+  const int dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  const long long days = static_cast<long long>(era) * 146097 + dayOfEra - 719468;
+  return static_cast<int>(((days % 7) + 7 + 3) % 7);
 }
 
 std::string DateWord(const LocalTime& time) {

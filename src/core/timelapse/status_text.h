@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,14 +21,26 @@ struct LocalTime {
 // The local time of this moment (each operating system has its own backend).
 LocalTime CurrentLocalTime();
 
+// The local time of a moment in seconds since 1970-01-01 UTC, and back; a
+// local time that a daylight-saving change skips or repeats is taken as the
+// system takes it. Nothing for a time the system cannot place.
+LocalTime LocalTimeAt(std::int64_t unixSeconds);
+std::optional<std::int64_t> UnixSecondsAt(const LocalTime& time);
+
+// The day of the week of a date: 0 Monday to 6 Sunday.
+int Weekday(const LocalTime& time);
+
 // "Idle (%ld picture%s taken%s)": plural for every count but 1, then
 // ", N shots failed" when shots failed, ", N copies failed" when copies
-// failed, and ", cancelled" when the series was cancelled.
+// failed, ", N frames missed" when shots left no new picture at the
+// destination, and ", cancelled" when the series was cancelled.
 std::string IdleText(std::uint32_t taken, bool cancelled, std::uint32_t failedCopies = 0,
-                     std::uint32_t failedShots = 0);
+                     std::uint32_t failedShots = 0, std::uint32_t missedFrames = 0);
 
 // "1 copy failed", "2 copies failed".
 std::string FailedCopiesText(std::uint32_t failedCopies);
+// "1 frame missed", "2 frames missed".
+std::string MissedFramesText(std::uint32_t missedFrames);
 // "1 shot failed", "2 shots failed".
 std::string FailedShotsText(std::uint32_t failedShots);
 

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "core/app/ini_profile.h"
 #include "core/app/settings.h"
@@ -33,6 +34,7 @@ class Camera final : public Clock {
     Plug();
   }
   std::int64_t NowMs() override { return m_now; }
+  std::int64_t WallMs() override { return wallBaseMs + m_now; }
   void WaitMs(std::uint32_t ms) override {
     TakeIn();
     if (onWait)
@@ -59,6 +61,7 @@ class Camera final : public Clock {
   void Stop() { m_stopped = true; }  // time stands still: an aborted series' waits
 
   const std::string drive, linePath;
+  std::int64_t wallBaseMs = 1'788'000'000'000;  // the wall clock when the monotonic one is 0
   std::function<void(std::int64_t now)> onWait;
 
  private:
@@ -126,8 +129,10 @@ struct Rig {
   // Begin, then each tick when it is due, as a front end waits for them;
   // afterShot sees each shot's end first.
   void RunSeries(const std::function<void(std::uint32_t taken)>& afterShot = {}) {
-    bool more = run->Begin();
-    while (more && run->Running()) {
+    Wait(run->Begin(), afterShot);
+  }
+  void Wait(bool more, const std::function<void(std::uint32_t taken)>& afterShot = {}) {
+    while (more && run->Running() && !killed) {
       if (afterShot)
         afterShot(run->Schedule().Taken());
       camera.WaitMs(static_cast<std::uint32_t>(run->NextDueMs() - camera.NowMs()));
@@ -135,6 +140,7 @@ struct Rig {
     }
   }
   std::string Log() const { return velotest::TempDir::ReadFile(run->LogPath()); }
+  bool killed = false;  // the program ended where it stands
 
   velotest::FakeVolumes volumes;
   Camera camera{volumes};
@@ -265,6 +271,153 @@ TEST(SeriesRun, CopiesNameTheirPicturesAndFailuresAreShown) {
   ASSERT_EQ(r.view.warnings.size(), 1u);
   EXPECT_NE(r.view.warnings[0].find(r.volumes.dir() + "/logs"), std::string::npos)
       << r.view.warnings[0];
+}
+
+// Local time for the schedule's tests: a zone with daylight saving.
+class BerlinTime {
+ public:
+  BerlinTime() {
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+  }
+  ~BerlinTime() {
+    ::unsetenv("TZ");
+    ::tzset();
+  }
+};
+
+std::int64_t Berlin(const char* moment) {
+  return ParseMoment(moment, 0).Value();
+}
+
+// The local times of the shots of a scheduled series begun at start, "Sat 07:20"; the grid's
+// slots lie from the start on.
+struct ScheduledSeries {
+  std::vector<std::string> shots;
+  std::vector<std::int64_t> msFromStart;
+};
+ScheduledSeries RunScheduled(Rig& r, const char* start) {
+  r.camera.wallBaseMs = Berlin(start) * 1000;
+  r.RunSeries();
+  ScheduledSeries series;
+  const Bytes& bytes = r.camera.Received();
+  for (std::size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] != 'B')
+      continue;
+    const LocalTime at = LocalTimeAt((r.camera.wallBaseMs + r.camera.TimeOf(i)) / 1000);
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3s %02d:%02d", WeekdayName(Weekday(at)).c_str(), at.hour,
+                  at.minute);
+    series.shots.push_back(text);
+    series.msFromStart.push_back(r.camera.TimeOf(i));
+  }
+  return series;
+}
+
+// Shots only inside the windows, on the days given, on a grid laid from the start; across
+// daylight-saving changes the windows stay at their local times.
+TEST(SeriesRun, ASchedulesShotsFallInItsWindowsOnItsGrid) {
+  BerlinTime berlin;
+  const std::vector<std::string> mornings = {"07:00", "07:20", "07:40"};
+  struct Case {
+    const char* name;
+    const char* start;
+    const char* schedule;
+    std::vector<std::string> shots;
+  };
+  const Case cases[] = {
+      {"spring forward",
+       "2026-03-28 06:00",
+       "ScheduleWindows=07:00-08:00\nScheduleFor=3d\n[Interval]\nMinute=20",
+       {"Sat 07:00", "Sat 07:20", "Sat 07:40", "Sun 07:00", "Sun 07:20", "Sun 07:40", "Mon 07:00",
+        "Mon 07:20", "Mon 07:40"}},
+      {"fall back",
+       "2026-10-24 06:00",
+       "ScheduleWindows=07:00-08:00\nScheduleFor=3d\n[Interval]\nMinute=20",
+       {"Sat 07:00", "Sat 07:20", "Sat 07:40", "Sun 07:00", "Sun 07:20", "Sun 07:40", "Mon 07:00",
+        "Mon 07:20", "Mon 07:40"}},
+      {"past midnight, Fridays",
+       "2026-03-06 12:00",
+       "ScheduleWindows=23:00-01:00\nScheduleDays=fri\nScheduleFor=8d\n[Interval]\nMinute=30",
+       {"Fri 23:00", "Fri 23:30", "Sat 00:00", "Sat 00:30", "Fri 23:00", "Fri 23:30", "Sat 00:00",
+        "Sat 00:30"}},
+      {"start at, stop after",
+       "2026-03-02 09:00",
+       "ScheduleStart=2026-03-02 10:00\nScheduleFor=45m\n[Interval]\nMinute=10",
+       {"Mon 10:00", "Mon 10:10", "Mon 10:20", "Mon 10:30", "Mon 10:40"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Rig r(std::string("[Options]\nModel=5\n[Schedule]\n") + c.schedule + "\nInfinity=1");
+    const ScheduledSeries series = RunScheduled(r, c.start);
+    EXPECT_EQ(series.shots, c.shots);
+    const std::int64_t interval = r.run->Schedule().IntervalMs();
+    for (std::int64_t ms : series.msFromStart) EXPECT_EQ(ms % interval, 0) << ms;
+    EXPECT_EQ(r.view.statuses.back(),
+              "Idle (" + std::to_string(c.shots.size()) + " pictures taken)");
+  }
+}
+
+// Weekdays from 7:00 to 18:00 over two weeks at 30 minutes: 22 shots on each weekday, none on
+// the weekends, and no slot outside a window touches the camera.
+TEST(SeriesRun, AWeekdayWindowOverTwoWeeks) {
+  BerlinTime berlin;
+  Rig r(
+      "[Options]\nModel=5\n[Schedule]\nScheduleWindows=07:00-18:00\nScheduleDays=mon-fri\n"
+      "ScheduleFor=14d\n[Interval]\nMinute=30\nInfinity=1");
+  const ScheduledSeries series = RunScheduled(r, "2026-03-02 05:00");
+  std::map<std::string, int> perDay;
+  for (const std::string& shot : series.shots) {
+    ++perDay[shot.substr(0, 3)];
+    EXPECT_TRUE(shot.substr(4) >= "07:00" && shot.substr(4) < "18:00") << shot;
+  }
+  EXPECT_EQ(perDay, (std::map<std::string, int>{
+                        {"Mon", 44}, {"Tue", 44}, {"Wed", 44}, {"Thu", 44}, {"Fri", 44}}));
+  EXPECT_EQ(r.camera.Received().size(), 2 * series.shots.size());
+}
+
+// A series stopped from outside after its second shot goes on from its state: the slots that
+// passed meanwhile are skipped, the rest keep the first run's grid, numbering and log.
+TEST(SeriesRun, AResumedSeriesKeepsItsGridNumberingAndLog) {
+  velotest::TempDir logs;
+  SeriesState state;
+  std::string statePath, logAtKill;
+  std::int64_t firstAnchorWall = 0;
+  {
+    Rig first("[Interval]\nCount=5\nMinute=10\n[Options]\nModel=5");
+    first.run->SetLogFolder(logs.Path());
+    first.RunSeries([&](std::uint32_t taken) {
+      if (taken < 2)
+        return;
+      statePath = first.run->StatePath();
+      state = ReadSeriesState(statePath).Value();
+      logAtKill = first.Log();
+      first.killed = true;
+    });
+    firstAnchorWall = first.camera.wallBaseMs + first.camera.TimeOf(1);  // end of shot 1
+  }
+  // What a kill leaves: the state and the log as they were after the second shot.
+  ASSERT_TRUE(state.running);
+  ASSERT_TRUE(WriteSeriesState(statePath, state));
+  velotest::TempDir::WriteFile(state.logPath, logAtKill);
+  EXPECT_EQ(state.counts.taken, 2u);
+  Rig second("");
+  second.settings = state.settings;
+  // Back 25 minutes after the second shot: the slots at 20 and 30 minutes have passed.
+  second.camera.wallBaseMs = firstAnchorWall + 10 * 60'000 + 25 * 60'000;
+  second.Wait(second.run->Resume(state));
+  const Bytes& bytes = second.camera.Received();
+  ASSERT_EQ(bytes, (Bytes{'B', 'b', 'B', 'b', 'B', 'b'}));
+  for (int shot = 0; shot < 3; ++shot)
+    EXPECT_EQ(second.camera.wallBaseMs + second.camera.TimeOf(2 * shot),
+              firstAnchorWall + (4 + shot) * 10 * 60'000);
+  EXPECT_EQ(second.run->LogPath(), state.logPath);
+  const std::string log = second.Log();
+  EXPECT_NE(log.find("Shot 2 of 5"), std::string::npos) << log;
+  EXPECT_NE(log.find("2 shots missed while the program was not running"), std::string::npos);
+  EXPECT_NE(log.find("Shot 5 of 5"), std::string::npos);
+  EXPECT_NE(log.find("Series ended: 5 pictures taken"), std::string::npos) << log;
+  EXPECT_FALSE(ReadSeriesState(statePath).Value().running);
 }
 
 }  // namespace

@@ -1,0 +1,109 @@
+#include "core/timelapse/series_state.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <limits>
+#include <vector>
+
+#include "core/app/ini_profile.h"
+
+namespace vel {
+namespace {
+
+constexpr std::string_view kSection = "Series";
+constexpr std::string_view kLogEnding = ".log";
+constexpr std::string_view kStateEnding = ".state";
+
+void WriteNumber(IniProfile& profile, std::string_view key, std::int64_t value) {
+  profile.WriteString(kSection, key, std::to_string(value));
+}
+
+std::optional<std::int64_t> ReadNumber(const IniProfile& profile, std::string_view key) {
+  const std::string text = profile.GetString(kSection, key, "");
+  if (text.empty())
+    return std::nullopt;
+  try {
+    std::size_t used = 0;
+    const long long value = std::stoll(text, &used);
+    if (used == text.size())
+      return value;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
+std::uint32_t Count(const IniProfile& profile, std::string_view key) {
+  return static_cast<std::uint32_t>(std::clamp<std::int64_t>(
+      ReadNumber(profile, key).value_or(0), 0, std::numeric_limits<std::uint32_t>::max()));
+}
+
+}  // namespace
+
+std::string SeriesStatePath(const std::string& logPath) {
+  std::string path = logPath;
+  if (path.size() >= kLogEnding.size() &&
+      path.compare(path.size() - kLogEnding.size(), kLogEnding.size(), kLogEnding) == 0)
+    path.resize(path.size() - kLogEnding.size());
+  return path + std::string(kStateEnding);
+}
+
+Result WriteSeriesState(const std::string& path, const SeriesState& state) {
+  IniProfile profile;
+  SaveSettings(state.settings, profile);
+  if (!profile.WriteString(kSection, "Log", state.logPath) ||
+      !profile.WriteString(kSection, "LastStored", state.lastStored))
+    return Result::Failure("A name with a line break cannot be kept in " + path);
+  profile.WriteInt(kSection, "Running", state.running ? 1 : 0);
+  WriteNumber(profile, "Anchor", state.anchorWallMs);
+  WriteNumber(profile, "NextSlot", state.nextSlot);
+  profile.WriteInt(kSection, "Scheduled", state.scheduled ? 1 : 0);
+  profile.WriteString(kSection, "End",
+                      state.endWallSeconds ? std::to_string(*state.endWallSeconds) : "");
+  WriteNumber(profile, "Taken", state.counts.taken);
+  WriteNumber(profile, "FailedShots", state.counts.failedShots);
+  WriteNumber(profile, "FailedCopies", state.counts.failedCopies);
+  WriteNumber(profile, "MissedFrames", state.counts.missedFrames);
+  WriteNumber(profile, "LastShot", state.lastShotWallMs);
+  return profile.Save(path);
+}
+
+ResultOf<SeriesState> ReadSeriesState(const std::string& path) {
+  IniProfile profile;
+  if (Result read = IniProfile::Load(path, profile); !read)
+    return read;
+  const std::optional<std::int64_t> anchor = ReadNumber(profile, "Anchor");
+  const std::optional<std::int64_t> next = ReadNumber(profile, "NextSlot");
+  SeriesState state;
+  state.logPath = profile.GetString(kSection, "Log", "");
+  if (!anchor || !next || state.logPath.empty())
+    return Result::Failure(path + " holds no series that can go on.");
+  state.settings = LoadSettings(profile);
+  state.running = profile.GetInt(kSection, "Running", 0) != 0;
+  state.anchorWallMs = *anchor;
+  state.nextSlot = *next;
+  state.scheduled = profile.GetInt(kSection, "Scheduled", 0) != 0;
+  state.endWallSeconds = ReadNumber(profile, "End");
+  state.counts = {Count(profile, "Taken"), Count(profile, "FailedShots"),
+                  Count(profile, "FailedCopies"), Count(profile, "MissedFrames")};
+  state.lastShotWallMs = ReadNumber(profile, "LastShot").value_or(0);
+  state.lastStored = profile.GetString(kSection, "LastStored", "");
+  return state;
+}
+
+std::optional<std::string> LastRunningSeriesState(const std::string& logFolder) {
+  std::error_code error;
+  std::vector<std::string> states;
+  for (const auto& entry : std::filesystem::directory_iterator(logFolder, error))
+    if (entry.path().extension() == kStateEnding)
+      states.push_back(entry.path().string());
+  // The names carry the start time: the newest sorts last.
+  std::sort(states.begin(), states.end());
+  for (auto it = states.rbegin(); it != states.rend(); ++it) {
+    const ResultOf<SeriesState> state = ReadSeriesState(*it);
+    if (state)
+      return state->running ? std::optional<std::string>(*it) : std::nullopt;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vel
