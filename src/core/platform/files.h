@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 #include "core/platform/result.h"
@@ -19,6 +21,10 @@ Result ReadWholeFile(const std::string& path, std::string& text,
 
 // Creates folder and every missing folder above it.
 Result CreateFolders(const std::string& folder);
+
+// The bytes the user may still write in folder's volume; none when the
+// folder cannot be looked at.
+std::optional<std::uint64_t> FreeBytes(const std::string& folder);
 
 // Writes text to a temporary file beside path, flushes it to disk and renames
 // it over path, creating the folder when missing. A symbolic link at path

@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -199,6 +200,13 @@ Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
     ::close(dir);
   }
   return Result::Success();
+}
+
+std::optional<std::uint64_t> FreeBytes(const std::string& folder) {
+  struct statvfs volume {};
+  if (::statvfs(folder.c_str(), &volume) != 0)
+    return std::nullopt;
+  return static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
 }
 
 }  // namespace vel

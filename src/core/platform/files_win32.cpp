@@ -2,6 +2,7 @@
 
 #include "core/platform/files.h"
 #include "core/platform/system_error.h"
+#include "core/platform/wide_text_win32.h"
 
 namespace vel {
 namespace {
@@ -117,6 +118,13 @@ Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
     return Fail(moveCode);
   }
   return Result::Success();
+}
+
+std::optional<std::uint64_t> FreeBytes(const std::string& folder) {
+  ULARGE_INTEGER available{};
+  if (!::GetDiskFreeSpaceExW(Widen(folder).c_str(), &available, nullptr, nullptr))
+    return std::nullopt;
+  return static_cast<std::uint64_t>(available.QuadPart);
 }
 
 }  // namespace vel

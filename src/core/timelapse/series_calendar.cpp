@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/app/settings.h"
+#include "core/platform/clock.h"
 
 namespace vel {
 namespace {
@@ -159,6 +160,23 @@ std::optional<std::int64_t> SeriesCalendar::NextOpening(std::int64_t unixSeconds
 
 bool SeriesCalendar::Allows(std::int64_t unixSeconds) const {
   return NextOpening(unixSeconds) == unixSeconds;
+}
+
+bool CalendarSlots::Allows(std::int64_t ms) const {
+  const std::int64_t wall = WallSeconds(ms);
+  return (!m_end || wall < *m_end) && m_calendar.Allows(wall);
+}
+
+std::optional<std::int64_t> CalendarSlots::NextAllowed(std::int64_t ms) const {
+  const std::optional<std::int64_t> open = m_calendar.NextOpening(WallSeconds(ms));
+  if (!open || (m_end && *open >= *m_end))
+    return std::nullopt;
+  return std::max(ms, m_clock.NowMs() + (*open * 1000 - m_clock.WallMs()));
+}
+
+std::int64_t CalendarSlots::WallSeconds(std::int64_t ms) const {
+  const std::int64_t wallMs = m_clock.WallMs() + (ms - m_clock.NowMs());
+  return wallMs / 1000 - (wallMs % 1000 < 0 ? 1 : 0);
 }
 
 ResultOf<std::int64_t> ParseMoment(std::string_view text, std::int64_t nowSeconds) {

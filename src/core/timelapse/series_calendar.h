@@ -7,10 +7,12 @@
 #include <vector>
 
 #include "core/platform/result.h"
+#include "core/timelapse/series_schedule.h"
 #include "core/timelapse/status_text.h"
 
 namespace vel {
 
+class Clock;
 struct Settings;
 
 // A daily window of shots, in minutes after local midnight. One that ends
@@ -50,6 +52,26 @@ struct SeriesCalendar {
     std::int64_t at = 0;
   };
   std::optional<Opening> NextWindow(std::int64_t unixSeconds) const;
+};
+
+// A calendar's days, windows and end on a monotonic clock: a moment's local
+// time is read from the clock's wall time each time, so that the windows
+// follow local time across daylight-saving changes and a clock set anew.
+// The calendar must outlive it.
+class CalendarSlots final : public SlotFilter {
+ public:
+  CalendarSlots(const SeriesCalendar& calendar, std::optional<std::int64_t> endSeconds,
+                Clock& clock)
+      : m_calendar(calendar), m_end(endSeconds), m_clock(clock) {}
+  bool Allows(std::int64_t ms) const override;
+  std::optional<std::int64_t> NextAllowed(std::int64_t ms) const override;
+
+ private:
+  std::int64_t WallSeconds(std::int64_t ms) const;
+
+  const SeriesCalendar& m_calendar;
+  std::optional<std::int64_t> m_end;
+  Clock& m_clock;
 };
 
 // The schedule's settings of the profile, read; a failure names the

@@ -1,6 +1,7 @@
 #include "core/timelapse/series_run.h"
 
 #include <algorithm>
+#include <filesystem>
 
 #include "core/app/settings.h"
 #include "core/camera/com_port.h"
@@ -23,41 +24,8 @@ std::string CardStuckText(const std::string& why) {
   return why + " The camera is left in USB mode and the series ends.";
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
-  return a / b - ((a % b != 0) && ((a < 0) != (b < 0)) ? 1 : 0);
-}
-
 }  // namespace
 
-// The schedule's days, windows and end on the series' monotonic clock: a
-// moment's local time is read from the wall clock each time, so that the
-// windows follow local time across daylight-saving changes and a clock set
-// anew.
-class SeriesRun::CalendarFilter final : public SlotFilter {
- public:
-  CalendarFilter(const SeriesCalendar& calendar, std::optional<std::int64_t> end, Clock& clock)
-      : m_calendar(calendar), m_end(end), m_clock(clock) {}
-
-  bool Allows(std::int64_t ms) const override {
-    const std::int64_t wall = WallSeconds(ms);
-    return (!m_end || wall < *m_end) && m_calendar.Allows(wall);
-  }
-  std::optional<std::int64_t> NextAllowed(std::int64_t ms) const override {
-    const std::optional<std::int64_t> open = m_calendar.NextOpening(WallSeconds(ms));
-    if (!open || (m_end && *open >= *m_end))
-      return std::nullopt;
-    return std::max(ms, m_clock.NowMs() + (*open * 1000 - m_clock.WallMs()));
-  }
-
- private:
-  std::int64_t WallSeconds(std::int64_t ms) const {
-    return FloorDiv(m_clock.WallMs() + (ms - m_clock.NowMs()), 1000);
-  }
-
-  const SeriesCalendar& m_calendar;
-  std::optional<std::int64_t> m_end;
-  Clock& m_clock;
-};
 
 // The steps of a shot on the series' port and clock, its texts to the view;
 // what the shot did goes into its record for the log.
@@ -211,6 +179,7 @@ void SeriesRun::TakeShot() {
   m_view.ShotBegins();
   const LocalTime startTime = CurrentLocalTime();
   m_lastShotWallMs = m_clock.WallMs();
+  const std::int64_t shotStart = m_clock.NowMs();
   const std::uint32_t shot = m_schedule.BeginShot();
   const ShotSettings settings = ShotSettings::Of(m_settings);
   ShotRecord record{shot, settings.infinity ? 0 : m_schedule.Count()};
@@ -222,6 +191,9 @@ void SeriesRun::TakeShot() {
     done = RunShotPlan(BuildShotPlan(settings, {shot, m_schedule.Count(), startTime}), executor,
                        &m_camera);
   m_aborted = m_aborted || m_view.Stop() == StopRequest::AtOnce;
+  if (done && !m_aborted)
+    m_lastShot.shotMs = static_cast<std::uint32_t>(
+        std::clamp<std::int64_t>(m_clock.NowMs() - shotStart, 0, UINT32_MAX));
   if (!done && !m_keepUsbMode) {
     m_schedule.ShotFailed();
     record.shotFailure = done.Text();
@@ -315,7 +287,7 @@ bool SeriesRun::ReadSchedule(std::optional<std::int64_t> endWallSeconds) {
     const std::int64_t start = std::max(m_clock.WallMs() / 1000, m_calendar.startAt.value_or(0));
     m_endWallSeconds = m_calendar.EndAt(start);
   }
-  m_filter = std::make_unique<CalendarFilter>(m_calendar, m_endWallSeconds, m_clock);
+  m_filter = std::make_unique<CalendarSlots>(m_calendar, m_endWallSeconds, m_clock);
   return true;
 }
 
@@ -436,6 +408,9 @@ CopyOutcome SeriesRun::Copy(const TransferSettings& settings, std::uint32_t wait
     m_view.ShowCopyFailure(copied.result);
   } else if (copied.storedNew) {
     m_storedName = copied.storedName;
+    std::error_code error;
+    if (const auto bytes = std::filesystem::file_size(copied.StoredPath(), error); !error)
+      m_lastShot.pictureBytes = bytes;
     m_view.ShowStoredPicture(copied);
   } else {
     m_schedule.FrameMissed();

@@ -8,6 +8,7 @@
 #include "core/platform/result.h"
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/series_calendar.h"
+#include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_log.h"
 #include "core/timelapse/series_schedule.h"
 #include "core/timelapse/series_state.h"
@@ -125,6 +126,9 @@ class SeriesRun {
   // window 07:00-18:00 on Monday (in 09:12:40)", "Stops at 2026-12-24
   // 18:00"; empty without a schedule.
   std::string ScheduleText();
+  // What the last shot took and the size of the picture it stored, for the
+  // plan of the next series.
+  const ShotMeasure& LastShot() const { return m_lastShot; }
   // Where the series' state is kept for a resume (beside its log).
   std::string StatePath() const;
   // "picture N of M taken" or, for an endless series, "picture N taken".
@@ -141,7 +145,6 @@ class SeriesRun {
  private:
   class Executor;
   friend class Executor;
-  class CalendarFilter;
 
   void TakeShot();
   void Finish();
@@ -172,9 +175,10 @@ class SeriesRun {
   SeriesSchedule m_schedule;
   SeriesCalendar m_calendar;
   std::optional<std::int64_t> m_endWallSeconds;
-  std::unique_ptr<CalendarFilter> m_filter;
+  std::unique_ptr<CalendarSlots> m_filter;
   std::int64_t m_wallOffsetMs = 0;  // wall minus monotonic, to see the wall clock jump
   std::int64_t m_lastShotWallMs = 0;
+  ShotMeasure m_lastShot;
   SeriesLog m_log;
   bool m_logWarned = false;
   bool m_stateWarned = false;

@@ -1,5 +1,10 @@
 #include "core/timelapse/series_calendar.h"
 
+#include "core/app/ini_profile.h"
+#include "core/app/settings.h"
+#include "core/timelapse/series_plan.h"
+#include "support/temp_dir.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -35,6 +40,53 @@ TEST(SeriesCalendar, ItsTextsAreReadOrRefused) {
   EXPECT_EQ(ParseDays("fri-mon").Value(), 0x71) << "over the weekend";
   EXPECT_EQ(ParseDays("mo").Text(),
             "Cannot read the days \"mo\": write them like mon-fri or mon,wed,sat.");
+  ::unsetenv("TZ");
+  ::tzset();
+}
+
+// Before Start: how many shots, when the first and the last, room for their pictures, and
+// whether a shot fits into the interval.
+TEST(SeriesPlan, TellsShotsRoomAndPace) {
+  ::setenv("TZ", "Europe/Berlin", 1);
+  ::tzset();
+  test::TempDir dest;
+  const std::int64_t nine = ParseMoment("2026-03-02 09:00", 0).Value() * 1000;
+  struct Case {
+    const char* profile;
+    ShotMeasure last;
+    std::vector<std::string> lines;
+  };
+  const Case cases[] = {
+      {"[Schedule]\nScheduleStart=2026-03-02 10:00\nScheduleFor=45m\n[Interval]\nMinute=10\n"
+       "Infinity=1",
+       {},
+       {"Plan: 5 shots, the first at 2026-03-02 10:00, the last at 2026-03-02 10:40."}},
+      {"[Interval]\nCount=3\nHour=1\n[Options]\nCopyFile=1\nModel=5",
+       {1000, 1},
+       {"Plan: 3 shots, the first at 2026-03-02 09:00, the last at 2026-03-02 11:00.",
+        "Room: 3 pictures of 0.0 MB need 0.0 MB; the destination has "}},
+      {"[Interval]\nCount=2\nSecond=10\nBulb=1\nBulbSeconds=30\n[Options]\nCopyFile=1\nModel=5",
+       {std::nullopt, 1'000'000'000'000'000},
+       {"Plan: 2 shots, the first at 2026-03-02 09:00, the last at 2026-03-02 09:01.",
+        "Warning: too little room: 2 pictures of 1000000.0 GB need ",
+        "Warning: one shot with its copy takes about 00:01:02 (estimated from the delays), longer "
+        "than the interval of 00:00:10: the shots will follow each other without pause."}},
+      {"[Interval]\nInfinity=1\nMinute=1",
+       {},
+       {"Plan: shots until the series is ended, the first at 2026-03-02 09:00."}},
+      {"[Interval]\nCount=0\nMinute=1",
+       {},
+       {"No shot would be taken: set an interval (or Bulb) and a count (or Infinity)."}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.profile);
+    const Settings settings = LoadSettings(
+        IniProfile::FromText(std::string(c.profile) + "\nDestFileDir=" + dest.Path() + "\n"));
+    const std::vector<std::string> lines = PlanSeries(settings, nine, c.last).Lines();
+    ASSERT_EQ(lines.size(), c.lines.size());
+    for (std::size_t i = 0; i < lines.size(); ++i)
+      EXPECT_EQ(lines[i].substr(0, c.lines[i].size()), c.lines[i]);
+  }
   ::unsetenv("TZ");
   ::tzset();
 }
