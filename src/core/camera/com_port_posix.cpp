@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "core/camera/com_port.h"
+#include "core/platform/system_calls_posix.h"
 #include "core/platform/system_error.h"
 
 namespace vel {
@@ -48,7 +49,7 @@ bool ConfigureLine(int fd) {
 // the request, which is no reason to refuse the port.
 bool RaiseModemLines(int fd) {
   int lines = TIOCM_DTR | TIOCM_RTS;
-  return ::ioctl(fd, TIOCMBIS, &lines) == 0 || errno == ENOTTY || errno == EINVAL;
+  return kSystemCalls.ioctl(fd, TIOCMBIS, &lines) == 0 || errno == ENOTTY || errno == EINVAL;
 }
 
 // Nobody else may use the port while we hold it: TIOCEXCL keeps other users
@@ -104,7 +105,7 @@ std::string CComPort::AccessHint(const std::string& devicePath) {
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {
   const std::string path = DevicePath(portName);
-  const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const int fd = kSystemCalls.open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC, 0);
   if (fd < 0) {
     systemText = SystemText(errno);
     return false;
@@ -136,7 +137,7 @@ bool CComPort::WriteDevice(const void* bytes, std::uint32_t count, std::string& 
   std::uint32_t written = 0;
   int error = 0;
   while (written < count) {
-    const ssize_t n = ::write(fd, data + written, count - written);
+    const ssize_t n = kSystemCalls.write(fd, data + written, count - written);
     if (n > 0) {
       written += static_cast<std::uint32_t>(n);
     } else if (n < 0 && errno == EINTR) {

@@ -11,6 +11,7 @@
 #include <ctime>
 
 #include "core/platform/files.h"
+#include "core/platform/system_calls_posix.h"
 #include "core/platform/system_error.h"
 
 namespace vel {
@@ -39,7 +40,7 @@ bool MakeFolders(const std::string& folder) {
 bool WriteAll(int fd, const std::string& text) {
   std::size_t done = 0;
   while (done < text.size()) {
-    const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+    const ssize_t n = kSystemCalls.write(fd, text.data() + done, text.size() - done);
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
@@ -116,7 +117,7 @@ void RemoveStaleTempFiles(const std::string& folder, const std::string& base) {
 // A temporary file of this process beside the target, created afresh.
 int CreateTempFile(const std::string& path) {
   ::unlink(path.c_str());  // left by a killed run that had this process number
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  return kSystemCalls.open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
 }
 
 }  // namespace
@@ -183,20 +184,20 @@ Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
   }
   ::fchmod(fd, mode);
 
-  if (!WriteAll(fd, text) || ::fsync(fd) != 0) {
+  if (!WriteAll(fd, text) || kSystemCalls.fsync(fd) != 0) {
     const int code = errno;
     ::close(fd);
     ::unlink(temp.c_str());
     return Fail(code ? code : EIO);
   }
-  if (::close(fd) != 0 || ::rename(temp.c_str(), path.c_str()) != 0) {
+  if (::close(fd) != 0 || kSystemCalls.rename(temp.c_str(), path.c_str()) != 0) {
     const int code = errno;
     ::unlink(temp.c_str());
     return Fail(code);
   }
   const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
-    ::fsync(dir);
+    kSystemCalls.fsync(dir);
     ::close(dir);
   }
   return Result::Success();

@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "core/platform/system_calls_posix.h"
 #include "core/platform/system_error.h"
 #include "core/timelapse/picture_transfer_files.h"
 
@@ -103,7 +104,8 @@ int CreateTempIn(const std::string& folder, std::string& tempPath) {
   static unsigned counter = 0;
   for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
     tempPath = folder + "/" + PartFileName(static_cast<std::uint32_t>(::getpid()), ++counter);
-    const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd =
+        kSystemCalls.open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST)
       return fd;
   }
@@ -113,7 +115,7 @@ int CreateTempIn(const std::string& folder, std::string& tempPath) {
 // Writes all of data; false with errno set when the system took less.
 bool WriteAll(int fd, const char* data, std::size_t size) {
   while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
+    const ssize_t n = kSystemCalls.write(fd, data, size);
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0) {
@@ -154,7 +156,7 @@ bool CopyContents(int in, int out, off_t& copied) {
   for (;;) {
     ssize_t n;
     if (kernelCopy) {
-      n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
+      n = kSystemCalls.copyFileRange(in, nullptr, out, nullptr, kCopyChunk, 0);
       // Some file systems refuse, others report nothing to copy where there
       // is data: both only before the first byte, so the buffer takes over.
       if (copied == 0 && (n == 0 || (n < 0 && KernelCopyRefused(errno)))) {
@@ -185,7 +187,7 @@ bool SyncFolder(const std::string& folder) {
   if (!fd)
     return false;
   // Some file systems cannot flush a folder; the file itself is on disk.
-  return ::fsync(fd.get()) == 0 || errno == EINVAL || errno == EOPNOTSUPP;
+  return kSystemCalls.fsync(fd.get()) == 0 || errno == EINVAL || errno == EOPNOTSUPP;
 }
 
 // The data of in is fully in out (already flushed) and in did not change
@@ -206,20 +208,22 @@ bool SameSize(int in, int out, off_t copied) {
 // a hard link does the same; where it has no hard links either, the name is
 // taken first as an empty file of its own, which the rename then replaces.
 bool PublishWithoutReplacing(const std::string& temp, const std::string& target) {
-  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0)
+  if (kSystemCalls.renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
+      0)
     return true;
   if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
     return false;
-  if (::link(temp.c_str(), target.c_str()) == 0) {
+  if (kSystemCalls.link(temp.c_str(), target.c_str()) == 0) {
     ::unlink(temp.c_str());
     return true;
   }
   if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
     return false;
-  UniqueFd reserved(::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+  UniqueFd reserved(
+      kSystemCalls.open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (!reserved)
     return false;
-  return ::rename(temp.c_str(), target.c_str()) == 0;
+  return kSystemCalls.rename(temp.c_str(), target.c_str()) == 0;
 }
 
 using Dir = std::unique_ptr<DIR, DirCloser>;
@@ -262,7 +266,7 @@ ResultOf<std::string> StoreOpened(const UniqueFd& in, const struct stat& info,
   // Keep the picture's times, as a copy on the camera's own system would.
   const timespec times[2] = {info.st_atim, info.st_mtim};
   ::futimens(out.get(), times);
-  if (::fsync(out.get()) != 0)
+  if (kSystemCalls.fsync(out.get()) != 0)
     return Fail(errno);
   if (!SameSize(in.get(), out.get(), copied))
     return Fail(errno);

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <future>
 #include <memory>
 #include <thread>
 
@@ -126,6 +127,21 @@ TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_FALSE(port.IsLost());
   EXPECT_EQ(PortStateText(port), "No serial port is open.");
+}
+
+// The one check of the write time-out on the real clock: a line that takes no byte (its output
+// stopped) fails the write within seconds and loses the port, instead of holding the shot.
+TEST(ComPort, AStalledLineFailsTheWriteInsteadOfHoldingTheShot) {
+  test::PseudoTerminal line;
+  CComPort port;
+  ASSERT_TRUE(port.Open(line.SlavePath()));
+  line.StopOutput(true);
+  auto write = std::async(std::launch::async, [&] { return SendCommandByte(port, 0x42); });
+  const bool timedOut = write.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  line.StopOutput(false);
+  EXPECT_TRUE(timedOut) << "the write waited for the stalled line";
+  EXPECT_EQ(write.get().Text(), SystemErrorText(ETIMEDOUT) + "\n");
+  EXPECT_TRUE(port.IsLost());
 }
 
 // The one check on the real clock: the switch key is held 250 ms on the line.

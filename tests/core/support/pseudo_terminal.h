@@ -62,6 +62,8 @@ class PseudoTerminal {
     return tio;
   }
   bool SetSlaveSettings(const termios& tio) { return ::tcsetattr(m_slave, TCSANOW, &tio) == 0; }
+  // A stopped line takes no byte, as a hung adapter does.
+  void StopOutput(bool stop) { ::tcflow(m_slave, stop ? TCOOFF : TCOON); }
 
  private:
   int m_master = -1;
