@@ -8,8 +8,11 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
+
+#include "support/child_process.h"
 
 namespace vel::test {
 
@@ -48,6 +51,22 @@ inline std::set<std::string> Listing(const std::string& folder) {
   std::set<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+  return names;
+}
+
+// The same for a folder of an ext4 image such as qvsim's card, read without mounting it.
+inline std::set<std::string> ImageListing(const std::string& image, const std::string& folder) {
+  ChildProcess debugfs("/sbin/debugfs", {"-R", "ls -p " + folder, image});
+  debugfs.Wait(20000);
+  std::set<std::string> names;
+  std::istringstream lines(debugfs.Output());  // "/inode/mode/uid/gid/name/size/"
+  for (std::string line; std::getline(lines, line);) {
+    std::istringstream parts(line);
+    std::vector<std::string> fields;
+    for (std::string field; std::getline(parts, field, '/');) fields.push_back(field);
+    if (fields.size() > 5 && fields[5] != "." && fields[5] != "..")
+      names.insert(fields[5] + (fields[2].starts_with("04") ? "/" : ""));
+  }
   return names;
 }
 
