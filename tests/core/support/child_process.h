@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,5 +87,32 @@ class ChildProcess {
   const std::string m_out = m_dir / "output", m_err = m_dir / "errors";
   pid_t m_pid = -1;
 };
+
+// Runs body in a child process with a process group of its own and its output kept from the
+// test's, and gives back what body returned; nothing when it had not returned after the seconds
+// given. Whatever is left in that group is killed.
+inline std::optional<std::string> RunInChild(const std::function<std::string()>& body,
+                                             unsigned seconds) {
+  int ends[2];
+  if (::pipe2(ends, O_CLOEXEC) != 0)
+    return std::nullopt;
+  const pid_t child = ::fork();
+  if (child == 0) {
+    ::setpgid(0, 0);
+    ::alarm(seconds);
+    const int null = ::open("/dev/null", O_RDWR);
+    for (int fd : {0, 1, 2}) ::dup2(null, fd);
+    const std::string result = body();
+    ::_exit(::write(ends[1], result.data(), result.size()) < 0);
+  }
+  ::close(ends[1]);
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  ::kill(-child, SIGKILL);
+  std::string result(4096, '\0');
+  result.resize(std::size_t(std::max<ssize_t>(0, ::read(ends[0], result.data(), result.size()))));
+  ::close(ends[0]);
+  return WIFEXITED(status) ? std::optional(result) : std::nullopt;
+}
 
 }  // namespace vel::test

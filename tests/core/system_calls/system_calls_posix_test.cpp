@@ -11,6 +11,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "core/app/ini_profile.h"
@@ -66,6 +67,8 @@ int Fsync(int fd) {
 
 // A copy that ends early without an error, as a read does when the camera's drive goes away.
 ssize_t CopyFileRange(int in, off64_t* inAt, int out, off64_t* outAt, size_t size, unsigned flags) {
+  if (watch.writeError && watch.paths.count(out))
+    return errno = watch.writeError, -1;
   if (watch.copyLeft < 0)
     return ::copy_file_range(in, inAt, out, outAt, size, flags);
   char buffer[4096];
@@ -105,8 +108,8 @@ TEST_F(SystemCallsTest, ThePortRaisesDtrAndRts) {
   EXPECT_EQ(watch.modemLines[opened->first], TIOCM_DTR | TIOCM_RTS);
 }
 
-// Each copy is flushed before it gets its name. One that came out short gets none, and the
-// picture stays on the camera.
+// Each copy is flushed before it gets its name. One that came out short or met a full disk gets
+// none, leaves nothing behind and replaces nothing, and the picture stays on the camera.
 TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) {
   velotest::FakeVolumes volumes;
   velotest::AddUsbCamera(volumes);
@@ -115,18 +118,22 @@ TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) 
   const std::string picture = camera + "/DCIM/100CASIO/CIMG0001.JPG";
   velotest::WriteFile(picture, std::string(100000, 'p'));
   velotest::WriteFile(camera + "/DCIM/100CASIO/PREVIEW/CIMG0001.JPG", "thumbnail");
-  std::filesystem::create_directories(dest);
+  velotest::WriteFile(dest + "/CIMG0001.JPG", "an earlier copy");
   volumes.Mount("8:17", camera, "vfat", "/dev/sdb1");
-  for (const long copyLeft : {1000L, -1L}) {
-    watch.copyLeft = copyLeft;
+  for (const auto& [copyLeft, writeError, failure] :
+       {std::tuple{1000L, 0, EIO}, {-1L, ENOSPC, ENOSPC}, {-1L, 0, 0}}) {
+    watch.copyLeft = copyLeft, watch.writeError = writeError;
     PictureTransfer transfer;
-    const Result copied =
-        transfer.CopyNewestPicture(atStart, {dest, true, 0}, SteadyClock(), 0, volumes.Sources());
-    EXPECT_EQ(copied.Ok(), copyLeft < 0) << copied.Text();
-    EXPECT_EQ(std::filesystem::exists(picture), copyLeft >= 0);
+    EXPECT_EQ(
+        transfer.CopyNewestPicture(atStart, {dest, true, 0}, SteadyClock(), 0, volumes.Sources())
+            .Text(),
+        failure ? "Copy error.\nSystem error message:\n\n" + SystemErrorText(failure) : "");
+    EXPECT_EQ(std::filesystem::exists(picture), failure != 0);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest), {}), failure ? 1 : 3);
   }
+  EXPECT_EQ(test::TempDir::ReadFile(dest + "/CIMG0001.JPG"), "an earlier copy");
   EXPECT_EQ(watch.named,
-            (std::vector<std::string>{dest + "/CIMG0001.JPG", dest + "/PREVIEW/CIMG0001.JPG"}));
+            (std::vector<std::string>{dest + "/CIMG0001-2.JPG", dest + "/PREVIEW/CIMG0001-2.JPG"}));
 }
 
 // A full disk fails the save and leaves the old profile whole: the new one goes to a flushed
