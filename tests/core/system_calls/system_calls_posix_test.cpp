@@ -126,7 +126,7 @@ TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) 
     PictureTransfer transfer;
     EXPECT_EQ(
         transfer.CopyNewestPicture(atStart, {dest, true, 0}, SteadyClock(), 0, volumes.Sources())
-            .Text(),
+            .result.Text(),
         failure ? "Copy error.\nSystem error message:\n\n" + SystemErrorText(failure) : "");
     EXPECT_EQ(std::filesystem::exists(picture), failure != 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest), {}), failure ? 1 : 3);
