@@ -108,8 +108,9 @@ TEST_F(SystemCallsTest, ThePortRaisesDtrAndRts) {
   EXPECT_EQ(watch.modemLines[opened->first], TIOCM_DTR | TIOCM_RTS);
 }
 
-// Each copy is flushed before it gets its name. One that came out short or met a full disk gets
-// none, leaves nothing behind and replaces nothing, and the picture stays on the camera.
+// Each copy is flushed before it gets its name: beside an earlier copy, the next free name, which
+// its thumbnail takes too. One that came out short or met a full disk gets none, leaves nothing
+// behind, and the picture stays on the camera.
 TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) {
   velotest::FakeVolumes volumes;
   velotest::AddUsbCamera(volumes);

@@ -125,28 +125,6 @@ TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
   EXPECT_EQ(Below(m_dest), Files{"CIMG0001.JPG"});
 }
 
-// A second series' card with the same names is stored beside the first, under the next free name,
-// which its thumbnail takes too (the first series copied no thumbnail).
-TEST_F(PictureTransferTest, ASecondCardWithTheSameNamesReplacesNothing) {
-  Put("DCIM/100CASIO/CIMG0001.JPG", 1, "first card");
-  AttachCamera();
-  ASSERT_EQ(Transfer(true, 1).Text(), "");
-  m_volumes.Unmount(m_camera);
-  Put("DCIM/101CASIO/CIMG0001.JPG", 2, "second card");
-  Put("DCIM/101CASIO/PREVIEW/CIMG0001.JPG", 2, "second thumbnail");
-  m_transfer = PictureTransfer();
-  AttachCamera();
-  ASSERT_EQ(Transfer(true, 0).Text(), "");
-  EXPECT_EQ(m_outcome.storedName, "CIMG0001-2.JPG");
-  const std::pair<const char*, const char*> stored[] = {
-      {"CIMG0001.JPG", "first card"},
-      {"CIMG0001-2.JPG", "second card"},
-      {"PREVIEW/CIMG0001-2.JPG", "second thumbnail"}};
-  for (const auto& [name, text] : stored)
-    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + name), text) << name;
-  EXPECT_EQ(Below(m_dest).size(), 3u);
-}
-
 // Links on the card leading outside it are never followed: nothing outside is copied or deleted.
 TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
   const std::string outside = m_volumes.dir() + "/outside";
