@@ -110,11 +110,6 @@ TEST(DirectKeys, EveryModelSendsTheCamerasOwnBytes) {
     SCOPED_TRACE(model);
     EXPECT_EQ(KeyLines(DirectPageForModel(model)), *ofModel[model < 0 ? kModelCount : model]);
   }
-  // The shot's Focus Lock and Shutter and the REC/USB switch; the up-down control's arrows.
-  EXPECT_EQ(std::string({char(kFocusLockPress), char(kShutterPress), char(kSwitchUsbRec),
-                         char(kSwitchUsbRecRelease)}),
-            "ABMm");
-  EXPECT_EQ(Line(0, "arrows", UpDownDeltaBytes(-1), UpDownDeltaBytes(1)), "0 arrows [{ Zz");
   // The QV-4000/QV-5700 lists, with the byte each entry sends.
   std::string modes;
   for (int mode = 0; mode < 7; ++mode)
