@@ -1,9 +1,6 @@
 #include "cli/serial_line.h"
 
-#include <filesystem>
-
 #include "core/camera/serial_ports.h"
-#include "core/ui/page_templates.h"
 
 namespace cli {
 vel::Result OpenCameraPort(vel::CComPort& port, const std::string& portName,
@@ -22,20 +19,17 @@ vel::Result OpenCameraPort(vel::CComPort& port, const std::string& portName,
 }
 
 std::vector<std::string> PortLines(const std::string& deviceRoot) {
-  namespace fs = std::filesystem;
   std::vector<std::string> lines;
-  for (std::string_view entry : vel::ComPortEntries()) {
-    const std::string name(entry);
-    const std::string device = vel::CComPort::DevicePath(name);
-    std::error_code error;
-    if (fs::exists(deviceRoot + device.substr(device.rfind('/')), error))
-      lines.push_back(name + "  " + device);
-  }
-  for (const std::string& device : vel::PresentSerialDevices(deviceRoot)) {
-    std::error_code error;
-    const fs::path target = fs::canonical(device, error);
-    const bool link = fs::is_symlink(device, error);
-    lines.push_back(link && !target.empty() ? device + " -> " + target.string() : device);
+  for (const vel::SerialPortEntry& entry : vel::SerialPortList(deviceRoot)) {
+    if (!entry.present)
+      continue;
+    if (vel::ComPortNumber(entry.name))
+      lines.push_back(entry.name + "  " + entry.device);
+    else if (entry.device != entry.name)
+      lines.push_back(entry.name + " -> " + entry.device);
+    else
+      lines.push_back(entry.description.empty() ? entry.name
+                                                : entry.name + "  " + entry.description);
   }
   return lines;
 }

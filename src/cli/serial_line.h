@@ -16,7 +16,8 @@ vel::Result OpenCameraPort(vel::CComPort& port, const std::string& portName,
 
 // The serial ports present below deviceRoot ("/dev"), one a line: "COM1
 // /dev/ttyS0" for the standard names whose device exists, then the USB
-// adapters and modem devices, the by-id links with their targets.
+// adapters and modem devices with what they are ("/dev/ttyUSB0  FTDI
+// FT232R"), then the by-id links with their targets.
 std::vector<std::string> PortLines(const std::string& deviceRoot = "/dev");
 
 }  // namespace cli

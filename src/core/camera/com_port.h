@@ -60,9 +60,10 @@ class CComPort {
   bool OpenDevice(const std::string& portName, std::string& systemText);
   void CloseDevice(bool purgeInput);
   bool WriteDevice(const void* bytes, std::uint32_t count, std::string& systemText);
-  // How to gain the access to the device that an open lacked: on Linux the
-  // group owning it and the command that adds the user to it; empty when
-  // access is not what failed.
+  // How to gain the access to the device that an open lacked, from its mode
+  // and group: on Linux the group to join when that group may write to it
+  // and is not root, else a udev rule that grants a group access; empty
+  // when access is not what failed.
   static std::string AccessHint(const std::string& devicePath);
 };
 

@@ -1,12 +1,16 @@
 #include <fcntl.h>
 #include <grp.h>
+#include <limits.h>
 #include <poll.h>
+#include <pwd.h>
+#include <stdlib.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstring>
 
@@ -63,6 +67,63 @@ bool TakeExclusive(int fd) {
   return ::ioctl(fd, TIOCEXCL) == 0 || errno == ENOTTY;
 }
 
+std::string GroupName(gid_t gid) {
+  const group* entry = ::getgrgid(gid);
+  return entry ? entry->gr_name : std::to_string(gid);
+}
+
+// The group that serial devices are given to on this system: dialout on
+// Debian and most distributions, uucp on Arch.
+std::string SerialGroup() {
+  for (const char* name : {"dialout", "uucp"})
+    if (::getgrnam(name))
+      return name;
+  return "dialout";
+}
+
+// "crw-------", as ls shows the mode.
+std::string ModeText(mode_t mode) {
+  std::string text = S_ISCHR(mode) ? "c" : S_ISBLK(mode) ? "b" : S_ISLNK(mode) ? "l" : "-";
+  const char* letters = "rwxrwxrwx";
+  for (int bit = 0; bit < 9; ++bit) text += (mode & (0400 >> bit)) ? letters[bit] : '-';
+  return text;
+}
+
+// The device's kernel name for a udev rule, its number left open, so that
+// the rule holds for the next adapter too: /dev/ttyUSB0 gives "ttyUSB[0-9]*".
+std::string KernelNamePattern(const std::string& devicePath) {
+  char resolved[PATH_MAX];
+  std::string name = ::realpath(devicePath.c_str(), resolved) ? resolved : devicePath;
+  if (name.rfind("/dev/", 0) == 0)
+    name.erase(0, 5);
+  std::size_t digits = name.size();
+  while (digits > 0 && std::isdigit(static_cast<unsigned char>(name[digits - 1]))) --digits;
+  if (digits == 0 || digits == name.size())
+    return name;
+  return name.substr(0, digits) + "[0-9]*";
+}
+
+std::string JoinGroupAdvice(const std::string& group) {
+  return "Add yourself to the group " + group + " and log in again:\n  sudo usermod -aG " + group +
+         " $USER\n";
+}
+
+// For a device that no group but root may write to: the rule that hands it
+// to the serial group, then how to join that group.
+std::string UdevRuleAdvice(const std::string& devicePath, const struct stat& info) {
+  const passwd* owner = ::getpwuid(info.st_uid);
+  const std::string group = SerialGroup();
+  const std::string access =
+      (info.st_mode & S_IWGRP) ? "write access only to the group root" : "no group write access";
+  return "The device (" + ModeText(info.st_mode) + " " +
+         (owner ? owner->pw_name : std::to_string(info.st_uid)) + ":" + GroupName(info.st_gid) +
+         ") gives " + access + ".\nA udev rule can grant it to the group " + group +
+         ", for example this line in\n/etc/udev/rules.d/70-velorantica.rules:\n  KERNEL==\"" +
+         KernelNamePattern(devicePath) + "\", GROUP=\"" + group +
+         "\", MODE=\"0660\"\nThen plug the device in again (or run sudo udevadm trigger).\n" +
+         JoinGroupAdvice(group);
+}
+
 bool WaitWritable(int fd) {
   pollfd p{fd, POLLOUT, 0};
   int n;
@@ -97,10 +158,12 @@ std::string CComPort::AccessHint(const std::string& devicePath) {
   if (::access(devicePath.c_str(), R_OK | W_OK) == 0 || errno != EACCES ||
       ::stat(devicePath.c_str(), &info) != 0)
     return {};
-  const group* owner = ::getgrgid(info.st_gid);
-  const std::string name = owner ? owner->gr_name : std::to_string(info.st_gid);
-  return "The device belongs to the group " + name +
-         ". Add yourself to it and log in again:\n  sudo usermod -aG " + name + " $USER\n";
+  // Joining a group helps only when the group may write to the device, and
+  // joining root would hand out far more than the port.
+  if ((info.st_mode & S_IWGRP) && info.st_gid != 0)
+    return "The device belongs to the group " + GroupName(info.st_gid) + ". " +
+           JoinGroupAdvice(GroupName(info.st_gid));
+  return UdevRuleAdvice(devicePath, info);
 }
 
 bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) {

@@ -4,7 +4,9 @@
 #include <cctype>
 #include <string_view>
 
+#include "core/camera/com_port.h"
 #include "core/camera/serial_ports.h"
+#include "core/ui/page_templates.h"
 
 namespace vel {
 namespace {
@@ -53,6 +55,25 @@ std::vector<std::string> PresentSerialDevices(const std::string&) {
   std::sort(ports.begin(), ports.end(), NaturalLess);
   ports.erase(std::unique(ports.begin(), ports.end()), ports.end());
   return ports;
+}
+
+// COM1 to COM6 are there when the system knows them; the other ports follow.
+std::vector<SerialPortEntry> SerialPortList(const std::string&) {
+  std::vector<SerialPortEntry> entries;
+  for (std::string_view standard : ComPortEntries()) {
+    const std::string name(standard);
+    entries.push_back({name, name, {}, CComPort::DevicePath(name), false});
+  }
+  for (const std::string& port : PresentSerialDevices()) {
+    const auto standard = std::find_if(entries.begin(), entries.end(), [&port](const auto& entry) {
+      return ComPortNumber(entry.name) == ComPortNumber(port);
+    });
+    if (standard != entries.end())
+      standard->present = true;
+    else
+      entries.push_back({port, port, {}, CComPort::DevicePath(port), true});
+  }
+  return entries;
 }
 
 }  // namespace vel

@@ -11,6 +11,7 @@
 #include <future>
 #include <memory>
 #include <thread>
+#include <tuple>
 
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
@@ -71,32 +72,53 @@ TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
   EXPECT_TRUE(second.Open(line.SlavePath()));
 }
 
-// A user outside the device's group (root:dialout 0660) is told the device and the group to join.
-TEST(ComPort, DeniedAccessNamesTheDeviceAndItsGroup) {
+// What a user outside the device's group is told, by the device's mode and group.
+TEST(ComPort, DeniedAccessIsAdvisedByTheDevicesModeAndGroup) {
   const group* dialout = ::getgrnam("dialout");
   if (::geteuid() != 0 || !dialout)
     GTEST_SKIP() << "needs root and a dialout group to hand the device over and drop privileges";
-  test::PseudoTerminal line;
-  ASSERT_EQ(::chown(line.SlavePath().c_str(), 0, dialout->gr_gid), 0);
-  ASSERT_EQ(::chmod(line.SlavePath().c_str(), 0660), 0);
-  int out[2];
-  ASSERT_EQ(::pipe(out), 0);
-  if (::fork() == 0) {
-    if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-      ::_exit(1);
-    CComPort port;
-    const std::string text = port.Open(line.SlavePath()).Text();
-    ::_exit(::write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 1);
+  const gid_t dialoutId = dialout->gr_gid;  // getgrnam's entry is overwritten by later calls
+  // The mode, the group, the parts of the text and what it must not say ("" when it opens).
+  const std::tuple<mode_t, gid_t, std::vector<std::string>, std::string> cases[] = {
+      {0600,
+       0,
+       {"(crw------- root:root) gives no group write access",
+        "KERNEL==\"pts/[0-9]*\", GROUP=\"dialout\", MODE=\"0660\""},
+       "-aG root"},
+      {0660, dialoutId, {"belongs to the group dialout", "sudo usermod -aG dialout $USER"}, "udev"},
+      {0666, 0, {}, ""},
+  };
+  for (const auto& [mode, groupId, parts, never] : cases) {
+    SCOPED_TRACE(mode);
+    test::PseudoTerminal line;
+    ASSERT_EQ(::chown(line.SlavePath().c_str(), 0, groupId), 0);
+    ASSERT_EQ(::chmod(line.SlavePath().c_str(), mode), 0);
+    int out[2];
+    ASSERT_EQ(::pipe(out), 0);
+    if (::fork() == 0) {
+      if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+        ::_exit(1);
+      CComPort port;
+      const Result opened = port.Open(line.SlavePath());
+      const std::string text = opened ? "opened" : opened.Text();
+      ::_exit(::write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 1);
+    }
+    ::close(out[1]);
+    std::string text(4096, '\0');
+    text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], text.data(), 4096))));
+    ::close(out[0]);
+    ::wait(nullptr);
+    if (parts.empty()) {
+      EXPECT_EQ(text, "opened");
+      continue;
+    }
+    std::vector<std::string> all = {SystemErrorText(EACCES),
+                                    "Device tried: " + line.SlavePath() + "\n"};
+    all.insert(all.end(), parts.begin(), parts.end());
+    for (const std::string& part : all)
+      EXPECT_NE(text.find(part), std::string::npos) << part << " in:\n" << text;
+    EXPECT_EQ(text.find(never), std::string::npos) << never << " in:\n" << text;
   }
-  ::close(out[1]);
-  std::string text(4096, '\0');
-  text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], text.data(), 4096))));
-  ::close(out[0]);
-  ::wait(nullptr);
-  for (const std::string& part :
-       {SystemErrorText(EACCES), "Device tried: " + line.SlavePath() + "\n",
-        std::string("sudo usermod -aG dialout $USER")})
-    EXPECT_NE(text.find(part), std::string::npos) << part << " in:\n" << text;
 }
 
 // A failed write (adapter pulled) loses the port; Reopen opens its name again; Close forgets it.
@@ -181,6 +203,52 @@ TEST(SerialPorts, ListsTheSerialDevicesOfADeviceFolder) {
   EXPECT_EQ(PresentSerialDevices(dev.Path() + "/"),
             (std::vector<std::string>{dev / "ttyUSB2", dev / "ttyUSB10", dev / "ttyACM0",
                                       dev / "ttyACM1", dev / "serial/by-id/usb-FTDI-port0"}));
+}
+
+// The list is read afresh: a terminal linked in later is listed with what its by-id name says.
+TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
+  test::TempDir dev;
+  const auto texts = [&dev] {
+    std::vector<std::string> texts;
+    for (const SerialPortEntry& entry : SerialPortList(dev.Path())) texts.push_back(entry.text);
+    return texts;
+  };
+  const std::vector<std::string> standard = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
+  EXPECT_EQ(texts(), standard);
+
+  test::PseudoTerminal line;
+  std::filesystem::create_symlink(line.SlavePath(), dev / "ttyUSB0");
+  test::TempDir::WriteFile(dev / "ttyUSB10", "");
+  test::TempDir::WriteFile(dev / "ttyACM0", "");
+  std::filesystem::create_directories(dev / "serial/by-id");
+  for (const auto& [name, target] :
+       {std::pair{"usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0"},
+        {"usb-FTDI_Dual_RS232-if01-port0", "ttyUSB10"},
+        {"usb-Arduino__www.arduino.cc__0043_7523-if00", "ttyACM0"}})
+    std::filesystem::create_symlink(std::string("../../") + target,
+                                    dev / (std::string("serial/by-id/") + name));
+  std::vector<std::string> expected = standard;
+  expected.insert(
+      expected.end(),
+      {"ttyACM0 - Arduino www.arduino.cc 0043 7523", "ttyUSB0 - FTDI FT232R USB UART A50285BI",
+       "ttyUSB10 - FTDI Dual RS232, interface 1",
+       "serial/by-id/usb-Arduino__www.arduino.cc__0043_7523-if00 (ttyACM0)",
+       "serial/by-id/usb-FTDI_Dual_RS232-if01-port0 (ttyUSB10)",
+       "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 (ttyUSB0)"});
+  EXPECT_EQ(texts(), expected);
+
+  // Both names of the adapter open the terminal linked in.
+  const std::vector<SerialPortEntry> entries = SerialPortList(dev.Path());
+  for (const SerialPortEntry* entry : {&entries[7], &entries.back()}) {
+    SCOPED_TRACE(entry->text);
+    CComPort port;
+    ASSERT_TRUE(port.Open(entry->name));
+    EXPECT_TRUE(SendCommandByte(port, 0x42));
+    EXPECT_EQ(line.Read(1, 2000), Bytes{0x42});
+  }
+  std::filesystem::remove_all(dev / "serial");
+  for (const char* name : {"ttyUSB0", "ttyUSB10", "ttyACM0"}) std::filesystem::remove(dev / name);
+  EXPECT_EQ(texts(), standard);
 }
 
 }  // namespace
