@@ -6,6 +6,7 @@
 
 #include "cli/serial_line.h"
 #include "cli/series.h"
+#include "core/camera/command_bytes.h"
 #include "core/camera/models.h"
 #include "core/direct/direct_pages.h"
 #include "core/platform/clock.h"
@@ -39,6 +40,23 @@ bool Open(vel::CComPort& port, const Invocation& run, const vel::Settings& setti
   return opened.Ok();
 }
 
+// Why --exposure or --drive cannot be used with the model; empty when it can.
+std::string ModeRefusal(const Invocation& run, const vel::Settings& settings) {
+  if ((run.exposureGiven || run.driveGiven) && !vel::TakesModeBytes(settings.Model))
+    return "the " + CameraName(settings) +
+           " takes no exposure or drive mode; only the QV-4000 and QV-5700 do.";
+  return {};
+}
+
+// The modes asked for reach the camera before anything else, as the window's
+// lists send theirs when its page opens.
+void SendChosenModes(vel::CComPort& port, const Invocation& run, const vel::Settings& settings) {
+  if (run.exposureGiven)
+    vel::SendExposureMode(port, settings.ExposureMode);
+  if (run.driveGiven)
+    vel::SendDriveMode(port, settings.DriveMode);
+}
+
 }  // namespace
 
 int ListPorts() {
@@ -59,10 +77,15 @@ int PressKey(const Invocation& run, const vel::Settings& settings) {
              "\". Its keys:" + names);
     return kExitUsage;
   }
+  if (const std::string refusal = ModeRefusal(run, settings); !refusal.empty()) {
+    Complain(refusal);
+    return kExitUsage;
+  }
   vel::CComPort port;
   if (!Open(port, run, settings))
     return kExitFailed;
   vel::EndSignals signals;
+  SendChosenModes(port, run, settings);
   vel::SendKeyBytes(port, key->press);
   // A signal lets the key go early; it is never left held.
   signals.Wait(run.holdMs, 1);
@@ -85,7 +108,14 @@ int SwitchUsbRec(const Invocation& run, const vel::Settings& settings) {
 }
 
 int Series(const Invocation& run, const vel::Settings& settings) {
-  if (const std::string refusal = SeriesRefusal(settings); !refusal.empty()) {
+  std::string refusal = ModeRefusal(run, settings);
+  // A copy without a folder would land in the root folder.
+  if (refusal.empty() && settings.CopyFile != 0 && vel::HasUsbSwitch(settings.Model) &&
+      settings.DestFileDir.empty())
+    refusal = "the copy has no destination folder: give --copy DIR";
+  if (refusal.empty())
+    refusal = SeriesRefusal(settings);
+  if (!refusal.empty()) {
     Complain(refusal);
     return kExitUsage;
   }
@@ -93,6 +123,7 @@ int Series(const Invocation& run, const vel::Settings& settings) {
   if (!Open(port, run, settings))
     return kExitFailed;
   vel::EndSignals signals;
+  SendChosenModes(port, run, settings);
   return RunSeries(settings, run.cardDevice, port, signals);
 }
 

@@ -1,7 +1,9 @@
 // velorantica-cli: the camera control and the time-lapse series of
 // Velorantica without a display, on the settings of the window's profile.
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "cli/commands.h"
@@ -20,6 +22,16 @@ int Usage(const std::string& error) {
   return cli::kExitUsage;
 }
 
+// What was printed must have reached standard output: a full disk or a
+// closed pipe is a failure, not a silent success.
+int Flushed(int status, const char* what) {
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+    return status;
+  std::fprintf(stderr, "%s: cannot write the %s to standard output: %s\n", cli::kProgramName, what,
+               std::strerror(errno));
+  return cli::kExitFailed;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -29,14 +41,14 @@ int main(int argc, char** argv) {
     return Usage(error);
   if (run->version) {
     std::printf("%s %s\n", cli::kProgramName, VELORANTICA_VERSION);
-    return cli::kExitOk;
+    return Flushed(cli::kExitOk, "version");
   }
   if (run->help) {
     std::printf("%s", cli::HelpText(run->command).c_str());
-    return cli::kExitOk;
+    return Flushed(cli::kExitOk, "help");
   }
   if (run->command == cli::Command::Ports)
-    return cli::ListPorts();
+    return Flushed(cli::ListPorts(), "port list");
 
   // An explicit profile must be there; the window's may be missing (defaults).
   if (run->profile.empty())

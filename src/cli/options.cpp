@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
+#include <span>
 #include <string_view>
 
 #include "core/camera/models.h"
+#include "core/direct/direct_pages.h"
 
 namespace cli {
 namespace {
@@ -67,6 +70,29 @@ bool ParseSeconds(const std::string& text, int& seconds, std::string& error) {
   return false;
 }
 
+bool SameWords(std::string_view a, std::string_view b) {
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
+  });
+}
+
+// The position of an entry of names given by its text (any case) or its
+// number; nothing, with the names in error, for anything else.
+std::optional<int> ParseEntry(const std::string& value, std::span<const std::string_view> names,
+                              std::string& error) {
+  int number = -1;
+  if (ParseNumber(value, number) && number >= 0 && number < static_cast<int>(names.size()))
+    return number;
+  for (std::size_t i = 0; i < names.size(); ++i)
+    if (SameWords(value, names[i]))
+      return static_cast<int>(i);
+  error = "takes one of these (or its number from 0), not \"" + value + "\":";
+  for (std::size_t i = 0; i < names.size(); ++i)
+    error += "\n  " + std::to_string(i) + " " + std::string(names[i]);
+  return std::nullopt;
+}
+
 void Edit(Invocation& run, std::function<void(vel::Settings&)> edit) {
   run.edits.push_back(std::move(edit));
 }
@@ -91,15 +117,14 @@ constexpr std::array kOptions = {
                   Edit(run, [value](vel::Settings& s) { s.ComPort = value; });
                   return true;
                 }},
-    OptionEntry{"--model", "N", kAll, "camera model, 0 QV-2000UX ... 7 QV-4000 ... 9 QV-8000SX",
+    OptionEntry{"--model", "MODEL", kAll,
+                "camera model by name (any case) or number:\n"
+                "0 QV-2000UX ... 7 QV-4000 ... 9 QV-8000SX (Model)",
                 [](Invocation& run, const std::string& value, std::string& error) {
-                  int model = 0;
-                  if (!ParseNumber(value, model) || model < 0 || model >= vel::kModelCount) {
-                    error = "takes a model from 0 to 9, not \"" + value + "\"";
-                    return false;
-                  }
-                  Edit(run, [model](vel::Settings& s) { s.Model = model; });
-                  return true;
+                  const std::optional<int> model = ParseEntry(value, vel::ModelNames(), error);
+                  if (model)
+                    Edit(run, [model](vel::Settings& s) { s.Model = *model; });
+                  return model.has_value();
                 }},
     OptionEntry{"--profile", "FILE", kAll, "read the settings from FILE (never written)",
                 [](Invocation& run, const std::string& value, std::string&) {
@@ -115,6 +140,28 @@ constexpr std::array kOptions = {
                   }
                   run.holdMs = static_cast<std::uint32_t>(std::lround(seconds * 1000));
                   return true;
+                }},
+    OptionEntry{"--exposure", "NAME", Bit(Command::Key) | Bit(Command::Series),
+                "QV-4000/QV-5700 exposure mode by name (any\n"
+                "case), \"Program AE\" say; sent first and after\n"
+                "each REC/USB switch (ExposureMode)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  const std::optional<int> mode =
+                      ParseEntry(value, vel::ExposureModeNames(), error);
+                  if (mode)
+                    Edit(run, [mode](vel::Settings& s) { s.ExposureMode = *mode; });
+                  run.exposureGiven = mode.has_value();
+                  return mode.has_value();
+                }},
+    OptionEntry{"--drive", "NAME", Bit(Command::Key) | Bit(Command::Series),
+                "QV-4000/QV-5700 drive mode by name (any case),\n"
+                "\"1-Image recording\" say; sent likewise (DriveMode)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  const std::optional<int> mode = ParseEntry(value, vel::DriveModeNames(), error);
+                  if (mode)
+                    Edit(run, [mode](vel::Settings& s) { s.DriveMode = *mode; });
+                  run.driveGiven = mode.has_value();
+                  return mode.has_value();
                 }},
     OptionEntry{"--count", "N", Bit(Command::Series), "take N pictures (Count)",
                 [](Invocation& run, const std::string& value, std::string& error) {
@@ -171,7 +218,13 @@ constexpr std::array kOptions = {
                   return true;
                 }},
     OptionEntry{"--run", "PROGRAM", Bit(Command::Series),
-                "run PROGRAM after each shot (Command, UseExternalCommand)",
+                "run PROGRAM after each shot, in the folder this\n"
+                "program was started in, with five arguments: the\n"
+                "shot's number, the series' count, the date and\n"
+                "time the shot began (07.06.2003 14:05:09), the\n"
+                "name of the picture stored last (CIMG0003.JPG in\n"
+                "DIR of --copy; empty before the first)\n"
+                "(Command, UseExternalCommand)",
                 [](Invocation& run, const std::string& value, std::string&) {
                   Edit(run,
                        [value](vel::Settings& s) { s.Command = value, s.UseExternalCommand = 1; });
@@ -210,10 +263,16 @@ std::string OptionLines(Command command) {
   return text;
 }
 
-// Takes the option at argv[i] (and its value) for the command.
+// Takes the option at argv[i] (and its value, the next word or after "=")
+// for the command.
 bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std::string& error) {
-  const std::string_view arg = argv[i];
-  if (arg == "--help" || arg == "-h") {
+  std::string_view arg = argv[i];
+  std::optional<std::string> value;
+  if (const std::size_t equals = arg.find('='); arg.starts_with("--") && equals != arg.npos) {
+    value = std::string(arg.substr(equals + 1));
+    arg = arg.substr(0, equals);
+  }
+  if ((arg == "--help" || arg == "-h") && !value) {
     run.help = true;
     return true;
   }
@@ -222,17 +281,29 @@ bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std:
     error = "unknown option " + std::string(arg);
     return false;
   }
-  std::string value;
-  if (!entry->value.empty()) {
+  const std::string name(arg);
+  if (entry->value.empty()) {
+    if (value) {
+      error = name + " takes no value";
+      return false;
+    }
+    value.emplace();
+  } else if (!value) {
     if (i + 1 >= argc) {
-      error = std::string(arg) + " needs a value (" + std::string(entry->value) + ")";
+      error = name + " needs a value (" + std::string(entry->value) + ")";
       return false;
     }
     value = argv[++i];
   }
-  if (entry->apply(run, value, error))
+  // An empty path would stand for the root folder or the current one, which
+  // nobody means.
+  if (!entry->value.empty() && value->empty()) {
+    error = name + " needs a value (" + std::string(entry->value) + "), not an empty one";
+    return false;
+  }
+  if (entry->apply(run, *value, error))
     return true;
-  error = std::string(arg) + " " + error;
+  error = name + " " + error;
   return false;
 }
 
@@ -300,8 +371,9 @@ std::string HelpText(Command command) {
               std::string(entry.brief) + "\n";
     }
     return text + "\nOptions of every command:\n" + OptionLines(Command::None) + "  --version\n\n" +
-           "Each command has its --help. Exit status: 0 done, 1 failed (the port,\n" +
-           "a shot), 2 bad usage.\n";
+           "An option's value follows it as the next word or after \"=\"\n" +
+           "(--count=100). Each command has its --help. Exit status: 0 done,\n" +
+           "1 failed (the port, a shot, a copy), 2 bad usage.\n";
   }
   const CommandEntry& entry =
       *std::find_if(kCommands.begin(), kCommands.end(),

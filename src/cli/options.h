@@ -28,6 +28,9 @@ struct Invocation {
   std::string keyName;
   std::uint32_t holdMs = 10;  // as long as a shot holds a key
   std::string cardDevice;
+  // --exposure and --drive: their bytes go to the camera before the command.
+  bool exposureGiven = false;
+  bool driveGiven = false;
   std::vector<std::function<void(vel::Settings&)>> edits;
 
   void ApplyTo(vel::Settings& settings) const {

@@ -1,5 +1,7 @@
 #include "cli/progress.h"
 
+#include <sys/ioctl.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,24 +15,37 @@ std::string BaseName(const std::string& path) {
   return path.substr(path.find_last_of('/') + 1);
 }
 
-// The first line of a failure text, which may span several.
-std::string FirstLine(const std::string& text) {
-  return text.substr(0, text.find('\n'));
+// The terminal's columns now: the user may resize it while the series runs.
+int Columns(std::FILE* out) {
+  winsize size{};
+  return ::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+}
+
+// The wall-clock time ms from now, to the second, as the window shows it.
+std::string ClockIn(std::int64_t ms) {
+  timespec now{};
+  ::clock_gettime(CLOCK_REALTIME, &now);
+  const time_t at = now.tv_sec + static_cast<time_t>((now.tv_nsec / 1000000 + ms + 500) / 1000);
+  tm parts{};
+  ::localtime_r(&at, &parts);
+  char text[16];
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min, parts.tm_sec);
+  return text;
 }
 
 // What a shot did, for its plain line.
 std::string Outcome(const vel::ShotRecord& record) {
   if (record.shotFailure)
-    return "failed: " + FirstLine(*record.shotFailure);
+    return "failed: " + vel::OneLine(*record.shotFailure);
   std::string text = "taken";
   if (record.storedPicture)
     text += ", stored " + *record.storedPicture;
   else if (record.copyFailure)
-    text += ", copy failed: " + FirstLine(*record.copyFailure);
+    text += ", copy failed: " + vel::OneLine(*record.copyFailure);
   else if (record.noNewPicture)
     text += ", no new picture on the camera";
   if (record.commandOutcome)
-    text += "; program " + FirstLine(*record.commandOutcome);
+    text += "; program " + vel::OneLine(*record.commandOutcome);
   return text;
 }
 
@@ -52,7 +67,7 @@ std::string Progress::Head() const {
 }
 
 void Progress::Rewrite(const std::string& text) {
-  std::fprintf(m_out, "\r\033[K%s", text.c_str());
+  std::fprintf(m_out, "\r\033[K%s", FitToColumns(text, Columns(m_out)).c_str());
   std::fflush(m_out);
   m_lineOpen = true;
 }
@@ -72,10 +87,17 @@ void Progress::ShotDone(const vel::LocalTime& start, const vel::ShotRecord& reco
   std::fflush(m_out);
 }
 
-void Progress::ShowWait(std::int64_t msLeft) {
-  if (!m_terminal)
+void Progress::ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs) {
+  if (!m_terminal || !progress.nextShotMs)
     return;
-  std::string text = Head() + " | next in " + vel::CountdownText(msLeft);
+  std::string text = Head() + " | ";
+  if (progress.backToBack) {
+    text += vel::kBackToBackText;
+  } else {
+    const std::int64_t left = *progress.nextShotMs - nowMs;
+    text += vel::NextShotText(ClockIn(left), vel::CountdownText(left),
+                              progress.lastShotMs ? ClockIn(*progress.lastShotMs - nowMs) : "");
+  }
   if (!m_lastPicture.empty())
     text += " | last " + m_lastPicture;
   if (m_failures != 0)
@@ -89,6 +111,18 @@ void Progress::Break() {
   std::fputc('\n', m_out);
   std::fflush(m_out);
   m_lineOpen = false;
+}
+
+std::string FitToColumns(const std::string& text, int columns) {
+  if (columns <= 1)
+    return text;
+  int characters = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    // Each character begins with a byte that is no UTF-8 continuation byte.
+    if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80 && ++characters == columns)
+      return text.substr(0, i);
+  }
+  return text;
 }
 
 }  // namespace cli

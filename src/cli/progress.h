@@ -5,12 +5,14 @@
 #include <string>
 
 #include "core/timelapse/series_log.h"
+#include "core/timelapse/series_schedule.h"
 
 namespace cli {
 
 // What a series shows while it runs. On a terminal: one line rewritten in
-// place (the shot, the time to the next one, the last stored picture, the
-// failures). Otherwise, for logs and pipes: one plain line per shot.
+// place (the shot, when the next one is due and the series ends, the last
+// stored picture, the failures), cut to the terminal's width. Otherwise, for
+// logs and pipes: one plain line per shot.
 class Progress {
  public:
   explicit Progress(std::FILE* out);
@@ -21,8 +23,9 @@ class Progress {
   void ShowStatus(const std::string& text);
   // What the shot did.
   void ShotDone(const vel::LocalTime& start, const vel::ShotRecord& record);
-  // msLeft until the next shot (terminal only).
-  void ShowWait(std::int64_t msLeft);
+  // Where the series stands at nowMs of its clock while it waits for the
+  // next shot (terminal only).
+  void ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs);
   // Ends the line in place, before other output.
   void Break();
 
@@ -40,5 +43,11 @@ class Progress {
   std::uint32_t m_failures = 0;
   std::string m_lastPicture;
 };
+
+// The text cut to fit a terminal line of the given columns (0: not cut),
+// counting characters, not bytes. The last column stays free: a line that
+// fills it makes some terminals wrap, and the next rewrite of the line
+// would start on a new one.
+std::string FitToColumns(const std::string& text, int columns);
 
 }  // namespace cli

@@ -96,8 +96,8 @@ class TerminalView final : public vel::SeriesView {
 bool AwaitNextShot(vel::SeriesRun& run, ShotClock& clock, vel::EndSignals& signals,
                    Progress& progress) {
   for (;;) {
-    const std::int64_t left = run.NextDueMs() - clock.NowMs();
-    progress.ShowWait(left);
+    const std::int64_t now = clock.NowMs(), left = run.NextDueMs() - now;
+    progress.ShowWait(run.Progress(), now);
     if (left <= 0)
       return true;
     // On a terminal the countdown changes every second.
@@ -113,7 +113,9 @@ void Summarize(const vel::SeriesRun& run, TerminalView& view) {
   std::printf("%s\n", vel::IdleText(schedule.Taken(), schedule.Cancelled(), schedule.FailedCopies(),
                                     schedule.FailedShots())
                           .c_str());
-  for (const std::string& failure : view.Failures()) std::printf("%s\n", failure.c_str());
+  std::fflush(stdout);
+  for (const std::string& failure : view.Failures())
+    std::fprintf(stderr, "%s\n", vel::OneLine(failure).c_str());
   if (run.Aborted())
     std::printf("Ended at once by a second signal. Keys let go, camera in REC mode.\n");
   if (run.LeftInUsbMode())

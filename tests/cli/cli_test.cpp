@@ -1,10 +1,14 @@
 // velorantica-cli with qvsim as its camera, what reached it read from qvsim's recording.
+#include <sys/ioctl.h>
+
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <regex>
 #include <tuple>
 
 #include "support/child_process.h"
+#include "support/pseudo_terminal.h"
 #include "support/qvsim_recording.h"
 #include "support/temp_dir.h"
 
@@ -26,12 +30,14 @@ class Cli : public ::testing::Test {
     TempDir::WriteFile(m_profile, "[Options]\nComPort=" + port +
                                       "\nModel=" + std::to_string(model) + "\n" + profileLines);
   }
-  std::unique_ptr<ChildProcess> Start(std::vector<std::string> args) {
+  std::unique_ptr<ChildProcess> Start(std::vector<std::string> args,
+                                      const std::string& outputPath = {}) {
     args.insert(args.end(), {"--profile", m_profile});
     return std::make_unique<ChildProcess>(
         CLI_PROGRAM, args,
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
-                                 "XDG_STATE_HOME=" + m_dir.Path()});
+                                 "XDG_STATE_HOME=" + m_dir.Path()},
+        outputPath);
   }
   // The log named by the first line of a series' output, "Series log: PATH".
   static std::string LogOf(const std::string& output) {
@@ -53,9 +59,18 @@ TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
   // stamps a byte when it reads it, which a busy machine may delay by a good part of 100 ms.
   const std::tuple<std::vector<std::string>, int, Bytes, long> cases[] = {
       {{"key", "Shutter"}, 5, {0x42, 0x62}, 0},
-      {{"key", "focus lock", "--hold", "0.3"}, 7, {0x41, 0x61}, 200},
+      {{"key", "focus lock", "--hold=0.3"}, 7, {0x41, 0x61}, 200},
       {{"switch"}, 5, {0x4D, 0x6D}, 150},
       {{"switch", "--model", "7"}, 5, {0x4D, 0x85, 0x88}, 150},  // no release, but the modes
+      // The modes asked for go first, by name or number, the model by name.
+      {{"key", "Shutter", "--model", "qv-4000", "--drive=1-image recording", "--exposure=5"},
+       5,
+       {0x85, 0x8A, 0x42, 0x62},
+       0},
+      {{"series", "--count=1", "--interval=1", "--model=QV-5700", "--exposure", "Program AE"},
+       5,
+       {0x83, 0x42, 0x62},
+       0},
   };
   for (const auto& [args, model, bytes, heldMs] : cases) {
     SCOPED_TRACE(args.back());
@@ -140,6 +155,11 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"shoot"}, 2, "unknown command"},
       {{"key", "Bogus"}, 2, "Its keys:\n  Shutter\n  Mode"},
       {{"switch", "--model", "0"}, 2, "no REC/USB switch"},
+      {{"series", "--copy", ""}, 2, "--copy needs a value (DIR), not an empty one"},
+      {{"series", "--port="}, 2, "--port needs a value (PATH), not an empty one"},
+      {{"series", "--delete=yes"}, 2, "--delete takes no value"},
+      {{"key", "Shutter", "--model", "QV-4001"}, 2, "takes one of these (or its number"},
+      {{"key", "Shutter", "--exposure", "Program AE"}, 2, "takes no exposure or drive mode"},
   };
   TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
   for (const auto& [args, status, says] : cases) {
@@ -148,6 +168,60 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
     EXPECT_EQ(cli->Wait(10000), status);
     EXPECT_NE(cli->Errors().find(says), std::string::npos) << cli->Errors();
   }
+}
+
+// Help and version that cannot be written are a failure, said on standard error.
+TEST_F(Cli, AFullOutputFails) {
+  for (const std::vector<std::string>& args :
+       {std::vector<std::string>{"--help"}, {"series", "--help"}, {"--version"}}) {
+    SCOPED_TRACE(args.front());
+    ChildProcess cli(CLI_PROGRAM, args, {}, "/dev/full");
+    EXPECT_EQ(cli.Wait(10000), 1);
+    EXPECT_NE(cli.Errors().find("cannot write the "), std::string::npos) << cli.Errors();
+  }
+}
+
+// On a terminal one line is rewritten, cut to its width, with the next shot and the planned end.
+TEST_F(Cli, TheProgressLineFitsTheTerminal) {
+  const std::regex nextShot(
+      R"(Next shot at \d\d:\d\d:\d\d \(in 00:0[0-2]\) - planned end \d\d:\d\d:\d\d)");
+  for (const unsigned short columns : {40, 200}) {
+    SCOPED_TRACE(columns);
+    StartCamera(5);
+    PseudoTerminal terminal;
+    const winsize size{24, columns, 0, 0};
+    ASSERT_EQ(::ioctl(terminal.MasterFd(), TIOCSWINSZ, &size), 0);
+    auto cli = Start({"series", "--count=2", "--interval=2"}, terminal.SlavePath());
+    ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
+    const Bytes bytes = terminal.Read();
+    const std::string out(bytes.begin(), bytes.end());
+    std::size_t longest = 0, withNextShot = 0;
+    for (std::size_t at = 0; (at = out.find("\r\033[K", at)) != std::string::npos;) {
+      at += 4;
+      const std::string line = out.substr(at, out.find_first_of("\r\n", at) - at);
+      longest = std::max(longest, line.size());
+      withNextShot += std::regex_search(line, nextShot);
+    }
+    if (columns == 40)
+      EXPECT_EQ(longest, 39u) << out;
+    else
+      EXPECT_GT(withNextShot, 0u) << out;
+  }
+}
+
+// Piped, a shot's line tells a failed copy's whole reason; the failures close on standard error.
+TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
+  StartCamera(5, "DelayRecUsb=0\nDelayUsbRec=0\n");
+  auto cli = Start({"series", "--interval=1", "--copy", m_dir / "out", "--card-device",
+                    "/dev/velorantica-none"});
+  EXPECT_EQ(cli->Wait(20000), 1) << cli->Errors();
+  const std::string reason =
+      "The camera's device /dev/velorantica-none did not appear within 0 s of the switch to USB "
+      "mode. Check the USB cable";
+  EXPECT_NE(cli->Output().find("copy failed: " + reason), std::string::npos) << cli->Output();
+  EXPECT_EQ(cli->Output().find("Copy of shot"), std::string::npos) << cli->Output();
+  EXPECT_NE(cli->Errors().find("Copy of shot 1 failed: " + reason), std::string::npos)
+      << cli->Errors();
 }
 
 TEST_F(Cli, SeriesCopiesEveryPictureOffTheCard) {

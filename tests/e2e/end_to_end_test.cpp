@@ -142,7 +142,7 @@ TEST_F(EndToEnd, SeriesCopiesEveryPictureAndDeletesItOnTheCamera) {
   EXPECT_EQ(ImageListing(card + "/card.img", "/DCIM/100CASIO/PREVIEW"), std::set<std::string>{});
 }
 
-// --help and --version answer on standard output, with no display at all.
+// --help and --version answer on standard output, with no display at all; a full output fails.
 TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
   const std::vector<std::string> noDisplay = {"DISPLAY=", "WAYLAND_DISPLAY=", "QT_QPA_PLATFORM="};
   for (const auto& [option, expected] :
@@ -151,6 +151,10 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay) {
     ChildProcess program(VELORANTICA_PROGRAM, {option}, noDisplay);
     EXPECT_EQ(program.Wait(10000), 0) << program.Errors();
     EXPECT_EQ(program.Output().rfind(expected, 0), 0u) << program.Output();
+    ChildProcess full(VELORANTICA_PROGRAM, {option}, noDisplay, "/dev/full");
+    EXPECT_EQ(full.Wait(10000), 1);
+    EXPECT_NE(full.Errors().find("cannot write to standard output"), std::string::npos)
+        << full.Errors();
   }
 }
 

@@ -25,19 +25,6 @@ std::string Hex(const std::vector<std::uint8_t>& bytes) {
   return text.empty() ? "nothing" : text;
 }
 
-// A text of several lines as one line of the log.
-std::string OneLine(std::string text) {
-  std::string line;
-  for (char c : text) {
-    const bool breakChar = c == '\n' || c == '\r';
-    if (breakChar && (line.empty() || line.back() == ' '))
-      continue;
-    line += breakChar ? ' ' : c;
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
-}
-
 bool IsHexDigit(char c) {
   return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
 }
@@ -63,6 +50,18 @@ std::string LogName(const LocalTime& start) {
 }
 
 }  // namespace
+
+std::string OneLine(std::string text) {
+  std::string line;
+  for (char c : text) {
+    const bool breakChar = c == '\n' || c == '\r';
+    if (breakChar && (line.empty() || line.back() == ' '))
+      continue;
+    line += breakChar ? ' ' : c;
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
 
 void NoteCopy(ShotRecord& record, const CopyOutcome& copied) {
   if (!copied.drive.empty())

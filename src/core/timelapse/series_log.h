@@ -72,6 +72,10 @@ inline constexpr std::string_view kSeriesLogProgram = "velorantica";
 std::string EscapeLogField(std::string_view text);
 std::string UnescapeLogField(std::string_view text);
 
+// A text of several lines as one line, as the log and the command line's
+// plain output show a failure's whole text.
+std::string OneLine(std::string text);
+
 // The texts of the log's lines.
 std::string SeriesStartLogText(const SeriesStartSettings& series, const ShotSettings& shot);
 std::string ShotLogText(const ShotRecord& record);

@@ -1,6 +1,8 @@
 #include "gui/app/command_line.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace {
@@ -48,7 +50,12 @@ std::optional<int> AnswerInfoOptions(int argc, char* argv[]) {
     for (const InfoOption& option : kInfoOptions) {
       if (argv[i] == option.name) {
         std::fwrite(option.text.data(), 1, option.text.size(), stdout);
-        return std::fflush(stdout) == 0 ? 0 : 1;
+        if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+          return 0;
+        // A full disk or a closed pipe: what was asked for did not arrive.
+        std::fprintf(stderr, "velorantica: cannot write to standard output: %s\n",
+                     std::strerror(errno));
+        return 1;
       }
     }
   }

@@ -18,15 +18,17 @@ extern char** environ;
 namespace vel::test {
 
 // A real process, its output read as it grows; extra "NAME=value" entries win over the test's.
+// Its standard output goes to outputPath when one is given (a terminal, /dev/full).
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, std::vector<std::string> args,
-               std::vector<std::string> environment = {}) {
+               std::vector<std::string> environment = {}, const std::string& outputPath = {}) {
     args.insert(args.begin(), program);
     for (char** entry = environ; *entry; ++entry) environment.emplace_back(*entry);
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 1, m_out.c_str(), O_WRONLY | O_CREAT, 0600);
+    ::posix_spawn_file_actions_addopen(
+        &actions, 1, (outputPath.empty() ? m_out : outputPath).c_str(), O_WRONLY | O_CREAT, 0600);
     ::posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT, 0600);
     if (::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, Pointers(args).data(),
                       Pointers(environment).data()) != 0)
