@@ -8,8 +8,9 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
+# Only what is started is built; ./test.sh builds the tests and benchmarks.
 if [[ ${1:-} != --demo ]]; then
-  ./scripts/setup.sh
+  ./scripts/setup.sh --target velorantica
   exec ./build/src/gui/velorantica "$@"
 fi
 
@@ -19,7 +20,7 @@ if [[ ${1:-} == --card ]]; then
   card_dir=$(realpath -m "${2:?--card needs a folder}")
   shift 2
 fi
-./scripts/setup.sh
+./scripts/setup.sh --target velorantica --target qvsim
 
 # The camera model of your own profile, else the QV-4000.
 model=7

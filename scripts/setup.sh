@@ -1,18 +1,71 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build needs (only those missing), then
 # configures and builds in build/. Shared by run.sh and test.sh.
+#
+#   ./scripts/setup.sh [--target NAME]... [--list-packages] [cmake options]
+#
+# --target builds only the named targets (run.sh builds what it starts), else
+# everything is built. The packages follow the options: the window
+# (-DVELORANTICA_BUILD_GUI=OFF: no Qt, no X server), the tests
+# (-DVELORANTICA_BUILD_TESTS=OFF: no test libraries, no validators) and the
+# benchmarks (-DVELORANTICA_BUILD_BENCH=OFF), each taken from the options
+# given, else from the build already configured, else on. --list-packages
+# prints the packages these options need, one a line, and does nothing else.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-PACKAGES=(
-  cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev
-  libgtest-dev libgmock-dev libbenchmark-dev
-  libmount-dev libxcb1-dev xvfb xauth
-  fonts-dejavu-core
-  e2fsprogs util-linux
-  desktop-file-utils appstream
-)
+targets=()
+cmake_args=()
+list_only=0
+while (($#)); do
+  case $1 in
+    --target)
+      targets+=("${2:?--target needs a target name}")
+      shift 2
+      ;;
+    --list-packages)
+      list_only=1
+      shift
+      ;;
+    *)
+      cmake_args+=("$1")
+      shift
+      ;;
+  esac
+done
+
+# Whether the option VELORANTICA_BUILD_$1 is on for this build.
+option_on() {
+  local value="" arg
+  for arg in "${cmake_args[@]}"; do
+    [[ $arg =~ ^-DVELORANTICA_BUILD_$1(:BOOL)?=(.*)$ ]] && value=${BASH_REMATCH[2]}
+  done
+  if [[ -z $value && -f build/CMakeCache.txt ]]; then
+    value=$(sed -n "s/^VELORANTICA_BUILD_$1:BOOL=//p" build/CMakeCache.txt)
+  fi
+  [[ ! ${value^^} =~ ^(OFF|0|NO|FALSE|N)$ ]]
+}
+
+PACKAGES=(cmake ninja-build g++ pkg-config libmount-dev)
+if option_on GUI; then
+  PACKAGES+=(qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core)
+fi
+if option_on TESTS; then
+  # The card tests make and mount file systems.
+  PACKAGES+=(libgtest-dev libgmock-dev e2fsprogs util-linux)
+  # The window's tests: an X server of their own, the desktop's validators.
+  if option_on GUI; then
+    PACKAGES+=(xvfb xauth desktop-file-utils appstream)
+  fi
+fi
+if option_on BENCH; then
+  PACKAGES+=(libbenchmark-dev)
+fi
+
+if ((list_only)); then
+  printf '%s\n' "${PACKAGES[@]}"
+  exit 0
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do
@@ -36,5 +89,7 @@ if ((${#missing[@]})); then
   fi
 fi
 
-cmake -S . -B build -G Ninja "$@" >/dev/null
-cmake --build build -j "$(nproc)"
+cmake -S . -B build -G Ninja "${cmake_args[@]}" >/dev/null
+target_args=()
+for target in "${targets[@]}"; do target_args+=(--target "$target"); done
+cmake --build build -j "$(nproc)" "${target_args[@]}"
