@@ -51,8 +51,9 @@ if option_on GUI; then
   PACKAGES+=(qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core)
 fi
 if option_on TESTS; then
-  # The card tests make and mount file systems.
-  PACKAGES+=(libgtest-dev libgmock-dev e2fsprogs util-linux)
+  # The card tests make and mount file systems; the install test reads the
+  # installed programs and manual pages.
+  PACKAGES+=(libgtest-dev libgmock-dev e2fsprogs util-linux binutils groff-base)
   # The window's tests: an X server of their own, the desktop's validators.
   if option_on GUI; then
     PACKAGES+=(xvfb xauth desktop-file-utils appstream)
