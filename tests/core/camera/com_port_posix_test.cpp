@@ -192,20 +192,8 @@ TEST(ComPort, ComNamesAreTheStandardPortsAndOtherNamesLieInDev) {
   EXPECT_EQ(CComPort::DevicePath("/dev/serial/by-id/x"), "/dev/serial/by-id/x");
 }
 
-// Adapters, then modems, then the stable names, each in natural order.
-TEST(SerialPorts, ListsTheSerialDevicesOfADeviceFolder) {
-  test::TempDir dev;
-  for (const char* name : {"ttyACM1", "ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyUSB", "tty1"})
-    test::TempDir::WriteFile(dev / name, "");
-  std::filesystem::create_directories(dev / "ttyUSB5");
-  std::filesystem::create_directories(dev / "serial/by-id");
-  std::filesystem::create_symlink("../../ttyUSB7", dev / "serial/by-id/usb-FTDI-port0");
-  EXPECT_EQ(PresentSerialDevices(dev.Path() + "/"),
-            (std::vector<std::string>{dev / "ttyUSB2", dev / "ttyUSB10", dev / "ttyACM0",
-                                      dev / "ttyACM1", dev / "serial/by-id/usb-FTDI-port0"}));
-}
-
-// The list is read afresh: a terminal linked in later is listed with what its by-id name says.
+// The list is read afresh: a terminal linked in later is listed with what its by-id name says,
+// adapters and modems in natural order, other names and folders left out.
 TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
   test::TempDir dev;
   const auto texts = [&dev] {
@@ -218,8 +206,9 @@ TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
 
   test::PseudoTerminal line;
   std::filesystem::create_symlink(line.SlavePath(), dev / "ttyUSB0");
-  test::TempDir::WriteFile(dev / "ttyUSB10", "");
-  test::TempDir::WriteFile(dev / "ttyACM0", "");
+  for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyUSB", "tty1"})
+    test::TempDir::WriteFile(dev / name, "");
+  std::filesystem::create_directories(dev / "ttyUSB5");
   std::filesystem::create_directories(dev / "serial/by-id");
   for (const auto& [name, target] :
        {std::pair{"usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0"},
@@ -231,11 +220,18 @@ TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
   expected.insert(
       expected.end(),
       {"ttyACM0 - Arduino www.arduino.cc 0043 7523", "ttyUSB0 - FTDI FT232R USB UART A50285BI",
-       "ttyUSB10 - FTDI Dual RS232, interface 1",
+       "ttyUSB2", "ttyUSB10 - FTDI Dual RS232, interface 1",
        "serial/by-id/usb-Arduino__www.arduino.cc__0043_7523-if00 (ttyACM0)",
        "serial/by-id/usb-FTDI_Dual_RS232-if01-port0 (ttyUSB10)",
        "serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0 (ttyUSB0)"});
   EXPECT_EQ(texts(), expected);
+  // The window's older list: adapters, then modems, then the stable names.
+  const std::string by = dev / "serial/by-id/usb-";
+  EXPECT_EQ(PresentSerialDevices(dev.Path() + "/"),
+            (std::vector<std::string>{
+                dev / "ttyUSB0", dev / "ttyUSB2", dev / "ttyUSB10", dev / "ttyACM0",
+                by + "Arduino__www.arduino.cc__0043_7523-if00", by + "FTDI_Dual_RS232-if01-port0",
+                by + "FTDI_FT232R_USB_UART_A50285BI-if00-port0"}));
 
   // Both names of the adapter open the terminal linked in.
   const std::vector<SerialPortEntry> entries = SerialPortList(dev.Path());
@@ -247,7 +243,8 @@ TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
     EXPECT_EQ(line.Read(1, 2000), Bytes{0x42});
   }
   std::filesystem::remove_all(dev / "serial");
-  for (const char* name : {"ttyUSB0", "ttyUSB10", "ttyACM0"}) std::filesystem::remove(dev / name);
+  for (const char* name : {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0"})
+    std::filesystem::remove(dev / name);
   EXPECT_EQ(texts(), standard);
 }
 
