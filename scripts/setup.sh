@@ -54,13 +54,15 @@ if option_on TESTS; then
   # The card tests make and mount file systems; the install test reads the
   # installed programs and manual pages.
   PACKAGES+=(libgtest-dev libgmock-dev e2fsprogs util-linux binutils groff-base)
+  # The film's tests run the real ffmpeg.
+  PACKAGES+=(ffmpeg)
   # The window's tests: an X server of their own, the desktop's validators.
   if option_on GUI; then
     PACKAGES+=(xvfb xauth desktop-file-utils appstream)
   fi
 fi
 if option_on BENCH; then
-  PACKAGES+=(libbenchmark-dev)
+  PACKAGES+=(libbenchmark-dev ffmpeg)
 fi
 
 if ((list_only)); then

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "cli/commands.h"
+#include "cli/movie.h"
 #include "core/app/ini_profile.h"
 #include "core/platform/user_dirs.h"
 
@@ -49,6 +50,8 @@ int main(int argc, char** argv) {
   }
   if (run->command == cli::Command::Ports)
     return Flushed(cli::ListPorts(), "port list");
+  if (run->command == cli::Command::Movie)
+    return cli::MakeMovie(*run);
 
   // An explicit profile must be there; the window's may be missing (defaults).
   if (run->profile.empty())

@@ -38,6 +38,14 @@ constexpr std::array kCommands = {
                  "after the shot under way, with the camera back in REC mode; a second one\n"
                  "ends it at once after letting go of the keys. The series log's path is\n"
                  "printed at the start."},
+    CommandEntry{Command::Movie, "movie", "[LOG]", "make the film of a series",
+                 "Makes the film of a series with ffmpeg: the pictures it stored, in shot\n"
+                 "order as its log LOG names them (default: the last series' log), one\n"
+                 "frame each, into an H.264 MP4. Missing or unreadable pictures are skipped\n"
+                 "and named. The film goes beside the pictures, named after the series'\n"
+                 "start, and never replaces a file: it is numbered \"-2\" instead. Ctrl+C\n"
+                 "ends ffmpeg and removes the partial film. Exit status: 0 made, 1 failed\n"
+                 "(no ffmpeg, no frames, ffmpeg failed, cancelled), 2 bad usage."},
 };
 
 using Apply = bool (*)(Invocation&, const std::string& value, std::string& error);
@@ -109,6 +117,26 @@ bool SecondsOrOff(Invocation& run, const std::string& value, std::string& error)
     s.*Seconds = seconds;
   });
   return true;
+}
+
+// --size WxH with even numbers, or "original".
+bool ParseFilmSize(Invocation& run, const std::string& value, std::string& error) {
+  if (value == "original") {
+    run.film.originalSize = true;
+    return true;
+  }
+  const std::size_t x = value.find('x');
+  vel::PictureSize& size = run.film.size;
+  if (x != std::string::npos && ParseNumber(value.substr(0, x), size.width) &&
+      ParseNumber(value.substr(x + 1), size.height)) {
+    vel::FilmSettings asked;
+    asked.size = size;
+    if (size != vel::PictureSize{} && vel::FilmSettingsRefusal(asked).empty())
+      return true;
+  }
+  error = "takes WxH with even numbers from 2 to " + std::to_string(vel::kMaxFilmSide) +
+          ", or original, not \"" + value + "\"";
+  return false;
 }
 
 constexpr std::array kOptions = {
@@ -230,6 +258,39 @@ constexpr std::array kOptions = {
                        [value](vel::Settings& s) { s.Command = value, s.UseExternalCommand = 1; });
                   return true;
                 }},
+    OptionEntry{"--fps", "N", Bit(Command::Movie), "frames per second (default 25)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  int& fps = run.film.framesPerSecond;
+                  if (ParseNumber(value, fps) && fps >= 1 && fps <= vel::kMaxFramesPerSecond)
+                    return true;
+                  error = "takes frames per second from 1 to " +
+                          std::to_string(vel::kMaxFramesPerSecond) + ", not \"" + value + "\"";
+                  return false;
+                }},
+    OptionEntry{"--size", "WxH", Bit(Command::Movie),
+                "the film's size, even numbers, or \"original\" for the pictures'\n"
+                "own (default: theirs, scaled down to fit 1920x1080)",
+                ParseFilmSize},
+    OptionEntry{"--deflicker", "", Bit(Command::Movie),
+                "even out the brightness from frame to frame",
+                [](Invocation& run, const std::string&, std::string&) {
+                  run.film.deflicker = true;
+                  return true;
+                }},
+    OptionEntry{"--quality", "N", Bit(Command::Movie),
+                "x264's CRF: 0 lossless to 51 worst (default 20)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  int& quality = run.film.quality;
+                  if (ParseNumber(value, quality) && quality >= 0 && quality <= vel::kMaxQuality)
+                    return true;
+                  error = "takes a CRF from 0 to 51, not \"" + value + "\"";
+                  return false;
+                }},
+    OptionEntry{"-o", "FILE", Bit(Command::Movie), "the film's file or folder",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  run.film.output = value;
+                  return true;
+                }},
 };
 
 const CommandEntry* FindCommand(std::string_view name) {
@@ -343,6 +404,8 @@ std::optional<Invocation> ParseCommandLine(int argc, const char* const* argv, st
       run.command = entry->command;
     } else if (!arg.starts_with("-") && run.command == Command::Key && run.keyName.empty()) {
       run.keyName = arg;
+    } else if (!arg.starts_with("-") && run.command == Command::Movie && run.seriesLog.empty()) {
+      run.seriesLog = arg;
     } else if (!arg.starts_with("-")) {
       error = "unexpected \"" + std::string(arg) + "\"";
       return std::nullopt;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/app/settings.h"
+#include "core/film/film.h"
 
 namespace cli {
 
@@ -15,7 +16,7 @@ inline constexpr const char* kProgramName = "velorantica-cli";
 // Exit statuses: done, something failed (the port, a shot), bad usage.
 enum ExitStatus { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
 
-enum class Command { None, Ports, Key, Switch, Series };
+enum class Command { None, Ports, Key, Switch, Series, Movie };
 
 // One run of the program as its command line asks for it. Options that stand
 // for a setting are kept as edits, made on the settings read from the profile
@@ -31,6 +32,8 @@ struct Invocation {
   // --exposure and --drive: their bytes go to the camera before the command.
   bool exposureGiven = false;
   bool driveGiven = false;
+  std::string seriesLog;  // movie: empty for the last series'
+  vel::FilmSettings film;
   std::vector<std::function<void(vel::Settings&)>> edits;
 
   void ApplyTo(vel::Settings& settings) const {

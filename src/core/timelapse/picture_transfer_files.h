@@ -55,6 +55,17 @@ ResultOf<std::string> StoreCopySafely(const std::string& source, const std::stri
 // ".velorantica-<pid>-<n>.part", hidden, and short whatever the picture's name.
 std::string PartFileName(std::uint32_t processId, unsigned n);
 
+// A new, empty temporary file (PartFileName) in folder for a file that
+// another program writes, such as a film; its path, or the system's reason.
+ResultOf<std::string> CreatePartFile(const std::string& folder);
+
+// Gives the complete temporary file at temp, in folder, the first free name
+// of name, NumberedName(name, 2), ... in one step that never replaces a file,
+// as StoreCopySafely does with its copy. The name used, or the system's
+// reason; temp stays where it is then.
+ResultOf<std::string> PublishNumbered(const std::string& temp, const std::string& folder,
+                                      const std::string& name);
+
 // Removes the temporary files that copies ended before their time left in
 // folder: those of a process that no longer exists and last written over a
 // minute ago, so that a running copy of another instance is never touched.

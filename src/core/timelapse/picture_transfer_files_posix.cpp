@@ -272,18 +272,10 @@ ResultOf<std::string> StoreOpened(const UniqueFd& in, const struct stat& info,
     return Fail(errno);
   if (!out.Close())
     return Fail(errno);
-  for (int n = 1; n <= kMaxNumberedNames; ++n) {
-    const std::string candidate = NumberedName(name, n);
-    if (PublishWithoutReplacing(temp.path(), folder + "/" + candidate)) {
-      temp.Keep();
-      if (!SyncFolder(folder))
-        return Fail(errno);
-      return candidate;
-    }
-    if (errno != EEXIST)
-      return Fail(errno);
-  }
-  return Fail(EEXIST);
+  ResultOf<std::string> published = PublishNumbered(temp.path(), folder, name);
+  if (published)
+    temp.Keep();
+  return published;
 }
 
 // Opens name in the folder dirFd without following a link, and only when
@@ -391,6 +383,29 @@ ResultOf<std::string> StoreCopySafely(const std::string& source, const std::stri
   if (!in || ::fstat(in.get(), &info) != 0)
     return Fail(errno);
   return StoreOpened(in, info, folder, name);
+}
+
+ResultOf<std::string> CreatePartFile(const std::string& folder) {
+  std::string path;
+  UniqueFd file(CreateTempIn(folder, path));
+  if (!file || !file.Close())
+    return Fail(errno);
+  return path;
+}
+
+ResultOf<std::string> PublishNumbered(const std::string& temp, const std::string& folder,
+                                      const std::string& name) {
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    if (PublishWithoutReplacing(temp, folder + "/" + candidate)) {
+      if (!SyncFolder(folder))
+        return Fail(errno);
+      return candidate;
+    }
+    if (errno != EEXIST)
+      return Fail(errno);
+  }
+  return Fail(EEXIST);
 }
 
 bool ProcessIsGone(std::uint32_t processId) {

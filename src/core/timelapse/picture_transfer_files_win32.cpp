@@ -129,6 +129,22 @@ ResultOf<FolderListing> ListWide(std::wstring pattern) {
   return entries;
 }
 
+// PublishNumbered on the wide paths.
+ResultOf<std::string> PublishWide(const std::wstring& temp, const std::wstring& wideFolder,
+                                  const std::string& name) {
+  for (int n = 1; n <= kMaxNumberedNames; ++n) {
+    const std::string candidate = NumberedName(name, n);
+    const std::wstring target = wideFolder + L"\\" + Widen(candidate);
+    // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is taken.
+    if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH))
+      return candidate;
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
+      return Fail(error);
+  }
+  return Fail(ERROR_FILE_EXISTS);
+}
+
 ResultOf<std::string> StoreWide(const std::wstring& source, const std::string& folder,
                                 const std::string& name) {
   const std::wstring wideFolder = Widen(folder);
@@ -138,19 +154,10 @@ ResultOf<std::string> StoreWide(const std::wstring& source, const std::string& f
   TempFile temp(tempPath);
   if (!FlushAndCheck(source, temp.path()))
     return Fail(::GetLastError());
-  for (int n = 1; n <= kMaxNumberedNames; ++n) {
-    const std::string candidate = NumberedName(name, n);
-    const std::wstring target = wideFolder + L"\\" + Widen(candidate);
-    // Without MOVEFILE_REPLACE_EXISTING the move fails on a name that is taken.
-    if (::MoveFileExW(temp.path().c_str(), target.c_str(), MOVEFILE_WRITE_THROUGH)) {
-      temp.Keep();
-      return candidate;
-    }
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS)
-      return Fail(error);
-  }
-  return Fail(ERROR_FILE_EXISTS);
+  ResultOf<std::string> published = PublishWide(temp.path(), wideFolder, name);
+  if (published)
+    temp.Keep();
+  return published;
 }
 
 class UniqueHandle {
@@ -321,6 +328,29 @@ ResultOf<FolderListing> ListFolder(const std::string& folder) {
 ResultOf<std::string> StoreCopySafely(const std::string& source, const std::string& folder,
                                       const std::string& name) {
   return StoreWide(Widen(source), folder, name);
+}
+
+ResultOf<std::string> CreatePartFile(const std::string& folder) {
+  static unsigned counter = 0;
+  const std::wstring wideFolder = Widen(folder);
+  for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
+    const std::string name = PartFileName(::GetCurrentProcessId(), ++counter);
+    const HANDLE file = ::CreateFileW((wideFolder + L"\\" + Widen(name)).c_str(), GENERIC_WRITE, 0,
+                                      nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      ::CloseHandle(file);
+      return folder + "\\" + name;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)
+      return Fail(error);
+  }
+  return Fail(ERROR_FILE_EXISTS);
+}
+
+ResultOf<std::string> PublishNumbered(const std::string& temp, const std::string& folder,
+                                      const std::string& name) {
+  return PublishWide(Widen(temp), Widen(folder), name);
 }
 
 // A process that has ended may live on as an object while anyone holds it;
