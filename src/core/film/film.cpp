@@ -76,6 +76,18 @@ std::pair<std::string, std::string> FilmPlace(const FilmFrames& frames, const st
   return {FolderOf(output), Utf8Path(FsPath(output).filename())};
 }
 
+// ffmpeg's concat list of the pictures, each one a "file" line and its
+// "duration": whole microseconds whose running sum stays within half a
+// microsecond of frame / framesPerSecond, so that no drift builds up.
+std::string ConcatList(const std::vector<std::string>& pictures, int framesPerSecond) {
+  std::string list = "ffconcat version 1.0\n";
+  for (std::size_t i = 0; i < pictures.size(); ++i) {
+    const std::int64_t us = FrameStartUs(i + 1, framesPerSecond) - FrameStartUs(i, framesPerSecond);
+    list += "file " + QuotedForList(pictures[i]) + "\nduration " + SecondsText(us) + "\n";
+  }
+  return list;
+}
+
 // The pictures scaled into the film's frame with their aspect kept and the
 // rest black, timed by their number, so that every picture is one frame
 // whatever timestamps the concat demuxer gives them (it keeps them in steps
@@ -232,15 +244,6 @@ PictureSize FilmSize(PictureSize pictures, const FilmSettings& settings) {
   }
   return {std::max(2, static_cast<int>(width & ~1LL)),
           std::max(2, static_cast<int>(height & ~1LL))};
-}
-
-std::string ConcatList(const std::vector<std::string>& pictures, int framesPerSecond) {
-  std::string list = "ffconcat version 1.0\n";
-  for (std::size_t i = 0; i < pictures.size(); ++i) {
-    const std::int64_t us = FrameStartUs(i + 1, framesPerSecond) - FrameStartUs(i, framesPerSecond);
-    list += "file " + QuotedForList(pictures[i]) + "\nduration " + SecondsText(us) + "\n";
-  }
-  return list;
 }
 
 FilmOutcome MakeFilm(const FilmFrames& frames, const FilmSettings& settings,

@@ -92,12 +92,6 @@ std::string FilmSettingsRefusal(const FilmSettings& settings);
 // kLargestDefaultFilm with the aspect kept unless the original size is asked.
 PictureSize FilmSize(PictureSize pictures, const FilmSettings& settings);
 
-// ffmpeg's concat list of the pictures: each one a "file" line, quoted for
-// any name (a quote becomes '\''), followed by its "duration" line. The
-// durations are whole microseconds whose running sum stays within half a
-// microsecond of frame / framesPerSecond, so that no drift builds up.
-std::string ConcatList(const std::vector<std::string>& pictures, int framesPerSecond);
-
 // How far the film has come.
 struct FilmProgress {
   std::uint32_t framesDone = 0;

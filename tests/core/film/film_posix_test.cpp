@@ -49,9 +49,8 @@ class FilmTest : public ::testing::Test {
 
 TEST_F(FilmTest, ASeriesBecomesOneFrameAPictureInShotOrder) {
   fs::create_directory(m_folder);
-  std::vector<std::string> stored = {"CIMG0001.JPG", "CIMG0001-2.JPG"};
-  for (int n = 3; n <= 12; ++n)
-    stored.push_back("CIMG00" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".JPG");
+  std::vector<std::string> stored = test::PictureNames(12);
+  stored[1] = "CIMG0001-2.JPG";
   std::vector<std::string> written = stored;
   written.erase(written.begin() + 6);  // CIMG0007.JPG is missing
   test::WritePictures(m_folder, written, 161, 121);
@@ -82,12 +81,14 @@ TEST_F(FilmTest, ASeriesBecomesOneFrameAPictureInShotOrder) {
   EXPECT_EQ(progress.back().framesTotal, 11u);
   EXPECT_EQ(progress.back().msLeft, 0);
 
-  // Made again, into the same folder and to a file given: the films there stay.
+  // Made again, deflickered, into the same folder and to a file given: the films there stay.
   const std::string first = TempDir::ReadFile(film.path);
   TempDir::WriteFile(m_folder + "/mine.mp4", "my own film");
+  settings.deflicker = true;
   const FilmOutcome again = MakeFilm(frames, settings, {}, SteadyClock());
   ASSERT_TRUE(again.result) << again.result.Text();
   EXPECT_EQ(again.path, m_folder + "/series-2026-12-07-101500-2.mp4");
+  EXPECT_EQ(test::ProbeFilm(again.path).at("nb_read_frames"), "11");
   settings.output = m_folder + "/mine.mp4";
   settings.size = {320, 200};
   const FilmOutcome given = MakeFilm(frames, settings, {}, SteadyClock());
@@ -102,9 +103,7 @@ TEST_F(FilmTest, ASeriesBecomesOneFrameAPictureInShotOrder) {
 // Cancelled while ffmpeg runs, and failed in ffmpeg: ffmpeg is gone and nothing is left.
 TEST_F(FilmTest, ACancelledOrFailedFilmLeavesNothing) {
   fs::create_directory(m_folder);
-  std::vector<std::string> stored;
-  for (int n = 1; n <= 40; ++n)
-    stored.push_back("CIMG00" + std::string(n < 10 ? "0" : "") + std::to_string(n) + ".JPG");
+  const std::vector<std::string> stored = test::PictureNames(40);
   test::WritePictures(m_folder, stored, 1024, 768, /*flat=*/false);
   const FilmFrames frames = Frames(WriteLog(stored));
   bool ffmpegRan = false;

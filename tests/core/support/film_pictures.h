@@ -18,10 +18,19 @@ inline std::string FfmpegTool(const std::string& name) {
 }
 
 // Runs ffmpeg or ffprobe to its end; its standard output.
-inline std::string RunTool(const std::string& name, const std::vector<std::string>& args) {
+inline std::string RunTool(const std::string& name, const std::vector<std::string>& args,
+                           int timeoutMs = 60000) {
   ChildProcess tool(FfmpegTool(name), args);
-  tool.Wait(60000);
+  tool.Wait(timeoutMs);
   return tool.Output();
+}
+
+// "CIMG0001.JPG" to the count's name.
+inline std::vector<std::string> PictureNames(int count) {
+  std::vector<std::string> names;
+  for (int n = 1; n <= count; ++n)
+    names.push_back("CIMG" + std::to_string(10000 + n).substr(1) + ".JPG");
+  return names;
 }
 
 // Writes a JPEG picture of width x height under each name in folder. Flat
