@@ -78,12 +78,17 @@ std::pair<std::string, std::string> FilmPlace(const FilmFrames& frames, const st
 
 // ffmpeg's concat list of the pictures, each one a "file" line and its
 // "duration": whole microseconds whose running sum stays within half a
-// microsecond of frame / framesPerSecond, so that no drift builds up.
+// microsecond of frame / framesPerSecond, so that no drift builds up. A path
+// with a '%' would be read by ffmpeg's image reader as a numbered pattern
+// ("pic%03d/CIMG0001.JPG"); it is told to take that one as it stands.
 std::string ConcatList(const std::vector<std::string>& pictures, int framesPerSecond) {
   std::string list = "ffconcat version 1.0\n";
   for (std::size_t i = 0; i < pictures.size(); ++i) {
     const std::int64_t us = FrameStartUs(i + 1, framesPerSecond) - FrameStartUs(i, framesPerSecond);
-    list += "file " + QuotedForList(pictures[i]) + "\nduration " + SecondsText(us) + "\n";
+    list += "file " + QuotedForList(pictures[i]) + "\n";
+    if (pictures[i].find('%') != std::string::npos)
+      list += "option pattern_type none\n";
+    list += "duration " + SecondsText(us) + "\n";
   }
   return list;
 }

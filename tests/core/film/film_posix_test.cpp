@@ -43,8 +43,9 @@ class FilmTest : public ::testing::Test {
   }
 
   TempDir m_dir;
-  // Quotes and ';' in every path: the concat list and the log must carry them.
-  const std::string m_folder = m_dir / "o'clock; \"films\"";
+  // Quotes, ';' and a '%' in every path: the concat list and the log must
+  // carry them, and ffmpeg must not read the path as a numbered pattern.
+  const std::string m_folder = m_dir / "o'clock; \"films\" 100%03d";
 };
 
 TEST_F(FilmTest, ASeriesBecomesOneFrameAPictureInShotOrder) {

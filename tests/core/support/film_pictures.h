@@ -42,8 +42,10 @@ inline void WritePictures(const std::string& folder, const std::vector<std::stri
   const std::string size = std::to_string(width) + "x" + std::to_string(height);
   const std::string source = flat ? "color=s=" + size + ":r=25,format=gray,geq=lum=20*(N+1)"
                                   : "testsrc2=s=" + size + ":r=25";
+  std::string pattern;  // a '%' of the folder's own doubled, as the numbered pattern wants it
+  for (char c : folder) pattern += c == '%' ? "%%" : std::string(1, c);
   RunTool("ffmpeg", {"-loglevel", "error", "-f", "lavfi", "-i", source, "-frames:v",
-                     std::to_string(names.size()), "-q:v", "3", folder + "/.made-%04d.jpg"});
+                     std::to_string(names.size()), "-q:v", "3", pattern + "/.made-%04d.jpg"});
   for (std::size_t i = 0; i < names.size(); ++i) {
     char made[32];
     std::snprintf(made, sizeof made, "/.made-%04zu.jpg", i + 1);
