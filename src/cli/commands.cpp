@@ -107,7 +107,34 @@ int SwitchUsbRec(const Invocation& run, const vel::Settings& settings) {
   return switched ? kExitOk : kExitFailed;
 }
 
+namespace {
+
+int ResumeSeries(const Invocation& run) {
+  const vel::ResultOf<std::optional<vel::SeriesState>> found = SeriesToResume(run.resumeState);
+  if (!found) {
+    Complain(found.Text());
+    return kExitFailed;
+  }
+  if (!found.Value()) {
+    std::printf("No series to go on with: none was running when the program stopped%s.\n",
+                run.resumeState.empty() ? "" : (" (" + run.resumeState + ")").c_str());
+    return kExitOk;
+  }
+  const vel::SeriesState& state = *found.Value();
+  vel::Settings settings = state.settings;
+  run.ApplyTo(settings);  // the port and the card device only
+  vel::CComPort port;
+  if (!Open(port, run, settings))
+    return kExitFailed;
+  vel::EndSignals signals;
+  return RunSeries(settings, run.cardDevice, port, signals, &state);
+}
+
+}  // namespace
+
 int Series(const Invocation& run, const vel::Settings& settings) {
+  if (run.resume)
+    return ResumeSeries(run);
   std::string refusal = ModeRefusal(run, settings);
   // A copy without a folder would land in the root folder.
   if (refusal.empty() && settings.CopyFile != 0 && vel::HasUsbSwitch(settings.Model) &&
@@ -119,6 +146,9 @@ int Series(const Invocation& run, const vel::Settings& settings) {
     Complain(refusal);
     return kExitUsage;
   }
+  PrintPlan(settings);
+  if (run.dryRun)
+    return kExitOk;
   vel::CComPort port;
   if (!Open(port, run, settings))
     return kExitFailed;

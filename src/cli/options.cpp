@@ -10,6 +10,8 @@
 
 #include "core/camera/models.h"
 #include "core/direct/direct_pages.h"
+#include "core/platform/clock.h"
+#include "core/timelapse/series_calendar.h"
 
 namespace cli {
 namespace {
@@ -139,6 +141,36 @@ bool ParseFilmSize(Invocation& run, const std::string& value, std::string& error
   return false;
 }
 
+// The core's sentence to follow an option's name.
+std::string Lowered(std::string text) {
+  if (!text.empty())
+    text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
+  return text;
+}
+
+// A schedule option's text, checked now with the core's own reader (so a
+// typo is a usage error, not a series that never starts) and kept as text:
+// a bare "HH:MM" means its next coming when the series begins.
+template <auto Read, std::string vel::Settings::*Field>
+bool ScheduleText(Invocation& run, const std::string& value, std::string& error) {
+  if (const vel::Result read = Read(value); !read) {
+    error = Lowered(read.Text());
+    return false;
+  }
+  Edit(run, [value](vel::Settings& s) { s.*Field = value; });
+  return true;
+}
+
+vel::Result ReadMoment(const std::string& text) {
+  return vel::ParseMoment(text, vel::SteadyClock().WallMs() / 1000).Status();
+}
+vel::Result ReadDuration(const std::string& text) {
+  return vel::ParseDuration(text).Status();
+}
+vel::Result ReadDays(const std::string& text) {
+  return vel::ParseDays(text).Status();
+}
+
 constexpr std::array kOptions = {
     OptionEntry{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
                 [](Invocation& run, const std::string& value, std::string&) {
@@ -218,6 +250,52 @@ constexpr std::array kOptions = {
                   Edit(run, [total](vel::Settings& s) {
                     s.Hour = total / 3600, s.Minute = total / 60 % 60, s.Second = total % 60;
                   });
+                  return true;
+                }},
+    OptionEntry{"--start-at", "TIME", Bit(Command::Series),
+                "begin at \"YYYY-MM-DD HH:MM[:SS]\", or at the next\n"
+                "HH:MM (ScheduleStart)",
+                ScheduleText<ReadMoment, &vel::Settings::ScheduleStart>},
+    OptionEntry{"--stop-at", "TIME", Bit(Command::Series),
+                "end at that time, likewise; without --count the\n"
+                "series runs until then (ScheduleStop)",
+                ScheduleText<ReadMoment, &vel::Settings::ScheduleStop>},
+    OptionEntry{"--for", "DURATION", Bit(Command::Series),
+                "end this long after the start: 36h, 90m, 1h30m,\n"
+                "45s; without --count the series runs until then\n"
+                "(ScheduleFor)",
+                ScheduleText<ReadDuration, &vel::Settings::ScheduleFor>},
+    OptionEntry{"--window", "HH:MM-HH:MM", Bit(Command::Series),
+                "shoot only within this daily window (one may run\n"
+                "past midnight); give it again for more windows\n"
+                "(ScheduleWindows)",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  if (const vel::Result read = vel::ParseWindows(value).Status(); !read) {
+                    error = Lowered(read.Text());
+                    return false;
+                  }
+                  run.windows.push_back(value);
+                  return true;
+                }},
+    OptionEntry{"--days", "DAYS", Bit(Command::Series),
+                "the days the windows apply to: mon-fri, or a list\n"
+                "as mon,wed,sat (ScheduleDays)",
+                ScheduleText<ReadDays, &vel::Settings::ScheduleDays>},
+    OptionEntry{"--resume", "[STATE]", Bit(Command::Series),
+                "go on with the series that was running when the\n"
+                "program or the machine stopped (or the one of the\n"
+                "state file STATE beside its log), with its own\n"
+                "settings; only --port and --card-device may change",
+                [](Invocation& run, const std::string& value, std::string&) {
+                  run.resume = true;
+                  run.resumeState = value;
+                  return true;
+                }},
+    OptionEntry{"--dry-run", "", Bit(Command::Series),
+                "print the plan of the series (its shots, when the\n"
+                "last is due, the room for its pictures) and stop",
+                [](Invocation& run, const std::string&, std::string&) {
+                  run.dryRun = true;
                   return true;
                 }},
     OptionEntry{"--focus", "SECONDS", Bit(Command::Series),
@@ -349,6 +427,10 @@ bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std:
       return false;
     }
     value.emplace();
+  } else if (!value && entry->value.starts_with("[")) {
+    // An optional value: the next word when it is no option.
+    value = i + 1 < argc && argv[i + 1][0] != '-' ? std::string(argv[++i]) : std::string();
+    return entry->apply(run, *value, error);
   } else if (!value) {
     if (i + 1 >= argc) {
       error = name + " needs a value (" + std::string(entry->value) + ")";
@@ -362,10 +444,40 @@ bool TakeOption(Invocation& run, int argc, const char* const* argv, int& i, std:
     error = name + " needs a value (" + std::string(entry->value) + "), not an empty one";
     return false;
   }
+  run.given.push_back(name);
   if (entry->apply(run, *value, error))
     return true;
   error = name + " " + error;
   return false;
+}
+
+// What the options say together: the windows as one setting, the end of a
+// schedule in place of the count unless one is given, and a resumed
+// series' own settings kept.
+bool Conclude(Invocation& run, std::string& error) {
+  const auto given = [&run](std::string_view name) {
+    return std::find(run.given.begin(), run.given.end(), name) != run.given.end();
+  };
+  if (!run.windows.empty()) {
+    std::string windows;
+    for (const std::string& window : run.windows) windows += (windows.empty() ? "" : ",") + window;
+    Edit(run, [windows](vel::Settings& s) { s.ScheduleWindows = windows; });
+  }
+  if ((given("--for") || given("--stop-at")) && !given("--count"))
+    Edit(run, [](vel::Settings& s) { s.Infinity = 1; });
+  if (!run.resume)
+    return true;
+  for (const std::string& name : run.given) {
+    if (name != "--port" && name != "--card-device" && name != "--profile" && name != "--resume") {
+      error = name + " cannot be given with --resume: a series goes on with its own settings";
+      return false;
+    }
+  }
+  if (run.dryRun) {
+    error = "--dry-run plans a new series, not one to go on with";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
@@ -419,6 +531,8 @@ std::optional<Invocation> ParseCommandLine(int argc, const char* const* argv, st
     error = "no command given";
   else if (run.command == Command::Key && run.keyName.empty())
     error = "key needs the key's name";
+  else
+    Conclude(run, error);
   return error.empty() ? std::optional(run) : std::nullopt;
 }
 

@@ -34,6 +34,13 @@ struct Invocation {
   bool driveGiven = false;
   std::string seriesLog;  // movie: empty for the last series'
   vel::FilmSettings film;
+  // series --resume [STATE] (empty: the series that was running last) and
+  // --dry-run.
+  bool resume = false;
+  std::string resumeState;
+  bool dryRun = false;
+  std::vector<std::string> windows;  // --window, each given
+  std::vector<std::string> given;    // the options' names, in order
   std::vector<std::function<void(vel::Settings&)>> edits;
 
   void ApplyTo(vel::Settings& settings) const {

@@ -87,7 +87,8 @@ void Progress::ShotDone(const vel::LocalTime& start, const vel::ShotRecord& reco
   std::fflush(m_out);
 }
 
-void Progress::ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs) {
+void Progress::ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs,
+                        const std::string& schedule) {
   if (!m_terminal || !progress.nextShotMs)
     return;
   std::string text = Head() + " | ";
@@ -98,6 +99,8 @@ void Progress::ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs)
     text += vel::NextShotText(ClockIn(left), vel::CountdownText(left),
                               progress.lastShotMs ? ClockIn(*progress.lastShotMs - nowMs) : "");
   }
+  if (!schedule.empty())
+    text += " | " + schedule;
   if (!m_lastPicture.empty())
     text += " | last " + m_lastPicture;
   if (m_failures != 0)

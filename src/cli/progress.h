@@ -24,8 +24,9 @@ class Progress {
   // What the shot did.
   void ShotDone(const vel::LocalTime& start, const vel::ShotRecord& record);
   // Where the series stands at nowMs of its clock while it waits for the
-  // next shot (terminal only).
-  void ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs);
+  // next shot (terminal only), with what its schedule does next.
+  void ShowWait(const vel::SeriesProgress& progress, std::int64_t nowMs,
+                const std::string& schedule);
   // Ends the line in place, before other output.
   void Break();
 

@@ -9,7 +9,10 @@
 #include "cli/progress.h"
 #include "cli/shot_clock.h"
 #include "core/platform/end_signals.h"
+#include "core/platform/user_dirs.h"
+#include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_run.h"
+#include "core/timelapse/series_state.h"
 #include "core/timelapse/status_text.h"
 
 namespace cli {
@@ -97,7 +100,7 @@ bool AwaitNextShot(vel::SeriesRun& run, ShotClock& clock, vel::EndSignals& signa
                    Progress& progress) {
   for (;;) {
     const std::int64_t now = clock.NowMs(), left = run.NextDueMs() - now;
-    progress.ShowWait(run.Progress(), now);
+    progress.ShowWait(run.Progress(), now, run.ScheduleText());
     if (left <= 0)
       return true;
     // On a terminal the countdown changes every second.
@@ -136,8 +139,32 @@ std::string SeriesRefusal(const vel::Settings& settings) {
   return {};
 }
 
+void PrintPlan(const vel::Settings& settings) {
+  for (const std::string& line :
+       vel::PlanSeries(settings, vel::SteadyClock().WallMs(), vel::ShotMeasure{}).Lines())
+    std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+vel::ResultOf<std::optional<vel::SeriesState>> SeriesToResume(const std::string& statePath) {
+  std::string path = statePath;
+  if (path.empty()) {
+    const std::optional<std::string> last =
+        vel::LastRunningSeriesState(vel::SeriesLogFolder(std::string(vel::kSeriesLogProgram)));
+    if (!last)
+      return std::optional<vel::SeriesState>();
+    path = *last;
+  }
+  vel::ResultOf<vel::SeriesState> state = vel::ReadSeriesState(path);
+  if (!state)
+    return vel::Result::Failure("cannot read the series' state " + path + ": " + state.Text());
+  if (!state->running)
+    return std::optional<vel::SeriesState>();
+  return std::optional(std::move(state).Value());
+}
+
 int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel::CComPort& port,
-              vel::EndSignals& signals) {
+              vel::EndSignals& signals, const vel::SeriesState* resumed) {
   if (settings.CopyFile != 0) {
     // Unlike the window's chooser, a command line may name a new folder.
     std::error_code ignored;
@@ -147,7 +174,7 @@ int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel:
   TerminalView view(cardDevice, signals);
   vel::SeriesRun run(settings, port, clock, view);
   view.Attach(run);
-  bool more = run.Begin();
+  bool more = resumed ? run.Resume(*resumed) : run.Begin();
   while (more && signals.Count() == 0 && run.Running() &&
          AwaitNextShot(run, clock, signals, view.Lines()))
     run.OnTick();

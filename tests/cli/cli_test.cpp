@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <memory>
 #include <regex>
 #include <tuple>
@@ -39,9 +41,10 @@ class Cli : public ::testing::Test {
                                  "XDG_STATE_HOME=" + m_dir.Path()},
         outputPath);
   }
-  // The log named by the first line of a series' output, "Series log: PATH".
+  // The log named by a series' output, "Series log: PATH" (after the plan).
   static std::string LogOf(const std::string& output) {
-    return output.substr(12, output.find('\n') - 12);
+    const std::size_t at = output.find("Series log: ") + 12;
+    return output.substr(at, output.find('\n', at) - at);
   }
   static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
@@ -109,10 +112,20 @@ TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
   const std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, std::size_t>
       cases[] = {
           {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
-          {{"series", "--count", "2", "--bulb", "2", "--interval", "1"}, "Series log", SIGHUP, 1,
-           0, "cancelled", 2},
-          {{"series", "--count", "2", "--bulb", "30", "--interval", "1"}, "Series log", SIGINT, 2,
-           1, "Ended at once", 2},
+          {{"series", "--count", "2", "--bulb", "2", "--interval", "1"},
+           "Series log",
+           SIGHUP,
+           1,
+           0,
+           "cancelled",
+           2},
+          {{"series", "--count", "2", "--bulb", "30", "--interval", "1"},
+           "Series log",
+           SIGINT,
+           2,
+           1,
+           "Ended at once",
+           2},
           {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
       };
   for (const auto& [args, waitFor, signal, signals, status, says, bytes] : cases) {
@@ -134,13 +147,72 @@ TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
   }
 }
 
+// A start at a set time takes its first shot then; a duration ends the series on its grid.
+TEST_F(Cli, ScheduledSeriesStartsAndEndsOnTime) {
+  using namespace std::chrono;
+  const auto wallNow = system_clock::now();
+  const auto steadyNow = steady_clock::now();
+  const std::time_t target = system_clock::to_time_t(wallNow) + 4;
+  const auto targetSteady = steadyNow + (system_clock::from_time_t(target) - wallNow);
+  char moment[32];
+  tm local{};
+  std::strftime(moment, sizeof moment, "%Y-%m-%d %H:%M:%S", ::localtime_r(&target, &local));
+
+  const auto spawned = steady_clock::now();
+  StartCamera(5);
+  const auto seen = steady_clock::now();
+  auto cli = Start({"series", "--start-at", moment, "--count=1", "--interval=1"});
+  ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
+  EXPECT_NE(cli->Output().find("the first at " + std::string(moment).substr(0, 16)),
+            std::string::npos)
+      << cli->Output();
+  // qvsim stamps bytes from its own start, which lies between spawned and seen.
+  const Recording shot = Received();
+  ASSERT_EQ(shot.bytes, (Bytes{0x42, 0x62}));
+  const auto first = milliseconds(shot.times[0]);
+  EXPECT_GT(spawned + first, targetSteady - milliseconds(200));
+  EXPECT_LT(seen + first, targetSteady + milliseconds(200));
+
+  StartCamera(5);
+  cli = Start({"series", "--for", "5s", "--interval", "1"});
+  ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
+  const Bytes bytes = Received().bytes;
+  EXPECT_TRUE(bytes.size() == 10u || bytes.size() == 12u) << bytes.size();
+}
+
+// A series killed mid-way goes on with --resume on its grid, its numbering and its log.
+TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
+  StartCamera(5);
+  auto first = Start({"series", "--count", "5", "--interval", "2"});
+  ASSERT_TRUE(first->WaitFor("Shot 2 of 5 at")) << first->Errors();
+  ::usleep(300'000);
+  first->Stop(SIGKILL);
+  auto resumed = Start({"series", "--resume"});
+  ASSERT_EQ(resumed->Wait(20000), 0) << resumed->Output() << resumed->Errors();
+  EXPECT_NE(resumed->Output().find("Shot 5 of 5 at"), std::string::npos) << resumed->Output();
+  const Recording received = Received();
+  ASSERT_EQ(received.bytes.size(), 10u);
+  for (std::size_t press = 4; press < 10; press += 2)
+    EXPECT_NEAR(received.times[press] - received.times[2], 2000 * (press / 2 - 1), 50) << press;
+  const std::string log = LogOf(resumed->Output());
+  EXPECT_EQ(log, LogOf(first->Output()));
+  const std::string text = ReadFile(log);
+  EXPECT_NE(text.find("Series resumed"), std::string::npos) << text;
+  EXPECT_NE(text.find("5 pictures taken"), std::string::npos) << text;
+  // Nothing is left to go on with.
+  auto again = Start({"series", "--resume"});
+  EXPECT_EQ(again->Wait(10000), 0);
+  EXPECT_NE(again->Output().find("No series to go on with"), std::string::npos);
+}
+
 // Output into a pipe that closes early is a failed write, not the end of the series.
 TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
   StartCamera(5);
-  ChildProcess shell("/bin/sh",
-                     {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" +
-                                m_profile + "' | head -n 1"},
-                     {"XDG_STATE_HOME=" + m_dir.Path()});
+  ChildProcess shell(
+      "/bin/sh",
+      {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" + m_profile +
+                 "' | head -n 2"},
+      {"XDG_STATE_HOME=" + m_dir.Path()});
   ASSERT_EQ(shell.Wait(20000), 0);
   EXPECT_EQ(Received().bytes.size(), 6u);
   const std::string log = LogOf(shell.Output());
@@ -160,6 +232,8 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"series", "--delete=yes"}, 2, "--delete takes no value"},
       {{"key", "Shutter", "--model", "QV-4001"}, 2, "takes one of these (or its number"},
       {{"key", "Shutter", "--exposure", "Program AE"}, 2, "takes no exposure or drive mode"},
+      {{"series", "--window", "7-18"}, 2, "--window cannot read the window \"7-18\""},
+      {{"series", "--resume", "--count", "3"}, 2, "--count cannot be given with --resume"},
   };
   TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
   for (const auto& [args, status, says] : cases) {
