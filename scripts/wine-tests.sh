@@ -8,6 +8,10 @@
 # (HKLM\Software\Wine\Ports). Both builds run in the one 64-bit prefix, the
 # 32-bit programs as they would on 64-bit Windows.
 #
+# velorantica-cli.exe (64-bit) is then run against qvsim, the simulated
+# camera built for Linux in build/, through COM7, which Wine maps to the link
+# qvsim keeps to its terminal (tests/cli/cli_wine_test.cpp).
+#
 # Prints, per test program, how many of its tests passed, and per
 # architecture a closing "N passed, M failed" line. Exits non-zero when a
 # test failed or a build broke.
@@ -17,6 +21,7 @@ ROOT=$PWD
 
 PORT=COM8
 PEER=COM9
+CAMERA_PORT=COM7
 PREFIX_DIR=$ROOT/build-win64/wine-prefix
 SERIAL_DIR=$ROOT/build-win64/wine-serial
 LOG_DIR=$ROOT/build-win64/wine-logs
@@ -152,12 +157,14 @@ start_serial_pair() {
 
 map_com_ports() {
   if grep -qF "\"$PORT\"=\"$SERIAL_DIR/port\"" "$PREFIX_DIR/system.reg" 2>/dev/null &&
-    grep -qF "\"$PEER\"=\"$SERIAL_DIR/peer\"" "$PREFIX_DIR/system.reg"; then
+    grep -qF "\"$PEER\"=\"$SERIAL_DIR/peer\"" "$PREFIX_DIR/system.reg" &&
+    grep -qF "\"$CAMERA_PORT\"=\"$SERIAL_DIR/camera\"" "$PREFIX_DIR/system.reg"; then
     return 0
   fi
   local reg=$SERIAL_DIR/ports.reg
-  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n"%s"="%s"\n"%s"="%s"\n' \
-    "$PORT" "$SERIAL_DIR/port" "$PEER" "$SERIAL_DIR/peer" >"$reg"
+  printf 'REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\Software\\Wine\\Ports]\n"%s"="%s"\n"%s"="%s"\n"%s"="%s"\n' \
+    "$PORT" "$SERIAL_DIR/port" "$PEER" "$SERIAL_DIR/peer" "$CAMERA_PORT" "$SERIAL_DIR/camera" \
+    >"$reg"
   # Into the 64-bit registry view, which Wine's mount manager reads.
   wine reg import "$(winepath -w "$reg" 2>/dev/null)" /reg:64 </dev/null >/dev/null 2>&1
 }
@@ -204,6 +211,36 @@ run_arch() {
   TOTAL_SKIPPED=$((TOTAL_SKIPPED + ARCH_SKIPPED))
 }
 
+# velorantica-cli.exe against qvsim: the test program and qvsim are Linux
+# programs of build/, built here when they are not yet.
+run_cli_tests() {
+  local log=$LOG_DIR/win64-cli_wine_tests.log status=0 passed failed
+  echo "velorantica-cli.exe under Wine, win64:"
+  if [[ -f $ROOT/build/build.ninja ]]; then
+    cmake --build "$ROOT/build" -j "$(nproc)" --target qvsim --target cli_wine_tests \
+      >"$log" 2>&1 || status=$?
+  else
+    "$ROOT/scripts/setup.sh" --target qvsim --target cli_wine_tests >"$log" 2>&1 || status=$?
+  fi
+  if ((status == 0)); then
+    VELORANTICA_WINE=$(command -v wine) \
+      VELORANTICA_WINE_CLI=$ROOT/build-win64/src/cli/velorantica-cli.exe \
+      VELORANTICA_WINE_COM=$CAMERA_PORT VELORANTICA_WINE_COM_LINK=$SERIAL_DIR/camera \
+      timeout 300 "$ROOT/build/tests/cli/cli_wine_tests" </dev/null >"$log" 2>&1 || status=$?
+  fi
+  passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tail -1)
+  failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$log" | tail -1)
+  passed=${passed:-0} failed=${failed:-0}
+  ((status != 0 && failed == 0)) && failed=1
+  printf '  %-22s %4d passed, %d failed\n' cli_wine_tests "$passed" "$failed"
+  if ((failed)); then
+    grep -E '^\[  FAILED  \] [A-Za-z]|Failure$' "$log" | sed 's/^/      /' | head -20
+    echo "      (log: $log)"
+  fi
+  TOTAL_PASSED=$((TOTAL_PASSED + passed))
+  TOTAL_FAILED=$((TOTAL_FAILED + failed))
+}
+
 # ---- main -----------------------------------------------------------------
 
 install_packages
@@ -231,6 +268,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 TOTAL_PASSED=0 TOTAL_FAILED=0 TOTAL_SKIPPED=0
 run_arch win64 build-win64
+run_cli_tests
 if runs_32bit; then
   run_arch win32 build-win32
 else

@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/movie.h"
+#include "cli/terminal.h"
 #include "core/app/ini_profile.h"
+#include "core/platform/files.h"
 #include "core/platform/user_dirs.h"
 
 #ifndef VELORANTICA_VERSION
@@ -33,19 +35,33 @@ int Flushed(int status, const char* what) {
   return cli::kExitFailed;
 }
 
+// Where the settings come from, for the help.
+std::string ProfileLines(const vel::ProfileLocation& window) {
+  std::string text = "\nThe settings come from the window's profile, " + window.path;
+  if (!window.note.empty())
+    text += "\n(" + window.note + ")";
+  return text + ",\nor from the FILE of --profile.\n";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  cli::PrepareOutput();
+  const std::vector<std::string> arguments = cli::ProgramArguments(argc, argv);
+  std::vector<const char*> words;
+  for (const std::string& argument : arguments) words.push_back(argument.c_str());
   std::string error;
-  std::optional<cli::Invocation> run = cli::ParseCommandLine(argc, argv, error);
+  std::optional<cli::Invocation> run =
+      cli::ParseCommandLine(static_cast<int>(words.size()), words.data(), error);
   if (!run)
     return Usage(error);
   if (run->version) {
     std::printf("%s %s\n", cli::kProgramName, VELORANTICA_VERSION);
     return Flushed(cli::kExitOk, "version");
   }
+  const vel::ProfileLocation window = vel::LocateProfile("velorantica");
   if (run->help) {
-    std::printf("%s", cli::HelpText(run->command).c_str());
+    std::printf("%s%s", cli::HelpText(run->command).c_str(), ProfileLines(window).c_str());
     return Flushed(cli::kExitOk, "help");
   }
   if (run->command == cli::Command::Ports)
@@ -54,14 +70,15 @@ int main(int argc, char** argv) {
     return cli::MakeMovie(*run);
 
   // An explicit profile must be there; the window's may be missing (defaults).
+  std::string source = run->profile;
   if (run->profile.empty())
-    run->profile = vel::ProfilePath("velorantica");
-  else if (std::error_code ignored; !std::filesystem::is_regular_file(run->profile, ignored))
+    run->profile = window.path, source = vel::ProfileSource(window);
+  else if (!vel::IsRegularFile(run->profile))
     return Usage("no profile " + run->profile);
   vel::IniProfile profile;
-  if (const vel::Result loaded = vel::IniProfile::Load(run->profile, profile); !loaded) {
-    std::fprintf(stderr, "%s: cannot read the profile %s: %s\n", cli::kProgramName,
-                 run->profile.c_str(), loaded.Text().c_str());
+  if (const vel::Result loaded = vel::IniProfile::Load(source, profile); !loaded) {
+    std::fprintf(stderr, "%s: cannot read the profile %s: %s\n", cli::kProgramName, source.c_str(),
+                 loaded.Text().c_str());
     return cli::kExitFailed;
   }
   vel::Settings settings = vel::LoadSettings(profile);

@@ -24,22 +24,40 @@ struct CommandEntry {
   std::string_view summary;
 };
 
+// What differs between the systems: their ports, how a series is ended from
+// outside, and (POSIX) mounting the camera's drive, which Windows does itself.
+#ifdef _WIN32
+constexpr std::string_view kPortsSummary =
+    "Lists the serial ports the system knows of, COM1 to COM256, one a line.";
+constexpr std::string_view kPortHelp = "serial port: COM1..COM256 (ComPort)";
+constexpr std::string_view kSeriesSummary =
+    "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
+    "anchored at the end of the first shot. Ctrl+C, Ctrl+Break or closing the\n"
+    "console ends it after the shot under way, with the camera back in REC\n"
+    "mode; a second Ctrl+C or Ctrl+Break ends it at once after letting go of\n"
+    "the keys. The series log's path is printed at the start.";
+#else
+constexpr std::string_view kPortsSummary =
+    "Lists the serial ports present, one a line: COM names with the devices\n"
+    "they stand for, USB adapters, by-id links with their targets.";
+constexpr std::string_view kPortHelp = "serial port: COM1..COM6 or a device path (ComPort)";
+constexpr std::string_view kSeriesSummary =
+    "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
+    "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
+    "after the shot under way, with the camera back in REC mode; a second one\n"
+    "ends it at once after letting go of the keys. The series log's path is\n"
+    "printed at the start.";
+#endif
+
 constexpr std::array kCommands = {
-    CommandEntry{Command::Ports, "ports", "", "the serial ports present",
-                 "Lists the serial ports present, one a line: COM names with the devices\n"
-                 "they stand for, USB adapters, by-id links with their targets."},
+    CommandEntry{Command::Ports, "ports", "", "the serial ports present", kPortsSummary},
     CommandEntry{Command::Key, "key", "NAME", "press and release one camera key",
                  "Presses and releases one camera key of the model by its caption\n"
                  "(\"Shutter\", \"Focus Lock\", \"Tele\", ...; any case)."},
     CommandEntry{Command::Switch, "switch", "", "switch the camera between REC and USB mode",
                  "Switches the camera between REC and USB mode, as the Options page's\n"
                  "REC/USB switch does."},
-    CommandEntry{Command::Series, "series", "", "run a time-lapse series",
-                 "Runs a time-lapse series: the shots on a fixed grid of the interval,\n"
-                 "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
-                 "after the shot under way, with the camera back in REC mode; a second one\n"
-                 "ends it at once after letting go of the keys. The series log's path is\n"
-                 "printed at the start."},
+    CommandEntry{Command::Series, "series", "", "run a time-lapse series", kSeriesSummary},
     CommandEntry{Command::Movie, "movie", "[LOG]", "make the film of a series",
                  "Makes the film of a series with ffmpeg: the pictures it stored, in shot\n"
                  "order as its log LOG names them (default: the last series' log), one\n"
@@ -172,7 +190,7 @@ vel::Result ReadDays(const std::string& text) {
 }
 
 constexpr std::array kOptions = {
-    OptionEntry{"--port", "PATH", kAll, "serial port: COM1..COM6 or a device path (ComPort)",
+    OptionEntry{"--port", "PATH", kAll, kPortHelp,
                 [](Invocation& run, const std::string& value, std::string&) {
                   Edit(run, [value](vel::Settings& s) { s.ComPort = value; });
                   return true;
@@ -316,6 +334,7 @@ constexpr std::array kOptions = {
                   Edit(run, [](vel::Settings& s) { s.DeleteAfterCopy = 1; });
                   return true;
                 }},
+#ifndef _WIN32
     OptionEntry{"--card-device", "DEV", Bit(Command::Series),
                 "the camera's block device, mounted here for the copy when no\n"
                 "automounter does (udisksctl, or mount as root)",
@@ -323,6 +342,7 @@ constexpr std::array kOptions = {
                   run.cardDevice = value;
                   return true;
                 }},
+#endif
     OptionEntry{"--run", "PROGRAM", Bit(Command::Series),
                 "run PROGRAM after each shot, in the folder this\n"
                 "program was started in, with five arguments: the\n"

@@ -1,35 +1,23 @@
 #include "cli/progress.h"
 
-#include <sys/ioctl.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <cstdio>
 
+#include "cli/terminal.h"
+#include "core/platform/clock.h"
 #include "core/timelapse/status_text.h"
 
 namespace cli {
 namespace {
 
 std::string BaseName(const std::string& path) {
-  return path.substr(path.find_last_of('/') + 1);
-}
-
-// The terminal's columns now: the user may resize it while the series runs.
-int Columns(std::FILE* out) {
-  winsize size{};
-  return ::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
+  return path.substr(path.find_last_of("/\\") + 1);
 }
 
 // The wall-clock time ms from now, to the second, as the window shows it.
 std::string ClockIn(std::int64_t ms) {
-  timespec now{};
-  ::clock_gettime(CLOCK_REALTIME, &now);
-  const time_t at = now.tv_sec + static_cast<time_t>((now.tv_nsec / 1000000 + ms + 500) / 1000);
-  tm parts{};
-  ::localtime_r(&at, &parts);
+  const vel::LocalTime at = vel::LocalTimeAt((vel::SteadyClock().WallMs() + ms + 500) / 1000);
   char text[16];
-  std::snprintf(text, sizeof text, "%02d:%02d:%02d", parts.tm_hour, parts.tm_min, parts.tm_sec);
+  std::snprintf(text, sizeof text, "%02d:%02d:%02d", at.hour, at.minute, at.second);
   return text;
 }
 
@@ -51,7 +39,7 @@ std::string Outcome(const vel::ShotRecord& record) {
 
 }  // namespace
 
-Progress::Progress(std::FILE* out) : m_out(out), m_terminal(::isatty(::fileno(out)) != 0) {}
+Progress::Progress(std::FILE* out) : m_out(out), m_terminal(IsTerminal(out)) {}
 
 void Progress::SetSeries(std::uint32_t shot, std::uint32_t count, std::uint32_t failures) {
   m_shot = shot;
@@ -67,7 +55,7 @@ std::string Progress::Head() const {
 }
 
 void Progress::Rewrite(const std::string& text) {
-  std::fprintf(m_out, "\r\033[K%s", FitToColumns(text, Columns(m_out)).c_str());
+  RewriteLine(m_out, FitToColumns(text, TerminalColumns(m_out)), m_shownLength);
   std::fflush(m_out);
   m_lineOpen = true;
 }
@@ -114,6 +102,7 @@ void Progress::Break() {
   std::fputc('\n', m_out);
   std::fflush(m_out);
   m_lineOpen = false;
+  m_shownLength = 0;
 }
 
 std::string FitToColumns(const std::string& text, int columns) {

@@ -39,6 +39,7 @@ class Progress {
   std::FILE* m_out;
   bool m_terminal;
   bool m_lineOpen = false;
+  std::size_t m_shownLength = 0;  // of the line in place
   std::uint32_t m_shot = 0;
   std::uint32_t m_count = 0;
   std::uint32_t m_failures = 0;

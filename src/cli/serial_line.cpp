@@ -23,8 +23,10 @@ std::vector<std::string> PortLines(const std::string& deviceRoot) {
   for (const vel::SerialPortEntry& entry : vel::SerialPortList(deviceRoot)) {
     if (!entry.present)
       continue;
+    // A COM name with the device file it stands for, where it has one.
     if (vel::ComPortNumber(entry.name))
-      lines.push_back(entry.name + "  " + entry.device);
+      lines.push_back(entry.device.starts_with('/') ? entry.name + "  " + entry.device
+                                                    : entry.name);
     else if (entry.device != entry.name)
       lines.push_back(entry.name + " -> " + entry.device);
     else

@@ -1,14 +1,16 @@
 #include "cli/series.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <memory>
 
+#ifndef _WIN32
 #include "cli/card_mount.h"
+#endif
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "cli/shot_clock.h"
 #include "core/platform/end_signals.h"
+#include "core/platform/files.h"
 #include "core/platform/user_dirs.h"
 #include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_run.h"
@@ -65,6 +67,7 @@ class TerminalView final : public vel::SeriesView {
            : signals == 1 ? vel::StopRequest::AfterShot
                           : vel::StopRequest::None;
   }
+#ifndef _WIN32
   vel::Result BeforeCopy(vel::Clock& clock, std::uint32_t waitMs) override {
     if (m_cardDevice.empty())
       return vel::Result::Success();
@@ -77,6 +80,7 @@ class TerminalView final : public vel::SeriesView {
       m_mount.reset();
     return unmounted;
   }
+#endif
 
  private:
   std::uint32_t Count() const {
@@ -90,7 +94,10 @@ class TerminalView final : public vel::SeriesView {
   vel::EndSignals& m_signals;
   Progress m_progress;
   const vel::SeriesRun* m_run = nullptr;
+#ifndef _WIN32
+  // Windows gives the camera's drive its letter itself.
   std::unique_ptr<CardMount> m_mount;
+#endif
   std::vector<std::string> m_failures;  // for the summary
 };
 
@@ -167,8 +174,7 @@ int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel:
               vel::EndSignals& signals, const vel::SeriesState* resumed) {
   if (settings.CopyFile != 0) {
     // Unlike the window's chooser, a command line may name a new folder.
-    std::error_code ignored;
-    std::filesystem::create_directories(settings.DestFileDir, ignored);
+    (void)vel::CreateFolders(settings.DestFileDir);
   }
   ShotClock clock(signals);
   TerminalView view(cardDevice, signals);

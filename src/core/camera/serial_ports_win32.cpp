@@ -11,12 +11,13 @@
 namespace vel {
 namespace {
 
-// "COM" followed by digits only: the system's names of serial ports.
+// "COM1" to "COM256": the system's names of serial ports that the port
+// settings take.
 bool IsComPortName(std::string_view name) {
-  if (name.size() < 4 || name.substr(0, 3) != "COM")
+  if (name.substr(0, 3) != "COM")
     return false;
-  return std::all_of(name.begin() + 3, name.end(),
-                     [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+  const std::optional<int> number = ComPortNumber(std::string(name));
+  return number && *number <= 256;
 }
 
 // Every name of the system's device namespace, as the list of

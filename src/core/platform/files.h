@@ -19,6 +19,9 @@ inline constexpr const char* kNotRegularFile = "It is not a regular file.";
 Result ReadWholeFile(const std::string& path, std::string& text,
                      MissingFile missing = MissingFile::Fails);
 
+// Whether path names a regular file (through links).
+bool IsRegularFile(const std::string& path);
+
 // Creates folder and every missing folder above it.
 Result CreateFolders(const std::string& folder);
 

@@ -122,6 +122,11 @@ int CreateTempFile(const std::string& path) {
 
 }  // namespace
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 Result CreateFolders(const std::string& folder) {
   return MakeFolders(folder) ? Result::Success() : Fail(errno);
 }

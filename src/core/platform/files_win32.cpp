@@ -21,7 +21,7 @@ std::string ParentFolder(const std::string& path) {
 bool MakeFolders(const std::string& folder) {
   if (folder.empty())
     return true;
-  const DWORD attributes = GetFileAttributesA(folder.c_str());
+  const DWORD attributes = GetFileAttributesW(Widen(folder).c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES) {
     if (attributes & FILE_ATTRIBUTE_DIRECTORY)
       return true;
@@ -30,26 +30,27 @@ bool MakeFolders(const std::string& folder) {
   }
   if (!MakeFolders(ParentFolder(folder)))
     return false;
-  return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+  return CreateDirectoryW(Widen(folder).c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // The file a symbolic link at path leads to; path itself when it is no link
 // or its file cannot be opened. Replacing the link would cut it off.
 std::string ResolveLinks(const std::string& path) {
-  const DWORD attributes = GetFileAttributesA(path.c_str());
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return path;
-  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file =
+      CreateFileW(Widen(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return path;
-  char buffer[4 * MAX_PATH];
-  const DWORD n = GetFinalPathNameByHandleA(file, buffer, sizeof buffer, FILE_NAME_NORMALIZED);
+  wchar_t buffer[4 * MAX_PATH];
+  const DWORD n = GetFinalPathNameByHandleW(file, buffer, 4 * MAX_PATH, FILE_NAME_NORMALIZED);
   CloseHandle(file);
-  if (n == 0 || n >= sizeof buffer)
+  if (n == 0 || n >= 4 * MAX_PATH)
     return path;
   // "\\?\C:\..." and "\\?\UNC\server\..." as the ordinary calls name them.
-  const std::string resolved(buffer, n);
+  const std::string resolved = Narrow(buffer, static_cast<int>(n));
   if (resolved.rfind("\\\\?\\UNC\\", 0) == 0)
     return "\\\\" + resolved.substr(8);
   return resolved.rfind("\\\\?\\", 0) == 0 ? resolved.substr(4) : resolved;
@@ -57,14 +58,20 @@ std::string ResolveLinks(const std::string& path) {
 
 }  // namespace
 
+bool IsRegularFile(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES &&
+         !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE));
+}
+
 Result CreateFolders(const std::string& folder) {
   return MakeFolders(folder) ? Result::Success() : Fail(GetLastError());
 }
 
 Result ReadWholeFile(const std::string& path, std::string& text, MissingFile missing) {
   text.clear();
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();
     const bool absent = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
@@ -96,8 +103,8 @@ Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
   const std::string path = ResolveLinks(link);
   if (!MakeFolders(ParentFolder(path)))
     return Fail(GetLastError());
-  const std::string temp = path + ".new";
-  HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  const std::wstring temp = Widen(path + ".new");
+  HANDLE file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE)
     return Fail(GetLastError());
@@ -108,13 +115,13 @@ Result ReplaceFileAtomically(const std::string& link, const std::string& text) {
   const DWORD code = GetLastError();
   CloseHandle(file);
   if (!ok) {
-    DeleteFileA(temp.c_str());
+    DeleteFileW(temp.c_str());
     return Fail(code);
   }
-  if (!MoveFileExA(temp.c_str(), path.c_str(),
+  if (!MoveFileExW(temp.c_str(), Widen(path).c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     const DWORD moveCode = GetLastError();
-    DeleteFileA(temp.c_str());
+    DeleteFileW(temp.c_str());
     return Fail(moveCode);
   }
   return Result::Success();

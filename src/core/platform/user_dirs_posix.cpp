@@ -62,8 +62,19 @@ std::string PicturesFromUserDirs() {
 
 }  // namespace
 
+ProfileLocation LocateProfile(const std::string& appName) {
+  return {ConfigFolder() + "/" + appName + ".ini", {}, {}};
+}
+
 std::string ProfilePath(const std::string& appName) {
-  return ConfigFolder() + "/" + appName + ".ini";
+  return LocateProfile(appName).path;
+}
+
+std::string ProfileSource(const ProfileLocation& location) {
+  struct stat st {};
+  if (location.firstReadFrom.empty() || ::lstat(location.path.c_str(), &st) == 0)
+    return location.path;
+  return location.firstReadFrom;
 }
 
 std::string SeriesLogFolder(const std::string& appName) {

@@ -25,8 +25,8 @@ void Report(const QString& format, const std::string& path, const vel::Result& f
 
 }  // namespace
 
-std::string CCameraApp::ProfileFile() {
-  return vel::ProfilePath(fw::AppName().toStdString());
+vel::ProfileLocation CCameraApp::Profile() {
+  return vel::LocateProfile(fw::AppName().toStdString());
 }
 
 bool CCameraApp::LoadSettings(const std::string& path) {
@@ -40,9 +40,9 @@ bool CCameraApp::LoadSettings(const std::string& path) {
 
 // The file is read again so that whatever was added to it meanwhile stays; a
 // file that exists but cannot be read is not overwritten.
-int CCameraApp::SaveSettings(const std::string& path) {
+int CCameraApp::SaveSettings(const std::string& path, const std::string& source) {
   vel::IniProfile profile;
-  vel::Result done = vel::IniProfile::Load(path, profile);
+  vel::Result done = vel::IniProfile::Load(source, profile);
   if (done) {
     vel::SaveSettings(theSettings, profile);
     done = profile.Save(path);
@@ -54,9 +54,9 @@ int CCameraApp::SaveSettings(const std::string& path) {
 }
 
 int CCameraApp::InitInstance() {
-  const std::string path = ProfileFile();
-  const bool loaded = LoadSettings(path);
+  const vel::ProfileLocation profile = Profile();
+  const bool loaded = LoadSettings(vel::ProfileSource(profile));
   CCameraSheet sheet;
   sheet.DoModal();
-  return loaded ? SaveSettings(path) : 0;
+  return loaded ? SaveSettings(profile.path, vel::ProfileSource(profile)) : 0;
 }

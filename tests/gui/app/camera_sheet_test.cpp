@@ -82,7 +82,7 @@ void CameraSheetTest::profileThatFailsIsShown() {
   const rlimit full{0, limit.rlim_max};
   std::signal(SIGXFSZ, SIG_IGN);
   setrlimit(RLIMIT_FSIZE, &full);
-  const int status = CCameraApp::SaveSettings(path);
+  const int status = CCameraApp::SaveSettings(path, path);
   setrlimit(RLIMIT_FSIZE, &limit);
   QCOMPARE(status, 1);
   std::filesystem::remove(path);
