@@ -1,10 +1,10 @@
 #include "cli/movie.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <string>
 
+#include "cli/progress.h"
+#include "cli/terminal.h"
 #include "core/film/film.h"
 #include "core/platform/clock.h"
 #include "core/platform/end_signals.h"
@@ -26,7 +26,7 @@ std::string SizeText(vel::PictureSize size) {
 // pipe nothing until the end.
 class FilmProgressLine {
  public:
-  FilmProgressLine() : m_terminal(::isatty(STDOUT_FILENO) != 0) {}
+  FilmProgressLine() : m_terminal(IsTerminal(stdout)) {}
   void Show(const vel::FilmProgress& progress) {
     if (!m_terminal)
       return;
@@ -34,7 +34,7 @@ class FilmProgressLine {
                        std::to_string(progress.framesTotal);
     if (progress.msLeft >= 0)
       text += ", " + vel::CountdownText(progress.msLeft) + " left";
-    std::printf("\r\033[K%s", text.c_str());
+    RewriteLine(stdout, FitToColumns(text, TerminalColumns(stdout)), m_shown);
     std::fflush(stdout);
     m_open = true;
   }
@@ -42,11 +42,13 @@ class FilmProgressLine {
     if (m_open)
       std::printf("\n");
     m_open = false;
+    m_shown = 0;
   }
 
  private:
   bool m_terminal;
   bool m_open = false;
+  std::size_t m_shown = 0;
 };
 
 }  // namespace

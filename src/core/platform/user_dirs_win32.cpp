@@ -1,7 +1,8 @@
 #include "core/platform/user_dirs_win32.h"
 
-#include <shlobj.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <cctype>
 
