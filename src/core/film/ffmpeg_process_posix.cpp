@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "core/film/ffmpeg_process.h"
+#include "core/platform/child_descriptors_posix.h"
 #include "core/platform/system_error.h"
 
 namespace vel {
@@ -28,11 +29,6 @@ namespace {
 
 constexpr const char* kNullDevice = "/dev/null";
 constexpr const char* kDefaultSearchPath = "/usr/local/bin:/usr/bin:/bin";
-
-int HighestDescriptor() {
-  const long limit = ::sysconf(_SC_OPEN_MAX);
-  return static_cast<int>(limit > 0 ? std::min(limit, 65536L) : 1024) - 1;
-}
 
 void CloseQuietly(int& fd) {
   if (fd >= 0)
@@ -63,16 +59,7 @@ void CloseQuietly(int& fd) {
   ::dup2(output, STDERR_FILENO);
   // dup2 onto the same number keeps the close-on-exec flag; none may stay.
   for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ::fcntl(fd, F_SETFD, 0);
-  // Nothing else of the program (its serial port, its files) reaches ffmpeg;
-  // the error pipe closes itself at exec.
-  for (int fd = 3; fd < errorFd; ++fd) ::close(fd);
-#if (defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))) || \
-    defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__NetBSD__)
-  (void)highestDescriptor;
-  ::closefrom(std::max(errorFd + 1, 3));
-#else
-  for (int fd = std::max(errorFd + 1, 3); fd <= highestDescriptor; ++fd) ::close(fd);
-#endif
+  CloseInheritedDescriptors(errorFd, highestDescriptor);
   ::execv(program, argv);
   const int error = errno;
   while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {

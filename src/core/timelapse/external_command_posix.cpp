@@ -9,6 +9,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/platform/child_descriptors_posix.h"
 #include "core/timelapse/external_command.h"
 
 namespace vel {
@@ -56,26 +57,6 @@ bool OpenCloseOnExecPipe(int ends[2]) {
 #else
   return ::pipe2(ends, O_CLOEXEC) == 0;
 #endif
-}
-
-// Closes every descriptor of the child above standard error except keep (the
-// error pipe, which exec closes itself), so that the serial port and other
-// files of the program do not leak into the external program.
-void CloseInheritedDescriptors(int keep, int highestDescriptor) {
-  for (int fd = 3; fd < keep; ++fd) ::close(fd);
-#if (defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))) || \
-    defined(__FreeBSD__) || defined(__OpenBSD__) || defined(__NetBSD__)
-  (void)highestDescriptor;
-  ::closefrom(std::max(keep + 1, 3));
-#else
-  for (int fd = std::max(keep + 1, 3); fd <= highestDescriptor; ++fd) ::close(fd);
-#endif
-}
-
-int HighestDescriptor() {
-  const long limit = ::sysconf(_SC_OPEN_MAX);
-  constexpr long kCap = 65536;
-  return static_cast<int>(limit > 0 ? std::min(limit, kCap) : 1024) - 1;
 }
 
 // Runs in the child between fork and exec; only async-signal-safe calls.

@@ -1,0 +1,16 @@
+#pragma once
+
+// What a child process made with fork() must do with the program's
+// descriptors before exec; POSIX systems only.
+namespace vel {
+
+// The highest descriptor a process may hold, capped: read before fork, as
+// sysconf is no call to make between fork and exec.
+int HighestDescriptor();
+
+// Closes every descriptor of the child above standard error except keep (the
+// error pipe, which exec closes itself), so that the serial port and other
+// files of the program do not leak into the child's program.
+void CloseInheritedDescriptors(int keep, int highestDescriptor);
+
+}  // namespace vel
