@@ -29,11 +29,11 @@ export CCACHE_BASEDIR=$scratch CCACHE_NOHASHDIR=1 QT_QPA_PLATFORM=offscreen
 # The patches go into the copy alone, even were it to lie inside a repository.
 export GIT_CEILING_DIRECTORIES=$scratch
 
-# A fresh copy, its build folder kept. Files keep their times, so only what
+# A fresh copy, its build folders kept. Files keep their times, so only what
 # changed since the last run is rebuilt.
 copy_tree() {
   mkdir -p "$tree" "$log"
-  find "$tree" -mindepth 1 -maxdepth 1 ! -name build -exec rm -rf {} +
+  find "$tree" -mindepth 1 -maxdepth 1 ! -name build ! -name 'build-win*' -exec rm -rf {} +
   (cd "$top" && git ls-files -z --cached --others --exclude-standard |
     tar --null -T - --ignore-failed-read -cf -) | tar -xf - -C "$tree"
   # 30 s for every test: a fault must be caught by a test failing on its own.
@@ -41,7 +41,8 @@ copy_tree() {
 }
 
 build() {
-  cmake -S "$tree" -B "$tree/build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache >"$1" 2>&1 &&
+  cmake -S "$tree" -B "$tree/build" -G Ninja -DCMAKE_CXX_COMPILER_LAUNCHER=ccache \
+    -DVELORANTICA_BUILD_BENCH=OFF >"$1" 2>&1 &&
     cmake --build "$tree/build" -j2 >>"$1" 2>&1
 }
 
