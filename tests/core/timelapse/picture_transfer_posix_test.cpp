@@ -74,15 +74,16 @@ class PictureTransferTest : public ::testing::Test {
   } m_clock;
 };
 
-// Only regular "JPG" files in DCIM's folders but HTML count; of equal times the first listed.
+// Only regular "JPG" files (of either case) in DCIM's folders but HTML count; of equal times the
+// first listed.
 TEST_F(PictureTransferTest, TheNewestPictureIsTheOneTaken) {
-  Put("DCIM/100CASIO/A.jpg", 1);
-  Put("DCIM/100CASIO/B1.JPG", 4);
-  Put("DCIM/100CASIO/B2.JPG", 4);
+  Put("DCIM/100CASIO/A.JPG", 1);
+  Put("DCIM/100CASIO/B1.jpg", 4);
+  Put("DCIM/100CASIO/B2.jpg", 4);
   Put("DCIM/100CASIO/C.AVI", 5);
   Put("DCIM/HTML/D.JPG", 6);
   Put("DCIM/E.JPG", 7);
-  fs::create_symlink(m_camera + "/DCIM/100CASIO/A.jpg", m_camera + "/DCIM/100CASIO/LINK.JPG");
+  fs::create_symlink(m_camera + "/DCIM/100CASIO/A.JPG", m_camera + "/DCIM/100CASIO/LINK.JPG");
   ASSERT_EQ(::mkfifo((m_camera + "/DCIM/100CASIO/FIFO.JPG").c_str(), 0600), 0);
   fs::create_directories(m_camera + "/DCIM/100CASIO/FOLDER.JPG");
   for (const char* name : {"LINK.JPG", "FIFO.JPG", "FOLDER.JPG"})
