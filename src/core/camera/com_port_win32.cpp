@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "core/camera/com_port.h"
+#include "core/platform/system_calls_win32.h"
 #include "core/platform/system_error.h"
 
 namespace vel {
@@ -95,11 +96,11 @@ bool CComPort::OpenDevice(const std::string& portName, std::string& systemText) 
   bool ok = GetCommState(m_handle->handle, &dcb);
   if (ok) {
     ApplyLineSettings(dcb);
-    ok = SetCommState(m_handle->handle, &dcb);
+    ok = kSystemCalls.setCommState(m_handle->handle, &dcb);
   }
   if (ok) {
     COMMTIMEOUTS timeouts = PortTimeouts();
-    ok = SetCommTimeouts(m_handle->handle, &timeouts);
+    ok = kSystemCalls.setCommTimeouts(m_handle->handle, &timeouts);
   }
   if (!ok)
     systemText = SystemText(GetLastError());
