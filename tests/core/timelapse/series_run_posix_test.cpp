@@ -127,12 +127,14 @@ struct Rig {
     run->SetSafeClock(camera);
   }
   // Begin, then each tick when it is due, as a front end waits for them;
-  // afterShot sees each shot's end first.
+  // afterShot sees each shot's end first. A series that takes more ticks than
+  // maxTicks fails the test.
   void RunSeries(const std::function<void(std::uint32_t taken)>& afterShot = {}) {
     Wait(run->Begin(), afterShot);
   }
   void Wait(bool more, const std::function<void(std::uint32_t taken)>& afterShot = {}) {
-    while (more && run->Running() && !killed) {
+    for (int ticks = 0; more && run->Running() && !killed; ++ticks) {
+      ASSERT_LE(ticks, maxTicks) << "the series does not end";
       if (afterShot)
         afterShot(run->Schedule().Taken());
       camera.WaitMs(static_cast<std::uint32_t>(run->NextDueMs() - camera.NowMs()));
@@ -141,6 +143,7 @@ struct Rig {
   }
   std::string Log() const { return velotest::TempDir::ReadFile(run->LogPath()); }
   bool killed = false;  // the program ended where it stands
+  int maxTicks = 100;
 
   velotest::FakeVolumes volumes;
   Camera camera{volumes};
@@ -365,6 +368,7 @@ TEST(SeriesRun, AWeekdayWindowOverTwoWeeks) {
   Rig r(
       "[Options]\nModel=5\n[Schedule]\nScheduleWindows=07:00-18:00\nScheduleDays=mon-fri\n"
       "ScheduleFor=14d\n[Interval]\nMinute=30\nInfinity=1");
+  r.maxTicks = 500;
   const ScheduledSeries series = RunScheduled(r, "2026-03-02 05:00");
   std::map<std::string, int> perDay;
   for (const std::string& shot : series.shots) {
