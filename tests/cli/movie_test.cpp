@@ -1,10 +1,5 @@
 // velorantica-cli movie with the real ffmpeg, on a pipe and on a terminal of its own.
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <poll.h>
-#include <pty.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <set>
@@ -13,77 +8,13 @@
 #include "core/timelapse/series_log.h"
 #include "support/child_process.h"
 #include "support/film_pictures.h"
+#include "support/pseudo_terminal.h"
 #include "support/temp_dir.h"
 
 namespace {
 
 using namespace vel::test;
 namespace fs = std::filesystem;
-
-// The program on a new pseudo-terminal that is its controlling terminal, as
-// on a user's screen, so that a Ctrl+C typed there reaches it as the
-// terminal sends it.
-class TerminalRun {
- public:
-  TerminalRun(std::vector<std::string> args, std::vector<std::string> environment) {
-    args.insert(args.begin(), CLI_PROGRAM);
-    for (char** entry = environ; *entry; ++entry) environment.emplace_back(*entry);
-    std::vector<char*> argv = Pointers(args), envp = Pointers(environment);
-    m_pid = ::forkpty(&m_master, nullptr, nullptr, nullptr);
-    if (m_pid == 0) {
-      ::dup2(::open(m_errors.c_str(), O_WRONLY | O_CREAT, 0600), 2);
-      ::execve(CLI_PROGRAM, argv.data(), envp.data());
-      ::_exit(127);
-    }
-  }
-  ~TerminalRun() {
-    if (m_pid > 0)
-      ::kill(m_pid, SIGKILL), ::waitpid(m_pid, nullptr, 0);
-    ::close(m_master);
-  }
-
-  void Type(char key) { (void)!::write(m_master, &key, 1); }
-  // Whether the terminal showed the text within the time.
-  bool Await(const std::string& text, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 10, ::usleep(10'000))
-      if (Drain(), m_screen.find(text) != std::string::npos)
-        return true;
-    return false;
-  }
-  // The exit status once it ended; -2 after the time.
-  int Wait(int timeoutMs) {
-    int status = 0;
-    if (m_pid <= 0)
-      return -1;
-    for (int waited = 0; !::waitpid(m_pid, &status, WNOHANG); waited += 10, ::usleep(10'000))
-      if (Drain(), waited >= timeoutMs)
-        return -2;
-    m_pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  }
-  const std::string& Screen() const { return m_screen; }
-  std::string Errors() const { return TempDir::ReadFile(m_errors); }
-
- private:
-  void Drain() {
-    pollfd ready{m_master, POLLIN, 0};
-    char buffer[4096];
-    for (ssize_t n; ::poll(&ready, 1, 0) > 0 && (n = ::read(m_master, buffer, sizeof buffer)) > 0;)
-      m_screen.append(buffer, static_cast<std::size_t>(n));
-  }
-  static std::vector<char*> Pointers(std::vector<std::string>& items) {
-    std::vector<char*> pointers;
-    for (std::string& item : items) pointers.push_back(item.data());
-    pointers.push_back(nullptr);
-    return pointers;
-  }
-
-  TempDir m_dir;
-  const std::string m_errors = m_dir / "errors";
-  int m_master = -1;
-  pid_t m_pid = -1;
-  std::string m_screen;
-};
 
 class Movie : public ::testing::Test {
  protected:
@@ -175,11 +106,12 @@ TEST_F(Movie, CtrlCEndsFfmpegAndLeavesNoPartialFilm) {
   const std::vector<std::string> stored = PictureNames(90);
   WritePictures(m_pictures, stored, 1024, 768, /*flat=*/false);
   WriteLog("2026-12-07-101500", stored);
-  TerminalRun run({"movie"}, Environment());
-  ASSERT_TRUE(run.Await("\r\033[KFrames ", 30000)) << run.Screen() << run.Errors();
+  PseudoTerminal screen(/*raw=*/false);
+  ChildProcess run(CLI_PROGRAM, {"movie"}, Environment(), screen.SlavePath());
+  ASSERT_TRUE(screen.Await("\r\033[KFrames ", 30000)) << screen.Seen() << run.Errors();
   ASSERT_FALSE(ProcessesNaming(m_pictures).empty());
-  run.Type('\x03');
-  EXPECT_EQ(run.Wait(10000), 1) << run.Screen();
+  screen.Type('\x03');
+  EXPECT_EQ(run.Wait(10000), 1) << screen.Seen();
   EXPECT_NE(run.Errors().find("cancelled"), std::string::npos) << run.Errors();
   EXPECT_EQ(Listing().size(), stored.size()) << "a partial film was left";
   EXPECT_EQ(ProcessesNaming(m_pictures), std::vector<std::string>{});

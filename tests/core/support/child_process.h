@@ -18,7 +18,8 @@ extern char** environ;
 namespace vel::test {
 
 // A real process, its output read as it grows; extra "NAME=value" entries win over the test's.
-// Its standard output goes to outputPath when one is given (a terminal, /dev/full).
+// Its standard output goes to outputPath when one is given (a terminal, /dev/full); it then
+// runs in a session of its own, whose controlling terminal that terminal becomes.
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, std::vector<std::string> args,
@@ -28,12 +29,16 @@ class ChildProcess {
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
     ::posix_spawn_file_actions_addopen(
-        &actions, 1, (outputPath.empty() ? m_out : outputPath).c_str(), O_WRONLY | O_CREAT, 0600);
+        &actions, 1, (outputPath.empty() ? m_out : outputPath).c_str(), O_RDWR | O_CREAT, 0600);
     ::posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT, 0600);
-    if (::posix_spawn(&m_pid, program.c_str(), &actions, nullptr, Pointers(args).data(),
+    posix_spawnattr_t session;
+    ::posix_spawnattr_init(&session);
+    ::posix_spawnattr_setflags(&session, outputPath.empty() ? 0 : POSIX_SPAWN_SETSID);
+    if (::posix_spawn(&m_pid, program.c_str(), &actions, &session, Pointers(args).data(),
                       Pointers(environment).data()) != 0)
       m_pid = -1;
     ::posix_spawn_file_actions_destroy(&actions);
+    ::posix_spawnattr_destroy(&session);
   }
   ~ChildProcess() { Stop(SIGKILL); }
   ChildProcess(const ChildProcess&) = delete;

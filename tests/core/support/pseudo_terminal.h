@@ -13,17 +13,19 @@
 
 namespace vel::test {
 
-// The camera's serial line: the program opens SlavePath(), the test reads the master.
+// The camera's serial line: the program opens SlavePath(), the test reads the master. Raw, so
+// that no byte is translated or echoed; or cooked, as a user's screen, where a Ctrl+C typed is
+// the terminal's signal.
 class PseudoTerminal {
  public:
-  PseudoTerminal() {
+  explicit PseudoTerminal(bool raw = true) {
     char name[256] = {};
     if (::openpty(&m_master, &m_slave, name, nullptr, nullptr) != 0)
       return;
     m_path = name;
-    // Raw, so that no byte is translated or echoed.
     termios tio = SlaveSettings();
-    ::cfmakeraw(&tio);
+    if (raw)
+      ::cfmakeraw(&tio);
     SetSlaveSettings(tio);
   }
   ~PseudoTerminal() {
@@ -55,6 +57,19 @@ class PseudoTerminal {
     return bytes;
   }
 
+  // Reads until what was read so far (Seen()) holds the text; false when the time ran out.
+  bool Await(const std::string& text, int timeoutMs) {
+    for (int waited = 0; m_seen.find(text) == std::string::npos; waited += 50) {
+      if (waited > timeoutMs)
+        return false;
+      const std::vector<std::uint8_t> bytes = Read(0, 50);
+      m_seen.append(bytes.begin(), bytes.end());
+    }
+    return true;
+  }
+  const std::string& Seen() const { return m_seen; }
+  void Type(char key) { (void)!::write(m_master, &key, 1); }
+
   // The line settings, through the test's own handle: a new open is refused while the port is held.
   termios SlaveSettings() const {
     termios tio{};
@@ -69,6 +84,7 @@ class PseudoTerminal {
   int m_master = -1;
   int m_slave = -1;
   std::string m_path;
+  std::string m_seen;
 };
 
 }  // namespace vel::test
