@@ -29,15 +29,25 @@ export CCACHE_BASEDIR=$scratch CCACHE_NOHASHDIR=1 QT_QPA_PLATFORM=offscreen
 # The patches go into the copy alone, even were it to lie inside a repository.
 export GIT_CEILING_DIRECTORIES=$scratch
 
-# A fresh copy, its build folders kept. Files keep their times, so only what
-# changed since the last run is rebuilt.
+# The copy brought up to this tree, its build folders kept. Only the files
+# that differ are replaced, and they take the time of now: what was built
+# from them (also from a fault of an earlier run) is rebuilt, nothing else.
 copy_tree() {
-  mkdir -p "$tree" "$log"
-  find "$tree" -mindepth 1 -maxdepth 1 ! -name build ! -name 'build-win*' -exec rm -rf {} +
+  local incoming=$scratch/incoming file
+  rm -rf "$incoming" && mkdir -p "$incoming" "$tree" "$log"
   (cd "$top" && git ls-files -z --cached --others --exclude-standard |
-    tar --null -T - --ignore-failed-read -cf -) | tar -xf - -C "$tree"
+    tar --null -T - --ignore-failed-read -cf -) | tar -xf - -C "$incoming"
   # 30 s for every test: a fault must be caught by a test failing on its own.
-  find "$tree/tests" -name CMakeLists.txt -exec sed -i -E 's/TIMEOUT [0-9]+/TIMEOUT 30/' {} +
+  find "$incoming/tests" -name CMakeLists.txt -exec sed -i -E 's/TIMEOUT [0-9]+/TIMEOUT 30/' {} +
+  while IFS= read -r -d '' file; do
+    cmp -s "$incoming/$file" "$tree/$file" && continue
+    mkdir -p "$(dirname "$tree/$file")"
+    cp --preserve=mode "$incoming/$file" "$tree/$file"
+  done < <(cd "$incoming" && find . -type f -print0)
+  while IFS= read -r -d '' file; do
+    [[ -e $incoming/$file ]] || rm -f "$tree/$file"
+  done < <(cd "$tree" && find . \( -path ./build -o -path './build-win*' \) -prune -o -type f -print0)
+  rm -rf "$incoming"
 }
 
 build() {
