@@ -1,11 +1,13 @@
 #include "core/timelapse/series_state.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <limits>
 #include <vector>
 
 #include "core/app/ini_profile.h"
+#include "core/timelapse/status_text.h"
 
 namespace vel {
 namespace {
@@ -104,6 +106,18 @@ std::optional<std::string> LastRunningSeriesState(const std::string& logFolder) 
       return state->running ? std::optional<std::string>(*it) : std::nullopt;
   }
   return std::nullopt;
+}
+
+std::string ResumeQuestion(const SeriesState& state) {
+  const LocalTime last = LocalTimeAt(state.lastShotWallMs / 1000);
+  char until[32];
+  std::snprintf(until, sizeof until, "%04d-%02d-%02d %02d:%02d", last.year, last.month, last.day,
+                last.hour, last.minute);
+  std::string pictures = "picture " + std::to_string(state.counts.taken);
+  if (state.settings.Infinity == 0)
+    pictures += " of " + std::to_string(state.settings.Count);
+  return "A time-lapse series was running until " + std::string(until) + " (" + pictures +
+         " taken). Continue it?";
 }
 
 }  // namespace vel

@@ -38,4 +38,9 @@ ResultOf<SeriesState> ReadSeriesState(const std::string& path);
 // program stopped; none when there is no such series.
 std::optional<std::string> LastRunningSeriesState(const std::string& logFolder);
 
+// The window's question at its start about such a series: "A time-lapse
+// series was running until 2026-12-07 10:15 (picture 12 of 40 taken).
+// Continue it?", the time being that of its last shot, in local time.
+std::string ResumeQuestion(const SeriesState& state);
+
 }  // namespace vel

@@ -3,6 +3,7 @@
 #include "core/app/ini_profile.h"
 #include "core/app/settings.h"
 #include "core/timelapse/series_plan.h"
+#include "core/timelapse/series_state.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -40,6 +41,16 @@ TEST(SeriesCalendar, ItsTextsAreReadOrRefused) {
   EXPECT_EQ(ParseDays("fri-mon").Value(), 0x71) << "over the weekend";
   EXPECT_EQ(ParseDays("mo").Text(),
             "Cannot read the days \"mo\": write them like mon-fri or mon,wed,sat.");
+
+  SeriesState stopped;
+  stopped.lastShotWallMs = (monday + 59) * 1000;
+  stopped.counts.taken = 12;
+  stopped.settings.Count = 40;
+  EXPECT_EQ(ResumeQuestion(stopped),
+            "A time-lapse series was running until 2026-03-02 09:30 "
+            "(picture 12 of 40 taken). Continue it?");
+  stopped.settings.Infinity = 1;
+  EXPECT_NE(ResumeQuestion(stopped).find("(picture 12 taken)"), std::string::npos);
   ::unsetenv("TZ");
   ::tzset();
 }
