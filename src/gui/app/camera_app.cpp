@@ -10,30 +10,32 @@
 
 namespace {
 
-const QString kNotRead = QStringLiteral(
-    "The settings file %1 cannot be read: %2\n\n"
-    "The program starts with the default settings and leaves the file as it is.");
-const QString kNotSaved = QStringLiteral("The settings cannot be saved to %1: %2");
+std::string NotRead(const std::string& path, const vel::Result& failure) {
+  return "The settings file " + path + " cannot be read: " + failure.Text() +
+         "\n\nThe program starts with the default settings and leaves the file as it is.";
+}
 
-void Report(const QString& format, const std::string& path, const vel::Result& failure) {
-  const QString text =
-      format.arg(QString::fromStdString(path), QString::fromStdString(failure.Text()));
-  std::fprintf(stderr, "velorantica: %s\n",
-               text.section(QLatin1Char('\n'), 0, 0).toLocal8Bit().data());
+std::string NotSaved(const std::string& path, const vel::Result& failure) {
+  return "The settings cannot be saved to " + path + ": " + failure.Text();
+}
+
+// On standard error the first line, in the box the whole text.
+void Report(const std::string& text) {
+  std::fprintf(stderr, "velorantica: %s\n", text.substr(0, text.find('\n')).c_str());
   fw::MessageBox(nullptr, text, fw::ProgramCaption(), fw::BoxIcon::Error);
 }
 
 }  // namespace
 
 vel::ProfileLocation CCameraApp::Profile() {
-  return vel::LocateProfile(fw::AppName().toStdString());
+  return vel::LocateProfile(fw::AppName());
 }
 
 bool CCameraApp::LoadSettings(const std::string& path) {
   vel::IniProfile profile;
   const vel::Result read = vel::IniProfile::Load(path, profile);
   if (!read)
-    Report(kNotRead, path, read);
+    Report(NotRead(path, read));
   theSettings = vel::LoadSettings(profile);
   return read.Ok();
 }
@@ -49,7 +51,7 @@ int CCameraApp::SaveSettings(const std::string& path, const std::string& source)
   }
   if (done)
     return 0;
-  Report(kNotSaved, path, done);
+  Report(NotSaved(path, done));
   return 1;
 }
 

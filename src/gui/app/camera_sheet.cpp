@@ -13,7 +13,7 @@
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
-#include "gui/framework/template_builder.h"
+#include "gui/framework/qt/template_builder.h"
 #include "gui/pages/about_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/options_page.h"
@@ -45,8 +45,7 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
 
   g_pComPort = new vel::CComPort;
   if (vel::Result opened = g_pComPort->Open(ComPort); !opened) {
-    fw::MessageBox(nullptr, QString::fromStdString(opened.Text()), fw::ProgramCaption(),
-                   fw::BoxIcon::Error);
+    fw::MessageBox(nullptr, opened.Text(), fw::ProgramCaption(), fw::BoxIcon::Error);
     SetActivePage(kConfigPageIndex);
   }
 
@@ -89,7 +88,7 @@ void CCameraSheet::OnExit() {
   if (timeLapse->SeriesRunning() && !m_ending) {
     const QString question = QStringLiteral("A time-lapse series is running (%1). End it and quit?")
                                  .arg(timeLapse->SeriesProgressText());
-    if (!fw::AskYesNo(this, question, fw::ProgramCaption()))
+    if (!fw::AskYesNo(this, question.toStdString(), fw::ProgramCaption()))
       return;
   }
   EndRun();

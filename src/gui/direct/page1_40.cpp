@@ -8,7 +8,7 @@
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_sheet.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 
 CPage1_40::CPage1_40() : DirectControlPage(vel::DirectPageKind::Page1_40) {}
 

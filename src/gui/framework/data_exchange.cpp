@@ -1,136 +1,151 @@
 #include "gui/framework/data_exchange.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-#include <QTimeEdit>
+#include <cctype>
+#include <charconv>
 #include <cstdint>
 
 #include "gui/framework/message_box.h"
-#include "gui/framework/property_page.h"
 
 namespace fw {
 namespace {
 
-const QString kNotAnInteger = QStringLiteral("Please enter a positive integer.");
-const QString kLineBreakInName =
-    QStringLiteral("This name cannot be used because it contains a line break.");
-constexpr char kLoadedBytes[] = "fwLoadedBytes";
+constexpr std::string_view kNotAnInteger = "Please enter a positive integer.";
+constexpr std::string_view kLineBreakInName =
+    "This name cannot be used because it contains a line break.";
 
 // The setting from a control's text, or the transfer stops there.
-std::string SavedText(DataExchange& dx, QWidget* control, const QString& text) {
+std::string SavedText(DataExchange& dx, int id, const std::string& text) {
   if (!AcceptsName(text))
-    dx.Fail(control);
-  return SettingBytes(control, text);
+    dx.Fail(id);
+  return SettingBytes(dx, id, text);
+}
+
+bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
+  if (prefix.size() > text.size())
+    return false;
+  for (std::size_t i = 0; i < prefix.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(text[i])) !=
+        std::tolower(static_cast<unsigned char>(prefix[i])))
+      return false;
+  return true;
+}
+
+std::string_view Trimmed(std::string_view text) {
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  return text;
 }
 
 }  // namespace
 
-bool AcceptsName(const QString& name) {
-  if (!name.contains(QLatin1Char('\n')) && !name.contains(QLatin1Char('\r')))
+void DataExchange::Fail(int id) {
+  m_window->Item(id).SetFocus();
+  throw DataExchangeFailure{};
+}
+
+bool AcceptsName(std::string_view name) {
+  if (name.find_first_of("\r\n") == std::string_view::npos)
     return true;
   AfxMessageBox(kLineBreakInName, BoxIcon::Exclamation);
   return false;
 }
 
-void RememberLoadedBytes(QWidget* control, const std::string& bytes) {
-  control->setProperty(kLoadedBytes, QByteArray::fromStdString(bytes));
+void RememberLoadedBytes(DataExchange& dx, int id, const std::string& bytes) {
+  dx.m_window->RememberLoaded(id, bytes, dx.Item(id).Text());
 }
 
-std::string SettingBytes(const QWidget* control, const QString& shown) {
-  const QByteArray loaded = control->property(kLoadedBytes).toByteArray();
-  if (!loaded.isNull() && QString::fromUtf8(loaded) == shown)
-    return loaded.toStdString();
-  return shown.toStdString();
-}
-
-QWidget* DataExchange::Control(int id) const {
-  return m_page->GetDlgItem(id);
-}
-
-void DataExchange::Fail(QWidget* control) {
-  if (control)
-    control->setFocus();
-  throw DataExchangeFailure{};
+std::string SettingBytes(DataExchange& dx, int id, const std::string& shown) {
+  if (const std::string* loaded = dx.m_window->LoadedBytes(id, shown))
+    return *loaded;
+  return shown;
 }
 
 void DDX_Check(DataExchange& dx, int id, int& value) {
-  auto* box = qobject_cast<QCheckBox*>(dx.Control(id));
-  if (!box)
+  Control box = dx.Item(id);
+  if (!box.Exists())
     return;
   if (dx.m_saveAndValidate)
-    value = box->isChecked() ? 1 : 0;
+    value = box.Checked() ? 1 : 0;
   else
-    box->setChecked(value != 0);
+    box.SetChecked(value != 0);
 }
 
 void DDX_Text(DataExchange& dx, int id, std::string& value) {
-  auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
-  if (!edit)
+  Control edit = dx.Item(id);
+  if (!edit.Exists())
     return;
   if (dx.m_saveAndValidate) {
-    value = SavedText(dx, edit, edit->text());
+    value = SavedText(dx, id, edit.Text());
   } else {
-    edit->setText(QString::fromStdString(value));
-    RememberLoadedBytes(edit, value);
+    edit.SetText(value);
+    RememberLoadedBytes(dx, id, value);
   }
 }
 
 void DDX_TextUnsigned(DataExchange& dx, int id, int& value) {
-  auto* edit = qobject_cast<QLineEdit*>(dx.Control(id));
-  if (!edit)
+  Control edit = dx.Item(id);
+  if (!edit.Exists())
     return;
   if (!dx.m_saveAndValidate) {
-    edit->setText(QString::number(static_cast<std::uint32_t>(value)));
+    edit.SetText(std::to_string(static_cast<std::uint32_t>(value)));
     return;
   }
-  bool ok = false;
-  const qulonglong number = edit->text().trimmed().toULongLong(&ok);
-  if (!ok || number > UINT32_MAX) {
+  const std::string text = edit.Text();
+  const std::string_view digits = Trimmed(text);
+  std::uint64_t number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() ||
+      number > UINT32_MAX) {
     AfxMessageBox(kNotAnInteger, BoxIcon::Exclamation);
-    dx.Fail(edit);
+    dx.Fail(id);
   }
   value = static_cast<int>(static_cast<std::uint32_t>(number));
 }
 
 void DDX_CBIndex(DataExchange& dx, int id, int& index) {
-  auto* list = qobject_cast<QComboBox*>(dx.Control(id));
-  if (!list)
+  Control list = dx.Item(id);
+  if (!list.Exists())
     return;
   if (dx.m_saveAndValidate)
-    index = list->currentIndex();
+    index = list.Selection();
   else
-    list->setCurrentIndex(index >= 0 && index < list->count() ? index : -1);
+    list.Select(index);
 }
 
 void DDX_CBString(DataExchange& dx, int id, std::string& value) {
-  auto* list = qobject_cast<QComboBox*>(dx.Control(id));
-  if (!list)
+  Control list = dx.Item(id);
+  if (!list.Exists())
     return;
   if (dx.m_saveAndValidate) {
-    value = list->currentIndex() >= 0 ? SavedText(dx, list, list->currentText()) : std::string();
+    const int selected = list.Selection();
+    value = selected >= 0 ? SavedText(dx, id, list.ItemText(selected)) : std::string();
     return;
   }
-  const QString text = QString::fromStdString(value);
   int found = -1;
-  for (int i = 0; i < list->count() && found < 0; ++i)
-    if (list->itemText(i).startsWith(text, Qt::CaseInsensitive))
+  for (int i = 0; i < list.ItemCount() && found < 0; ++i)
+    if (StartsWithIgnoringCase(list.ItemText(i), value))
       found = i;
-  list->setCurrentIndex(found);
-  RememberLoadedBytes(list, value);
+  list.Select(found);
+  RememberLoadedBytes(dx, id, value);
 }
 
 void DDX_Time(DataExchange& dx, int id, int& hour, int& minute, int& second) {
-  auto* picker = qobject_cast<QTimeEdit*>(dx.Control(id));
-  if (!picker)
+  Control picker = dx.Item(id);
+  if (!picker.Exists())
     return;
   if (dx.m_saveAndValidate) {
-    const QTime time = picker->time();
-    hour = time.hour();
-    minute = time.minute();
-    second = time.second();
+    const TimeOfDay time = picker.Time();
+    hour = time.hour;
+    minute = time.minute;
+    second = time.second;
   } else {
-    picker->setTime(QTime(0, 0).addSecs(((hour % 24) * 60 + minute) * 60 + second));
+    // Values out of range carry over into the next unit, as a calendar time
+    // would; only the time of day is shown.
+    constexpr long long kDay = 24 * 60 * 60;
+    const long long total = (static_cast<long long>(hour % 24) * 60 + minute) * 60 + second;
+    const int seconds = static_cast<int>((total % kDay + kDay) % kDay);
+    picker.SetTime({seconds / 3600, seconds / 60 % 60, seconds % 60});
   }
 }
 

@@ -1,26 +1,26 @@
 #pragma once
 
-#include <QString>
 #include <string>
+#include <string_view>
 
-class QWidget;
+#include "gui/framework/window.h"
 
 namespace fw {
 
-class CPropertyPage;
-
-// One transfer between a page's controls and the settings, in the direction
-// m_saveAndValidate says (true: controls into settings). A field that cannot
-// be read stops the transfer there, after the framework's own message.
+// One transfer between a window's controls and the settings, in the
+// direction m_saveAndValidate says (true: controls into settings). A field
+// that cannot be read stops the transfer there, after the framework's own
+// message.
 class DataExchange {
  public:
-  DataExchange(CPropertyPage* page, bool saveAndValidate)
-      : m_page(page), m_saveAndValidate(saveAndValidate) {}
-  CPropertyPage* m_page;
+  DataExchange(Window& window, bool saveAndValidate)
+      : m_window(&window), m_saveAndValidate(saveAndValidate) {}
+  Window* m_window;
   bool m_saveAndValidate;
 
-  QWidget* Control(int id) const;
-  [[noreturn]] void Fail(QWidget* control);
+  Control Item(int id) const { return m_window->Item(id); }
+  // Gives the control the focus and ends the transfer.
+  [[noreturn]] void Fail(int id);
 };
 
 // Thrown by Fail and caught by UpdateData.
@@ -28,13 +28,13 @@ struct DataExchangeFailure {};
 
 // False, after a box saying why, for a name with a line break: no setting
 // can hold one (it would end the profile's line early).
-bool AcceptsName(const QString& name);
+bool AcceptsName(std::string_view name);
 
 // A string setting shown in a control keeps its exact bytes, whatever their
 // encoding, as long as the control shows its text unchanged: loading
 // remembers them, and saving gives them back rather than the shown text.
-void RememberLoadedBytes(QWidget* control, const std::string& bytes);
-std::string SettingBytes(const QWidget* control, const QString& shown);
+void RememberLoadedBytes(DataExchange& dx, int id, const std::string& bytes);
+std::string SettingBytes(DataExchange& dx, int id, const std::string& shown);
 
 void DDX_Check(DataExchange& dx, int id, int& value);
 // A text with a line break is refused (see AcceptsName).

@@ -1,15 +1,15 @@
 #pragma once
 
 #include <QDialog>
-#include <map>
 
 #include "core/ui/dialog_template.h"
+#include "gui/framework/window.h"
 
 namespace fw {
 
 // A modal dialog built from a template: a caption, no system menu and no
 // close box. The button with id 2 (IDCANCEL) and Esc end it.
-class CDialog : public QDialog {
+class CDialog : public QDialog, public Window {
   Q_OBJECT
  public:
   static constexpr int IDCANCEL = 2;
@@ -21,9 +21,6 @@ class CDialog : public QDialog {
  protected:
   virtual void OnCancel();
   void reject() override { OnCancel(); }
-
- private:
-  std::map<int, QWidget*> m_byId;
 };
 
 }  // namespace fw

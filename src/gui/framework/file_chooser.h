@@ -1,18 +1,18 @@
 #pragma once
 
-#include <QString>
-#include <QStringList>
 #include <optional>
-
-class QWidget;
+#include <string>
+#include <vector>
 
 namespace fw {
+
+class Window;
 
 // What an Open dialog offers: its filters ("Scripts (*.sh)"), the first one
 // preselected, and the extension added to a typed name that has none.
 struct OpenFileRequest {
-  QStringList filters;
-  QString defaultSuffix;
+  std::vector<std::string> filters;
+  std::string defaultSuffix;
 };
 
 // The program's file and folder choosers. The pages ask through this
@@ -24,18 +24,23 @@ class FileChooser {
 
   // An existing folder, starting from startFolder (empty: the system's
   // choice); the title says what the folder is for.
-  virtual std::optional<QString> ChooseFolder(QWidget* owner, const QString& title,
-                                              const QString& startFolder) = 0;
+  virtual std::optional<std::string> ChooseFolder(const Window* owner, const std::string& title,
+                                                  const std::string& startFolder) = 0;
 
   // An existing file.
-  virtual std::optional<QString> ChooseExistingFile(QWidget* owner,
-                                                    const OpenFileRequest& request) = 0;
+  virtual std::optional<std::string> ChooseExistingFile(const Window* owner,
+                                                        const OpenFileRequest& request) = 0;
 };
 
-// The chooser in use: the one a test set, else the one on Qt's dialogs.
+// The chooser in use: the one a test set, else the toolkit's own.
 FileChooser& TheFileChooser();
 
-// Replaces the chooser; null restores the Qt one. The caller keeps ownership.
+// Replaces the chooser; null restores the toolkit's. The caller keeps
+// ownership.
 void SetFileChooser(FileChooser* chooser);
+
+namespace detail {
+FileChooser& ToolkitFileChooser();
+}
 
 }  // namespace fw

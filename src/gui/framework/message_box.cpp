@@ -1,9 +1,5 @@
 #include "gui/framework/message_box.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QMessageBox>
-
 namespace fw {
 namespace {
 
@@ -12,20 +8,10 @@ MessageBoxHook& Hook() {
   return hook;
 }
 
-QMessageBox::Icon QtIcon(BoxIcon icon) {
-  switch (icon) {
-    case BoxIcon::Error:
-      return QMessageBox::Critical;
-    case BoxIcon::Exclamation:
-      return QMessageBox::Warning;
-    case BoxIcon::Information:
-      return QMessageBox::Information;
-    case BoxIcon::Question:
-      return QMessageBox::Question;
-    case BoxIcon::None:
-      break;
-  }
-  return QMessageBox::NoIcon;
+bool Show(MessageBoxRequest request) {
+  if (Hook())
+    return Hook()(request);
+  return detail::ShowBox(request);
 }
 
 }  // namespace
@@ -34,44 +20,32 @@ void SetMessageBoxHook(MessageBoxHook hook) {
   Hook() = std::move(hook);
 }
 
-QString AppName() {
-  const QString path = QCoreApplication::applicationFilePath();
-  return path.isEmpty() ? QStringLiteral("velorantica") : QFileInfo(path).completeBaseName();
+void MessageBox(const Window* owner, std::string_view text, std::string_view caption,
+                BoxIcon icon) {
+  Show({owner, std::string(text), std::string(caption), icon});
 }
 
-void MessageBox(QWidget* owner, const QString& text, const QString& caption, BoxIcon icon) {
+bool AskYesNo(const Window* owner, std::string_view text, std::string_view caption) {
+  return Show({owner, std::string(text), std::string(caption), BoxIcon::Question, true});
+}
+
+void AfxMessageBox(std::string_view text, BoxIcon icon) {
+  Show({nullptr, std::string(text), AppName(), icon, false, true});
+}
+
+int ShowMessageBoxModeless(const Window* owner, std::string_view text, std::string_view caption,
+                           BoxIcon icon) {
+  MessageBoxRequest request{owner, std::string(text), std::string(caption), icon};
   if (Hook()) {
-    Hook()({owner, text, caption, icon});
-    return;
+    Hook()(request);
+    return 0;
   }
-  QMessageBox box(QtIcon(icon), caption, text, QMessageBox::Ok, owner);
-  box.exec();
+  return detail::ShowModelessBox(request);
 }
 
-QMessageBox* ShowMessageBoxModeless(QWidget* owner, const QString& text, const QString& caption,
-                                    BoxIcon icon) {
-  if (Hook()) {
-    Hook()({owner, text, caption, icon});
-    return nullptr;
-  }
-  auto* box = new QMessageBox(QtIcon(icon), caption, text, QMessageBox::Ok, owner);
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->setWindowModality(Qt::NonModal);
-  box->show();
-  return box;
-}
-
-bool AskYesNo(QWidget* owner, const QString& text, const QString& caption) {
-  if (Hook())
-    return Hook()({owner, text, caption, BoxIcon::Question, true});
-  QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::Yes | QMessageBox::No, owner);
-  box.setDefaultButton(QMessageBox::No);
-  box.setEscapeButton(QMessageBox::No);
-  return box.exec() == QMessageBox::Yes;
-}
-
-void AfxMessageBox(const QString& text, BoxIcon icon) {
-  MessageBox(QApplication::activeWindow(), text, AppName(), icon);
+void CloseMessageBox(int box) {
+  if (box != 0)
+    detail::CloseModelessBox(box);
 }
 
 }  // namespace fw

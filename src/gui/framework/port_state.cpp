@@ -1,6 +1,7 @@
 #include "gui/framework/port_state.h"
 
-#include <QLabel>
+#include <algorithm>
+#include <cctype>
 
 #include "core/camera/com_port.h"
 #include "core/ui/control_ids.h"
@@ -10,12 +11,16 @@
 namespace fw {
 
 void ShowPortState(CPropertyPage& page) {
-  auto* line = page.Item<QLabel>(vel::kPortStateLine);
-  if (!line)
+  Control line = page.Item(vel::kPortStateLine);
+  if (!line.Exists())
     return;
-  const QString text = QString::fromStdString(vel::PortStateText(CameraPort())).trimmed();
-  if (line->text() != text)
-    line->setText(text);
+  // A system's error text may end in a line break.
+  std::string text = vel::PortStateText(CameraPort());
+  const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+  while (!text.empty() && blank(text.back())) text.pop_back();
+  text.erase(0, std::find_if_not(text.begin(), text.end(), blank) - text.begin());
+  if (line.Text() != text)
+    line.SetText(text);
 }
 
 }  // namespace fw

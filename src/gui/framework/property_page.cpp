@@ -1,14 +1,16 @@
 #include "gui/framework/property_page.h"
 
 #include "gui/framework/data_exchange.h"
-#include "gui/framework/dialog_units.h"
 #include "gui/framework/property_sheet.h"
-#include "gui/framework/template_builder.h"
+#include "gui/framework/qt/dialog_units.h"
+#include "gui/framework/qt/qt_window.h"
+#include "gui/framework/qt/template_builder.h"
 
 namespace fw {
 
 CPropertyPage::CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget* parent)
     : QWidget(parent), m_template(dialogTemplate) {
+  SetImpl(std::make_unique<qt::QtWindow>(*this, this));
   setObjectName(Caption());
 }
 
@@ -34,9 +36,7 @@ void CPropertyPage::CreateControls() {
   for (const vel::ControlTemplate& control : m_template.controls) {
     QWidget* widget = CreateControl(control);
     widget = builder.Place(control, widget);
-    m_controls.push_back(widget);
-    if (control.id != 0)
-      m_byId.emplace(control.id, widget);
+    static_cast<qt::QtWindow*>(Impl())->AddControl(control.id, widget);
   }
   builder.Finish();
 }
@@ -55,7 +55,7 @@ void CPropertyPage::DoDataExchange(DataExchange&) {}
 bool CPropertyPage::UpdateData(bool saveAndValidate) {
   if (!m_hasWindow)
     return false;
-  DataExchange dx(this, saveAndValidate);
+  DataExchange dx(*this, saveAndValidate);
   try {
     DoDataExchange(dx);
   } catch (const DataExchangeFailure&) {
@@ -86,8 +86,11 @@ int CPropertyPage::OnKickIdle(int) {
 }
 
 QWidget* CPropertyPage::GetDlgItem(int id) const {
-  const auto found = m_byId.find(id);
-  return found == m_byId.end() ? nullptr : found->second;
+  return static_cast<qt::QtWindow*>(Impl())->Widget(id);
+}
+
+const std::vector<QWidget*>& CPropertyPage::Controls() const {
+  return static_cast<qt::QtWindow*>(Impl())->Widgets();
 }
 
 CPropertySheet* CPropertyPage::Sheet() const {

@@ -1,10 +1,10 @@
 #pragma once
 
 #include <QWidget>
-#include <map>
 #include <vector>
 
 #include "core/ui/dialog_template.h"
+#include "gui/framework/window.h"
 
 namespace fw {
 
@@ -15,9 +15,11 @@ class CPropertySheet;
 // (the controls) is created the first time the page is shown, as with the
 // system's property pages; until then the page has no window and transfers
 // nothing.
-class CPropertyPage : public QWidget {
+class CPropertyPage : public QWidget, public Window {
   Q_OBJECT
  public:
+  using Window::Item;
+
   explicit CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
 
   QString Caption() const;
@@ -45,7 +47,7 @@ class CPropertyPage : public QWidget {
     return qobject_cast<T*>(GetDlgItem(id));
   }
   // The controls in template order.
-  const std::vector<QWidget*>& Controls() const { return m_controls; }
+  const std::vector<QWidget*>& Controls() const;
   CPropertySheet* Sheet() const;
 
  protected:
@@ -61,8 +63,6 @@ class CPropertyPage : public QWidget {
   vel::DialogTemplate m_template;
   bool m_hasWindow = false;
   bool m_firstSetActive = true;
-  std::vector<QWidget*> m_controls;
-  std::map<int, QWidget*> m_byId;
 };
 
 }  // namespace fw

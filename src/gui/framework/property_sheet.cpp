@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "gui/framework/property_page.h"
+#include "gui/framework/qt/qt_window.h"
 
 namespace fw {
 
@@ -25,8 +26,12 @@ CPropertySheet::CPropertySheet(QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
   m_ok->setAutoDefault(false);
   m_cancel->setAutoDefault(false);
-  connect(m_ok, &QPushButton::clicked, this, [this] { accept(); });
-  connect(m_cancel, &QPushButton::clicked, this, [this] { OnCancelCommand(); });
+  auto impl = std::make_unique<qt::QtWindow>(*this, this);
+  impl->AddControl(IDOK, m_ok);
+  impl->AddControl(IDCANCEL, m_cancel);
+  SetImpl(std::move(impl));
+  Map(IDOK, Notify::Clicked, [this](int) { accept(); });
+  Map(IDCANCEL, Notify::Clicked, [this](int) { OnCancelCommand(); });
   connect(m_tabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnCurrentChanged);
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
           &CPropertySheet::OnAboutToBlock);

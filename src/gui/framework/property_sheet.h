@@ -3,6 +3,8 @@
 #include <QDialog>
 #include <vector>
 
+#include "gui/framework/window.h"
+
 class QDialogButtonBox;
 class QPushButton;
 class QTabWidget;
@@ -16,9 +18,12 @@ class CPropertyPage;
 // they come back. Whenever the sheet's own event loop is about to wait for
 // input, the active page gets one idle pass; nested modal loops (message
 // boxes, sub-dialogs) never run it.
-class CPropertySheet : public QDialog {
+class CPropertySheet : public QDialog, public Window {
   Q_OBJECT
  public:
+  static constexpr int IDOK = 1;
+  static constexpr int IDCANCEL = 2;
+
   explicit CPropertySheet(QWidget* parent = nullptr);
   ~CPropertySheet() override;
 

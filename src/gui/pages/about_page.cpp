@@ -8,7 +8,7 @@
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/template_builder.h"
+#include "gui/framework/qt/template_builder.h"
 #include "gui/widgets/hyperlink.h"
 
 namespace {

@@ -10,12 +10,12 @@
 #include "gui/framework/message_box.h"
 #include "gui/framework/port_state.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/template_builder.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/template_builder.h"
+#include "gui/framework/qt/up_down.h"
 
 namespace {
 
-const QString kPortOpened = QStringLiteral("Open ComPort successful.");
+constexpr std::string_view kPortOpened = "Open ComPort successful.";
 
 std::string& DeviceRoot() {
   static std::string root;
@@ -120,7 +120,7 @@ void CConfig::ExchangeComPort(fw::DataExchange& dx) {
     return;
   }
   SelectPort(PortList(), QString::fromStdString(ComPort));
-  fw::RememberLoadedBytes(PortList(), ComPort);
+  fw::RememberLoadedBytes(dx, vel::kComPortList, ComPort);
 }
 
 void CConfig::OnSelChangeComPort() {
@@ -130,8 +130,7 @@ void CConfig::OnSelChangeComPort() {
   if (opened)
     fw::MessageBox(this, kPortOpened, fw::ProgramCaption(), fw::BoxIcon::None);
   else
-    fw::MessageBox(nullptr, QString::fromStdString(opened.Text()), fw::ProgramCaption(),
-                   fw::BoxIcon::Error);
+    fw::MessageBox(nullptr, opened.Text(), fw::ProgramCaption(), fw::BoxIcon::Error);
 }
 
 // The delays of the REC/USB switch only matter for the models that have one.

@@ -8,21 +8,20 @@
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/file_chooser.h"
 #include "gui/framework/program_state.h"
+#include "gui/framework/property_sheet.h"
 #include "gui/framework/ui_clock.h"
 #include "core/camera/models.h"
 
 namespace {
 
-const QString kDestFileDirTitle = QStringLiteral("Select destination folder");
+const std::string kDestFileDirTitle = "Select destination folder";
 
 // The programs worth running after a shot, as this system runs them.
 fw::OpenFileRequest ProgramRequest() {
 #ifdef Q_OS_WIN
-  return {{QStringLiteral("Batch Files (*.bat)"), QStringLiteral("Executable Files (*.exe)"),
-           QStringLiteral("All Files (*.*)")},
-          QStringLiteral("bat")};
+  return {{"Batch Files (*.bat)", "Executable Files (*.exe)", "All Files (*.*)"}, "bat"};
 #else
-  return {{QStringLiteral("Scripts (*.sh)"), QStringLiteral("All Files (*)")}, QString()};
+  return {{"Scripts (*.sh)", "All Files (*)"}, ""};
 #endif
 }
 
@@ -88,12 +87,12 @@ void COptions::OnSwitchUsbRec() {
 // changed on the page meanwhile is saved first, so that showing the new
 // folder does not undo it.
 void COptions::OnBrowseDestFileDir() {
-  const std::optional<QString> folder = fw::TheFileChooser().ChooseFolder(
-      this, kDestFileDirTitle, QString::fromStdString(DestFileDir));
+  const std::optional<std::string> folder =
+      fw::TheFileChooser().ChooseFolder(this, kDestFileDirTitle, DestFileDir);
   if (!folder || !fw::AcceptsName(*folder))
     return;
   UpdateData(true);
-  DestFileDir = folder->toStdString();
+  DestFileDir = *folder;
   UpdateData(false);
 }
 
@@ -101,11 +100,11 @@ void COptions::OnBrowseDestFileDir() {
 // program that was set: the edit is read-only, and clearing "Invoke
 // external program" is the way to stop running it.
 void COptions::OnBrowseCommand() {
-  const std::optional<QString> program =
-      fw::TheFileChooser().ChooseExistingFile(window(), ProgramRequest());
+  const std::optional<std::string> program =
+      fw::TheFileChooser().ChooseExistingFile(Sheet(), ProgramRequest());
   if (!program || !fw::AcceptsName(*program))
     return;
   UpdateData(true);
-  Command = program->toStdString();
+  Command = *program;
   UpdateData(false);
 }

@@ -14,7 +14,7 @@
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 #include "gui/timelapse/picture_preview.h"
 #include "gui/widgets/hyperlink.h"
 

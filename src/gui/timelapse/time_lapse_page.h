@@ -16,7 +16,6 @@
 class CHyperLink;
 class PicturePreview;
 class QLabel;
-class QMessageBox;
 class QPushButton;
 
 namespace fw {
@@ -152,7 +151,7 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   std::string m_logFolder;
   // Cancel, Exit and Esc pass it (EndsTheShot).
   std::unique_ptr<ShotHold> m_shotHold;
-  QPointer<QMessageBox> m_copyErrorBox;
+  int m_copyErrorBox = 0;  // the box of the last failed copy, while it is open
   // The failures line: the copies failed and the last one's reason, and a
   // warning of the series; cleared at Start.
   QString m_failures;

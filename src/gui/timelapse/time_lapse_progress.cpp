@@ -10,7 +10,7 @@
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/template_builder.h"
+#include "gui/framework/qt/template_builder.h"
 #include "gui/framework/ui_clock.h"
 #include "gui/timelapse/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"

@@ -4,7 +4,6 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QUrl>
 #include <algorithm>
@@ -148,10 +147,9 @@ void CTimeLapse::ShowCopyFailure(const vel::Result& failure) {
   ShowCopyFailures();
   fw::CloseForeignDialog();
   // An unattended series must not pile up boxes: the last one goes first.
-  if (m_copyErrorBox)
-    m_copyErrorBox->close();
-  m_copyErrorBox = fw::ShowMessageBoxModeless(window(), QString::fromStdString(failure.Text()),
-                                              fw::AppName(), fw::BoxIcon::Error);
+  fw::CloseMessageBox(m_copyErrorBox);
+  m_copyErrorBox =
+      fw::ShowMessageBoxModeless(Sheet(), failure.Text(), fw::AppName(), fw::BoxIcon::Error);
 }
 
 void CTimeLapse::ShowStoredPicture(const vel::CopyOutcome& copied) {

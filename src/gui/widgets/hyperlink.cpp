@@ -12,6 +12,7 @@
 #include "core/weblink/open_link.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/qt/qt_window.h"
 
 namespace {
 
@@ -144,7 +145,7 @@ void CHyperLink::SetOpener(Opener opener) {
 }
 
 void CHyperLink::ShowOpenError(const vel::Result& result) {
-  fw::AfxMessageBox(QString::fromStdString(result.Text()), fw::BoxIcon::Exclamation);
+  fw::AfxMessageBox(result.Text(), fw::BoxIcon::Exclamation);
 }
 
 void CHyperLink::Activate() {
@@ -259,6 +260,6 @@ void CHyperLink::ApplyColour() {
 }
 
 void DDX_Control(fw::DataExchange& dx, int id, CHyperLink& link) {
-  if (dx.Control(id) == &link)
+  if (fw::qt::ControlWidget(*dx.m_window, id) == &link)
     link.PreSubclassWindow();
 }

@@ -9,7 +9,7 @@
 
 #include "core/camera/models.h"
 #include "gui/app/camera_app.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
 
@@ -90,7 +90,7 @@ void CameraSheetTest::profileThatFailsIsShown() {
   QVERIFY(!CCameraApp::LoadSettings(path));
   QCOMPARE(Model, 7);
   QCOMPARE(boxes.Boxes().size(), std::size_t{2});
-  for (const fw::MessageBoxRequest& box : boxes.Boxes())
+  for (const RecordedBox& box : boxes.Boxes())
     QVERIFY(box.text.contains(QString::fromStdString(path)) && box.icon == fw::BoxIcon::Error);
 }
 

@@ -5,7 +5,7 @@
 #include <QtWidgets>
 #include <set>
 
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 #include "support/sheet_fixture.h"
 
 using namespace vel::test;

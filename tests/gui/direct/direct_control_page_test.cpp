@@ -9,7 +9,7 @@
 #include "gui/direct/direct_control_page.h"
 #include "gui/direct/mode_dialog.h"
 #include "gui/direct/page1_40.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
 

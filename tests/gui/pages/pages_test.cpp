@@ -7,7 +7,7 @@
 #include "core/camera/models.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/file_chooser.h"
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 #include "gui/pages/about_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/widgets/hyperlink.h"
@@ -27,11 +27,13 @@ class Chooser : public fw::FileChooser {
  public:
   Chooser() { fw::SetFileChooser(this); }
   ~Chooser() override { fw::SetFileChooser(nullptr); }
-  std::optional<QString> answer;
-  std::optional<QString> ChooseFolder(QWidget*, const QString&, const QString&) override {
+  std::optional<std::string> answer;
+  std::optional<std::string> ChooseFolder(const fw::Window*, const std::string&,
+                                          const std::string&) override {
     return answer;
   }
-  std::optional<QString> ChooseExistingFile(QWidget*, const fw::OpenFileRequest&) override {
+  std::optional<std::string> ChooseExistingFile(const fw::Window*,
+                                                const fw::OpenFileRequest&) override {
     return answer;
   }
 };
@@ -121,7 +123,7 @@ void PagesTest::choosersSetTheFolderAndTheProgramWithoutLineBreaks() {
   QVERIFY(!f.Page()->UpdateData(true));
   QCOMPARE(DestFileDir + Command, "/media/archive/opt/after shot.sh");
   QCOMPARE(boxes.Boxes().size(), std::size_t{3});
-  for (const fw::MessageBoxRequest& box : boxes.Boxes())
+  for (const RecordedBox& box : boxes.Boxes())
     QCOMPARE(box.text, "This name cannot be used because it contains a line break.");
 }
 

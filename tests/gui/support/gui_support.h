@@ -35,21 +35,29 @@ inline bool SavePicture(const QString& path, int width, QColor colour) {
   return QDir().mkpath(QFileInfo(path).path()) && image.save(path);
 }
 
+// A message box as the user would have seen it.
+struct RecordedBox {
+  QString text;
+  QString caption;
+  fw::BoxIcon icon;
+};
+
 // Records every message box instead of showing it, and answers questions as told.
 class MessageBoxRecorder {
  public:
   MessageBoxRecorder() {
     fw::SetMessageBoxHook([this](const fw::MessageBoxRequest& request) {
-      m_boxes.push_back(request);
+      m_boxes.push_back({QString::fromStdString(request.text),
+                         QString::fromStdString(request.caption), request.icon});
       return m_answer;
     });
   }
   ~MessageBoxRecorder() { fw::SetMessageBoxHook({}); }
-  const std::vector<fw::MessageBoxRequest>& Boxes() const { return m_boxes; }
+  const std::vector<RecordedBox>& Boxes() const { return m_boxes; }
   void AnswerQuestions(bool yes) { m_answer = yes; }
 
  private:
-  std::vector<fw::MessageBoxRequest> m_boxes;
+  std::vector<RecordedBox> m_boxes;
   bool m_answer = false;
 };
 

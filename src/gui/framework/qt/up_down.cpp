@@ -1,4 +1,4 @@
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 
 #include <algorithm>
 #include <cstdint>

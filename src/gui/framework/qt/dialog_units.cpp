@@ -1,4 +1,4 @@
-#include "gui/framework/dialog_units.h"
+#include "gui/framework/qt/dialog_units.h"
 
 #include <QFontMetrics>
 

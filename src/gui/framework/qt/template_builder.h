@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "core/ui/dialog_template.h"
-#include "gui/framework/dialog_units.h"
+#include "gui/framework/qt/dialog_units.h"
 
 class QLabel;
 class QWidget;

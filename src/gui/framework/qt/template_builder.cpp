@@ -1,4 +1,4 @@
-#include "gui/framework/template_builder.h"
+#include "gui/framework/qt/template_builder.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -13,7 +13,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "gui/framework/up_down.h"
+#include "gui/framework/qt/up_down.h"
 
 namespace fw {
 namespace {
