@@ -8,16 +8,14 @@
 // A small modal dialog opened while a camera button is held: each of its
 // buttons sends a press/release pair of another key; "OK" and Esc end it.
 class ModeDialog : public fw::CDialog {
-  Q_OBJECT
-
  public:
-  ModeDialog(vel::ModeDialogKind kind, QWidget* parent);
+  ModeDialog(vel::ModeDialogKind kind, const fw::Window* parent);
 };
 
 #define VELORANTICA_MODE_DIALOG(ClassName, Kind)           \
   class ClassName : public ModeDialog {                    \
    public:                                                 \
-    explicit ClassName(QWidget* parent = nullptr)          \
+    explicit ClassName(const fw::Window* parent = nullptr) \
         : ModeDialog(vel::ModeDialogKind::Kind, parent) {} \
   };
 
@@ -29,4 +27,4 @@ VELORANTICA_MODE_DIALOG(CAELockDlg, AeLock)
 #undef VELORANTICA_MODE_DIALOG
 
 // The dialog a dialog key opens.
-std::unique_ptr<ModeDialog> CreateModeDialog(vel::ModeDialogKind kind, QWidget* parent);
+std::unique_ptr<ModeDialog> CreateModeDialog(vel::ModeDialogKind kind, const fw::Window* parent);

@@ -6,14 +6,13 @@
 // the arrows that step a setting, and four keys that hold a camera button
 // while a small dialog offers the buttons used with it.
 class CPage1_40 : public DirectControlPage {
-  Q_OBJECT
  public:
   CPage1_40();
 
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
-  void RunDialogKey(QAbstractButton* button, const vel::DialogKeyOpen& open) override;
+  void RunDialogKey(int id, const vel::DialogKeyOpen& open) override;
 
  private:
   void OnSelchangeExposure();

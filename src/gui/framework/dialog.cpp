@@ -9,8 +9,8 @@
 
 namespace fw {
 
-CDialog::CDialog(const vel::DialogTemplate& dialogTemplate, QWidget* parent)
-    : QDialog(parent ? parent : QApplication::activeWindow(),
+CDialog::CDialog(const vel::DialogTemplate& dialogTemplate, const Window* parent)
+    : QDialog(parent ? qt::WidgetOf(parent) : QApplication::activeWindow(),
               Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
   auto impl = std::make_unique<qt::QtWindow>(*this, this);
   qt::QtWindow* window = impl.get();

@@ -14,7 +14,7 @@ class CDialog : public QDialog, public Window {
  public:
   static constexpr int IDCANCEL = 2;
 
-  explicit CDialog(const vel::DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
+  explicit CDialog(const vel::DialogTemplate& dialogTemplate, const Window* parent = nullptr);
   int DoModal();
   QWidget* GetDlgItem(int id) const;
 

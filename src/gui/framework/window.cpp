@@ -103,6 +103,11 @@ void Control::FitToText() {
     m_window->FitToText(m_id);
 }
 
+void Control::HoldThroughKeyRepeats() {
+  if (Exists())
+    m_window->HoldThroughKeyRepeats(m_id);
+}
+
 Window::Window() = default;
 Window::~Window() = default;
 

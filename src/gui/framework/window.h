@@ -90,6 +90,10 @@ class Control {
   // centred its middle.
   void FitToText();
 
+  // A button that stands for a camera key: the keyboard's repeats never let
+  // it come up and go down again while its key is held.
+  void HoldThroughKeyRepeats();
+
  private:
   WindowImpl* m_window;
   int m_id;

@@ -116,7 +116,7 @@ void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
     const std::type_info* shown = nullptr;
     Bytes whileOpen;
     QTimer::singleShot(50, [&] {
-      auto* dialog = qobject_cast<ModeDialog*>(QApplication::activeModalWidget());
+      auto* dialog = dynamic_cast<ModeDialog*>(QApplication::activeModalWidget());
       if (!dialog)
         return;
       shown = &typeid(*dialog);

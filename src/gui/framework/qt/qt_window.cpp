@@ -12,6 +12,7 @@
 #include <climits>
 
 #include "core/ui/dialog_template.h"
+#include "gui/framework/qt/key_repeat_filter.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw::qt {
@@ -241,6 +242,12 @@ void QtWindow::FitToText(int id) {
   const Rect fitted = FitRectToText(Geometry(id), metrics.horizontalAdvance(label->text()),
                                     metrics.height(), flags);
   label->setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
+}
+
+void QtWindow::HoldThroughKeyRepeats(int id) {
+  if (!m_keyRepeats)
+    m_keyRepeats = std::make_unique<KeyRepeatFilter>();
+  m_keyRepeats->Watch(Widget(id));
 }
 
 void QtWindow::SetTimer(unsigned id, std::uint32_t ms) {

@@ -14,6 +14,10 @@
 class QTimer;
 
 namespace fw::qt {
+class KeyRepeatFilter;
+}
+
+namespace fw::qt {
 
 QString ToQt(std::string_view text);
 std::string FromQt(const QString& text);
@@ -60,6 +64,7 @@ class QtWindow final : public QObject, public WindowImpl {
   TimeOfDay Time(int id) const override;
   void SetTime(int id, TimeOfDay time) override;
   void FitToText(int id) override;
+  void HoldThroughKeyRepeats(int id) override;
   void SetTimer(unsigned id, std::uint32_t ms) override;
   void KillTimer(unsigned id) override;
   bool TimerRunning(unsigned id) const override;
@@ -74,6 +79,7 @@ class QtWindow final : public QObject, public WindowImpl {
   std::map<int, QWidget*> m_byId;
   std::vector<QWidget*> m_widgets;
   std::map<unsigned, std::unique_ptr<Timer>> m_timers;
+  std::unique_ptr<KeyRepeatFilter> m_keyRepeats;
 };
 
 // The widget of a window of the framework: a page, a dialog or the sheet;
