@@ -37,8 +37,7 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
   for (fw::CPropertyPage* page : {m_directControl, m_timeLapse, m_options, m_config, m_about})
     AddPage(page);
   setWindowTitle(WindowTitle(Model));
-  connect(static_cast<CConfig*>(m_config), &CConfig::ModelChanged, this,
-          &CCameraSheet::OnModelChanged);
+  static_cast<CConfig*>(m_config)->OnModelChangedCall([this] { OnModelChanged(); });
   setWindowIcon(m_icon);
   setWindowFlag(Qt::WindowMinimizeButtonHint, true);
   setWindowFlag(Qt::WindowContextHelpButtonHint, false);

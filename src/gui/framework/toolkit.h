@@ -46,6 +46,7 @@ class WindowImpl {
   virtual TimeOfDay Time(int id) const = 0;
   virtual void SetTime(int id, TimeOfDay time) = 0;
   virtual void FitToText(int id) = 0;
+  virtual void SetVisited(int id, bool visited) = 0;
   virtual void HoldThroughKeyRepeats(int id) = 0;
 
   virtual void SetTimer(unsigned id, std::uint32_t ms) = 0;

@@ -108,6 +108,11 @@ void Control::HoldThroughKeyRepeats() {
     m_window->HoldThroughKeyRepeats(m_id);
 }
 
+void Control::SetVisited(bool visited) {
+  if (Exists())
+    m_window->SetVisited(m_id, visited);
+}
+
 Window::Window() = default;
 Window::~Window() = default;
 

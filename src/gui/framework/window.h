@@ -90,6 +90,9 @@ class Control {
   // centred its middle.
   void FitToText();
 
+  // A link: drawn in the visited colour rather than the link colour.
+  void SetVisited(bool visited);
+
   // A button that stands for a camera key: the keyboard's repeats never let
   // it come up and go down again while its key is held.
   void HoldThroughKeyRepeats();
@@ -124,6 +127,10 @@ class Window {
 
   WindowImpl* Impl() const { return m_impl.get(); }
 
+  // Maps a handler for a control's event; a control's own object (a link)
+  // adds its handler too.
+  void Map(int id, Notify event, std::function<void(int value)> handler);
+
   // The bytes a data exchange loaded into control id, as it then showed
   // them: a string setting keeps its exact bytes while the text stays.
   void RememberLoaded(int id, std::string bytes, std::string shown);
@@ -144,8 +151,6 @@ class Window {
     Map(id, Notify::DeltaPos,
         [this, handler](int delta) { (static_cast<W*>(this)->*handler)(delta); });
   }
-  void Map(int id, Notify event, std::function<void(int value)> handler);
-
   void SetImpl(std::unique_ptr<WindowImpl> impl);
 
  private:

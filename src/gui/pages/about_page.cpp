@@ -1,15 +1,11 @@
 #include "gui/pages/about_page.h"
 
-#include <QAbstractButton>
-
 #include "core/camera/command_bytes.h"
 #include "core/direct/command_check.h"
 #include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/qt/template_builder.h"
-#include "gui/widgets/hyperlink.h"
 
 namespace {
 
@@ -22,35 +18,26 @@ constexpr int kLastSampledId = vel::kCommandCheckButton;
 constexpr int kCommandCheckControls[] = {vel::kCommandCheckLabel, vel::kCommandCheckList,
                                          vel::kCommandCheckButton};
 
-int ControlId(const QWidget* widget) {
-  return widget->property("controlId").toInt();
+bool IsSampled(const vel::ControlTemplate& control) {
+  const bool button = control.kind == vel::ControlKind::PushButton ||
+                      control.kind == vel::ControlKind::DefPushButton;
+  return button && control.id >= kFirstSampledId && control.id <= kLastSampledId;
 }
 
 }  // namespace
 
 CAbout::CAbout() : fw::CPropertyPage(vel::AboutTemplate()) {}
 
-// The link is built with the page's window, in its place in the tab order.
-QWidget* CAbout::CreateControl(const vel::ControlTemplate& control) {
-  if (control.id != vel::kLinkLabel)
-    return nullptr;
-  m_link = new CHyperLink(fw::TemplateText(control.text));
-  m_link->setAlignment(fw::TextAlignment(control));
-  return m_link;
-}
-
 void CAbout::DoDataExchange(fw::DataExchange& dx) {
   fw::DDX_CBString(dx, vel::kCommandCheckList, m_checkChar);
-  DDX_Control(dx, vel::kLinkLabel, *m_link);
+  DDX_Control(dx, vel::kLinkLabel, m_link);
 }
 
 bool CAbout::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
-  m_link->SetLinkTarget(fw::TemplateText(vel::kMakerSiteAddress));
+  m_link.SetLinkTarget(std::string(vel::kMakerSiteAddress));
   if (CommandCheck == 0) {
-    for (int id : kCommandCheckControls)
-      if (QWidget* control = GetDlgItem(id))
-        control->hide();
+    for (int id : kCommandCheckControls) Item(id).Show(false);
   }
   return true;
 }
@@ -58,13 +45,9 @@ bool CAbout::OnInitDialog() {
 int CAbout::OnKickIdle(int) {
   if (!HasWindow())
     return 0;
-  for (QWidget* control : Controls()) {
-    const int id = ControlId(control);
-    if (id < kFirstSampledId || id > kLastSampledId)
-      continue;
-    if (auto* button = qobject_cast<QAbstractButton*>(control))
-      OnUpdateCommandCheck(button);
-  }
+  for (const vel::ControlTemplate& control : Template().controls)
+    if (IsSampled(control))
+      OnUpdateCommandCheck(control.id);
   return 0;
 }
 
@@ -73,11 +56,10 @@ void CAbout::ReleaseHeldKeys() {
                     vel::StepCommandCheck(m_checkUp, vel::kCommandCheckButton, false, m_checkChar));
 }
 
-void CAbout::OnUpdateCommandCheck(QAbstractButton* button) {
-  const bool pushed = button->isDown();
+void CAbout::OnUpdateCommandCheck(int id) {
+  const bool pushed = Item(id).Pushed();
   // The release byte follows the selection at release time, so the list is
   // read on every pass.
   UpdateData(true);
-  vel::SendKeyBytes(CameraPort(),
-                    vel::StepCommandCheck(m_checkUp, ControlId(button), pushed, m_checkChar));
+  vel::SendKeyBytes(CameraPort(), vel::StepCommandCheck(m_checkUp, id, pushed, m_checkChar));
 }

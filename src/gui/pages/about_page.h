@@ -3,9 +3,7 @@
 #include <string>
 
 #include "gui/framework/property_page.h"
-
-class CHyperLink;
-class QAbstractButton;
+#include "gui/widgets/hyperlink.h"
 
 // The last page: product and version, the icon, the link to the maker's web
 // site, and, when the profile asks for it, the command check: a list of
@@ -13,25 +11,23 @@ class QAbstractButton;
 // sending the selected character while it is held and that character plus
 // 0x20 when it comes up.
 class CAbout : public fw::CPropertyPage {
-  Q_OBJECT
  public:
   CAbout();
 
   int OnKickIdle(int idleCount) override;
   // Sends the release character when the Check button is down.
   void ReleaseHeldKeys();
-  // The link to the maker's web site; null until the page has its window.
-  CHyperLink* Link() const { return m_link; }
+  // The link to the maker's web site.
+  const CHyperLink& Link() const { return m_link; }
 
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
-  QWidget* CreateControl(const vel::ControlTemplate& control) override;
   // Samples the Check button and sends what its change calls for.
-  void OnUpdateCommandCheck(QAbstractButton* button);
+  void OnUpdateCommandCheck(int id);
 
  private:
-  CHyperLink* m_link = nullptr;
+  CHyperLink m_link;
   int m_checkUp = 1;
   std::string m_checkChar = "A";
 };

@@ -1,6 +1,6 @@
 #include "gui/pages/config_page.h"
 
-#include <QComboBox>
+#include <cctype>
 
 #include "core/camera/models.h"
 #include "core/camera/serial_ports.h"
@@ -17,14 +17,27 @@ namespace {
 
 constexpr std::string_view kPortOpened = "Open ComPort successful.";
 
+constexpr int kSpinButtons[] = {vel::kDelayRecUsbUpDown, vel::kDelayUsbRecUpDown,
+                                vel::kDelayBulbUpDown};
+
 std::string& DeviceRoot() {
   static std::string root;
   return root;
 }
 
-int FindExact(const QComboBox* list, const QString& text) {
-  for (int i = 0; i < list->count(); ++i)
-    if (list->itemText(i).compare(text, Qt::CaseInsensitive) == 0)
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  return true;
+}
+
+int FindExact(const fw::Control& list, std::string_view text) {
+  for (int i = 0; i < list.ItemCount(); ++i)
+    if (EqualIgnoringCase(list.ItemText(i), text))
       return i;
   return -1;
 }
@@ -32,41 +45,39 @@ int FindExact(const QComboBox* list, const QString& text) {
 // Selects the entry that is the port, ignoring case; a port that is not
 // present now (COM9, an unplugged adapter) gets an entry of its own, so
 // that it stays the setting until the user picks another one.
-void SelectPort(QComboBox* list, const QString& port) {
+void SelectPort(fw::Control list, const std::string& port) {
   int index = FindExact(list, port);
   if (index < 0) {
-    list->addItem(port);
-    index = list->count() - 1;
+    list.AddItem(port);
+    index = list.ItemCount() - 1;
   }
-  list->setCurrentIndex(index);
+  list.Select(index);
 }
 
 }  // namespace
 
-CConfig::CConfig() : fw::CPropertyPage(vel::ConfigTemplate()) {}
+CConfig::CConfig() : fw::CPropertyPage(vel::ConfigTemplate()) {
+  MapSelChange(vel::kComPortList, &CConfig::OnSelChangeComPort);
+  MapSelChange(vel::kModelList, &CConfig::OnSelChangeModel);
+}
 
 void CConfig::SetDeviceRoot(std::string root) {
   DeviceRoot() = std::move(root);
 }
 
-QComboBox* CConfig::PortList() const {
-  return Item<QComboBox>(vel::kComPortList);
-}
-
 // COM1 to COM6, then the serial devices present now. The current choice is
 // kept, whether or not its device is still there.
 void CConfig::FillPortList() {
-  QComboBox* list = PortList();
-  const QString current = list->currentIndex() >= 0 ? list->currentText() : QString();
-  list->clear();
-  for (std::string_view entry : vel::ComPortEntries()) list->addItem(fw::TemplateText(entry));
-  for (const std::string& device : vel::PresentSerialDevices(DeviceRoot())) {
-    const QString name = QString::fromStdString(device);
-    if (FindExact(list, name) < 0)
-      list->addItem(name);
-  }
-  if (current.isEmpty())
-    list->setCurrentIndex(-1);
+  fw::Control list = Item(vel::kComPortList);
+  const int selected = list.Selection();
+  const std::string current = selected >= 0 ? list.ItemText(selected) : std::string();
+  list.ClearItems();
+  for (std::string_view entry : vel::ComPortEntries()) list.AddItem(entry);
+  for (const std::string& device : vel::PresentSerialDevices(DeviceRoot()))
+    if (FindExact(list, device) < 0)
+      list.AddItem(device);
+  if (current.empty())
+    list.Select(-1);
   else
     SelectPort(list, current);
 }
@@ -74,13 +85,8 @@ void CConfig::FillPortList() {
 bool CConfig::OnInitDialog() {
   FillPortList();
   fw::CPropertyPage::OnInitDialog();
-  for (fw::UpDown* spin : {m_spinRecUsb, m_spinUsbRec, m_spinBulb})
-    if (spin)
-      spin->SetRange(0, kMaxDelay);
+  for (int spin : kSpinButtons) Item(spin).SetRange(0, kMaxDelay);
   ApplyModel();
-  connect(PortList(), &QComboBox::activated, this, [this] { OnSelChangeComPort(); });
-  connect(Item<QComboBox>(vel::kModelList), &QComboBox::activated, this,
-          [this] { OnSelChangeModel(); });
   return true;
 }
 
@@ -96,13 +102,9 @@ bool CConfig::OnSetActive() {
   return fw::CPropertyPage::OnSetActive();
 }
 
-// The spin buttons are attached first, then the settings follow in a fixed
-// order: a delay that cannot be read stops the save after the port and
-// before the model.
+// The settings follow in a fixed order: a delay that cannot be read stops
+// the save after the port and before the model.
 void CConfig::DoDataExchange(fw::DataExchange& dx) {
-  m_spinUsbRec = Item<fw::UpDown>(vel::kDelayUsbRecUpDown);
-  m_spinRecUsb = Item<fw::UpDown>(vel::kDelayRecUsbUpDown);
-  m_spinBulb = Item<fw::UpDown>(vel::kDelayBulbUpDown);
   ExchangeComPort(dx);
   fw::DDX_TextUnsigned(dx, vel::kDelayRecUsbEdit, DelayRecUsb);
   fw::DDX_TextUnsigned(dx, vel::kDelayUsbRecEdit, DelayUsbRec);
@@ -119,7 +121,7 @@ void CConfig::ExchangeComPort(fw::DataExchange& dx) {
     fw::DDX_CBString(dx, vel::kComPortList, ComPort);
     return;
   }
-  SelectPort(PortList(), QString::fromStdString(ComPort));
+  SelectPort(Item(vel::kComPortList), ComPort);
   fw::RememberLoadedBytes(dx, vel::kComPortList, ComPort);
 }
 
@@ -138,7 +140,7 @@ void CConfig::ApplyModel() {
   if (!HasWindow())
     return;
   for (int id : {vel::kDelayRecUsbEdit, vel::kDelayUsbRecEdit})
-    GetDlgItem(id)->setEnabled(vel::HasUsbSwitch(Model));
+    Item(id).Enable(vel::HasUsbSwitch(Model));
 }
 
 // A field that cannot be read stops the save before the model: the list
@@ -147,9 +149,9 @@ void CConfig::ApplyModel() {
 void CConfig::OnSelChangeModel() {
   const int before = Model;
   if (!UpdateData(true)) {
-    Item<QComboBox>(vel::kModelList)->setCurrentIndex(Model);
+    Item(vel::kModelList).Select(Model);
     return;
   }
-  if (Model != before)
-    emit ModelChanged();
+  if (Model != before && m_modelChanged)
+    m_modelChanged();
 }

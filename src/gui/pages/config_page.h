@@ -1,20 +1,14 @@
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "gui/framework/property_page.h"
 
-class QComboBox;
-
-namespace fw {
-class UpDown;
-}
-
 // The Config page: camera model, serial port and the three delays. A new
-// port is opened at once; a new model is announced by ModelChanged, so that
-// the window follows it at once.
+// port is opened at once; a new model is announced to the handler set with
+// OnModelChangedCall, so that the window follows it at once.
 class CConfig : public fw::CPropertyPage {
-  Q_OBJECT
  public:
   static constexpr int kMaxDelay = 32767;
 
@@ -32,8 +26,8 @@ class CConfig : public fw::CPropertyPage {
   // Enables what depends on the model set (the switch delays).
   void ApplyModel();
 
- signals:
-  void ModelChanged();
+  // Called after the user chose another model.
+  void OnModelChangedCall(std::function<void()> handler) { m_modelChanged = std::move(handler); }
 
  protected:
   bool OnInitDialog() override;
@@ -43,11 +37,8 @@ class CConfig : public fw::CPropertyPage {
   void OnSelChangeComPort();
   void OnSelChangeModel();
 
-  QComboBox* PortList() const;
   void FillPortList();
   void ExchangeComPort(fw::DataExchange& dx);
 
-  fw::UpDown* m_spinRecUsb = nullptr;
-  fw::UpDown* m_spinUsbRec = nullptr;
-  fw::UpDown* m_spinBulb = nullptr;
+  std::function<void()> m_modelChanged;
 };

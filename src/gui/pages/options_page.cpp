@@ -1,7 +1,5 @@
 #include "gui/pages/options_page.h"
 
-#include <QAbstractButton>
-
 #include "core/timelapse/shot_plan.h"
 #include "core/ui/control_ids.h"
 #include "core/ui/page_templates.h"
@@ -18,7 +16,7 @@ const std::string kDestFileDirTitle = "Select destination folder";
 
 // The programs worth running after a shot, as this system runs them.
 fw::OpenFileRequest ProgramRequest() {
-#ifdef Q_OS_WIN
+#ifdef _WIN32
   return {{"Batch Files (*.bat)", "Executable Files (*.exe)", "All Files (*.*)"}, "bat"};
 #else
   return {{"Scripts (*.sh)", "All Files (*)"}, ""};
@@ -27,20 +25,16 @@ fw::OpenFileRequest ProgramRequest() {
 
 }  // namespace
 
-COptions::COptions() : fw::CPropertyPage(vel::OptionsTemplate()) {}
-
-void COptions::Connect(int buttonId, void (COptions::*handler)()) {
-  connect(Item<QAbstractButton>(buttonId), &QAbstractButton::clicked, this,
-          [this, handler] { (this->*handler)(); });
+COptions::COptions() : fw::CPropertyPage(vel::OptionsTemplate()) {
+  MapClick(vel::kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
+  MapClick(vel::kBrowseCommandButton, &COptions::OnBrowseCommand);
+  MapClick(vel::kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
+  MapClick(vel::kCopyFileCheck, &COptions::OnCopyFile);
 }
 
 bool COptions::OnInitDialog() {
   fw::CPropertyPage::OnInitDialog();
   ApplyModel();
-  Connect(vel::kSwitchUsbRecButton, &COptions::OnSwitchUsbRec);
-  Connect(vel::kBrowseCommandButton, &COptions::OnBrowseCommand);
-  Connect(vel::kBrowseDestFileDirButton, &COptions::OnBrowseDestFileDir);
-  Connect(vel::kCopyFileCheck, &COptions::OnCopyFile);
   return true;
 }
 
@@ -59,17 +53,17 @@ void COptions::ApplyModel() {
   if (!HasWindow())
     return;
   m_copyOffered = vel::HasUsbSwitch(Model);
-  GetDlgItem(vel::kSwitchUsbRecButton)->setEnabled(m_copyOffered);
-  auto* copyFile = Item<QAbstractButton>(vel::kCopyFileCheck);
-  copyFile->setEnabled(m_copyOffered);
-  EnableCopyControls(copyFile->isChecked());
+  Item(vel::kSwitchUsbRecButton).Enable(m_copyOffered);
+  fw::Control copyFile = Item(vel::kCopyFileCheck);
+  copyFile.Enable(m_copyOffered);
+  EnableCopyControls(copyFile.Checked());
 }
 
 void COptions::EnableCopyControls(bool enable) {
   enable = enable && m_copyOffered;
   for (int id : {vel::kDestFileDirEdit, vel::kBrowseDestFileDirButton, vel::kDeleteAfterCopyCheck,
                  vel::kCopyAndDeleteLabel, vel::kCopyAndDeleteList})
-    GetDlgItem(id)->setEnabled(enable);
+    Item(id).Enable(enable);
 }
 
 void COptions::OnCopyFile() {

@@ -6,7 +6,6 @@
 // picture, delete it on the camera, run a program) and the manual switch
 // between REC and USB mode.
 class COptions : public fw::CPropertyPage {
-  Q_OBJECT
  public:
   COptions();
 
@@ -28,7 +27,6 @@ class COptions : public fw::CPropertyPage {
   // copied: the destination, its button, the delete box and the list of
   // files concerned, with its label.
   void EnableCopyControls(bool enable);
-  void Connect(int buttonId, void (COptions::*handler)());
 
   // False for the models without a REC/USB switch: then the copy controls
   // stay disabled, whatever CopyFile holds.

@@ -86,6 +86,7 @@ bool CTimeLapse::OnInitDialog() {
   for (int id :
        {vel::kSeriesLogLabel, vel::kSeriesLogLink, vel::kLastPictureView, vel::kLastPictureLine})
     GetDlgItem(id)->hide();
+  Item(vel::kSeriesLogLink).SetAccessibleName("Series log");
   ConnectHandlers();
   UpdateData(false);
   return true;
@@ -104,16 +105,12 @@ void CTimeLapse::ConnectHandlers() {
 QWidget* CTimeLapse::CreateControl(const vel::ControlTemplate& control) {
   if (control.id == vel::kLastPictureView)
     return m_lastPicture = new PicturePreview;
-  if (control.id != vel::kSeriesLogLink)
-    return nullptr;
-  m_logLink = new CHyperLink;
-  m_logLink->setAccessibleName(QStringLiteral("Series log"));
-  return m_logLink;
+  return nullptr;
 }
 
 void CTimeLapse::DoDataExchange(fw::DataExchange& dx) {
   fw::CPropertyPage::DoDataExchange(dx);
-  DDX_Control(dx, vel::kSeriesLogLink, *m_logLink);
+  DDX_Control(dx, vel::kSeriesLogLink, m_logLink);
   AttachUpDown(*this, m_spinBulbSeconds, vel::kBulbSecondsUpDown);
   AttachUpDown(*this, m_spinFocusSeconds, vel::kFocusSecondsUpDown);
   fw::DDX_Check(dx, vel::kInfinityCheck, Infinity);

@@ -11,9 +11,9 @@
 #include "core/timelapse/series_run.h"
 #include "core/timelapse/volumes.h"
 #include "gui/framework/property_page.h"
+#include "gui/widgets/hyperlink.h"
 #include "gui/timelapse/input_hold.h"
 
-class CHyperLink;
 class PicturePreview;
 class QLabel;
 class QPushButton;
@@ -156,7 +156,7 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // warning of the series; cleared at Start.
   QString m_failures;
   QString m_warning;
-  CHyperLink* m_logLink = nullptr;
+  CHyperLink m_logLink;
   QTimer m_progressTimer;
   PicturePreview* m_lastPicture = nullptr;
 };

@@ -5,13 +5,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QUrl>
 #include <algorithm>
 #include <iostream>
 #include <limits>
 
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
+#include "gui/framework/desktop.h"
 #include "gui/framework/foreign_dialog.h"
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
@@ -175,12 +175,10 @@ bool CTimeLapse::EndsTheShot(QObject* receiver, QEvent* event) const {
 }
 
 void CTimeLapse::ShowLogPath(const std::string& logPath) {
-  if (!m_logLink)
-    return;
   const QString path = QString::fromStdString(logPath);
-  m_logLink->setText(FitToLine(m_logLink, path));
-  m_logLink->SetLinkTarget(QUrl::fromLocalFile(path).toString());
-  m_logLink->FitToText();
+  Item(vel::kSeriesLogLink).SetText(FitToLine(GetDlgItem(vel::kSeriesLogLink), path).toStdString());
+  m_logLink.SetLinkTarget(fw::FileAddress(logPath));
+  m_logLink.FitToText();
   for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->show();
 }
 

@@ -255,7 +255,8 @@ void PagesTest::commandCheckSendsTheSelectedCharacter() {
   f.ShowPage(kAboutPage);
   auto* list = f.Item<QComboBox>(vel::kCommandCheckList);
   QAbstractButton* check = f.Item(vel::kCommandCheckButton);
-  QCOMPARE(qobject_cast<CAbout*>(f.Page())->Link()->LinkTarget(), vel::kMakerSiteAddress.data());
+  QCOMPARE(dynamic_cast<CAbout*>(f.Page())->Link().LinkTarget(),
+           std::string(vel::kMakerSiteAddress));
   list->setCurrentIndex(list->findText("M"));
   QTest::mousePress(check, Qt::LeftButton);
   QCOMPARE(f.Idle(1, 1), Bytes{0x4D});

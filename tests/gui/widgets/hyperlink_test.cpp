@@ -1,6 +1,10 @@
 #include <QEnterEvent>
 #include <QtTest>
 
+#include "gui/framework/data_exchange.h"
+#include "gui/framework/property_page.h"
+#include "gui/framework/qt/link_label.h"
+#include "gui/framework/qt/qt_window.h"
 #include "gui/widgets/hyperlink.h"
 #include "support/gui_support.h"
 
@@ -8,25 +12,53 @@ namespace {
 
 const QString kHost = QStringLiteral("www.example.org");
 const QString kTarget = QStringLiteral("http://www.example.org/velorantica");
-const QRect kArea(10, 20, 200, 40);
+constexpr int kLinkId = 1;
 
-// A link bound on a window, its opener recording instead of starting a browser.
+// A page that binds its link when told to, so that the place the template
+// gives it can be seen first.
+class LinkPage : public fw::CPropertyPage {
+ public:
+  LinkPage(const vel::DialogTemplate& dialog, CHyperLink& link)
+      : fw::CPropertyPage(dialog), m_link(link) {}
+  bool bind = false;
+
+ protected:
+  void DoDataExchange(fw::DataExchange& dx) override {
+    if (bind)
+      DDX_Control(dx, kLinkId, m_link);
+  }
+
+ private:
+  CHyperLink& m_link;
+};
+
+// A link bound on a page of its own, its opener recording instead of starting a browser.
 struct LinkWindow {
-  LinkWindow(const QString& text, const QString& target = {}, int align = Qt::AlignLeft) {
-    link = new CHyperLink(text, &window);
-    link->setAlignment(Qt::Alignment(align));
-    link->setGeometry(kArea);
-    link->SetOpener([this](const QString& address) {
-      opened << address;
+  LinkWindow(const QString& text, const QString& target = {}, unsigned flags = vel::kNoFlags)
+      : text(text.toStdString()) {
+    control[0] = {kLinkId, vel::ControlKind::HyperLink, this->text, 10, 20, 120, 24, flags};
+    page = std::make_unique<LinkPage>(dialog, link);
+    page->EnsureWindow();
+    widget = qobject_cast<fw::qt::LinkLabel*>(fw::qt::ControlWidget(*page, kLinkId));
+    area = widget->geometry();
+    link.SetOpener([this](const std::string& address) {
+      opened << QString::fromStdString(address);
       return opens ? vel::Result::Success() : vel::Result::Failure("Unable to open: no browser");
     });
-    link->SetLinkTarget(target);
-    link->PreSubclassWindow();
+    link.SetLinkTarget(target.toStdString());
+    page->bind = true;
+    page->UpdateData(false);
   }
-  QColor Colour() const { return link->palette().color(link->foregroundRole()); }
-  void Click() { QTest::mouseClick(link, Qt::LeftButton); }
-  QWidget window;
-  CHyperLink* link;
+  QColor Colour() const { return widget->palette().color(widget->foregroundRole()); }
+  void Click() { QTest::mouseClick(widget, Qt::LeftButton); }
+
+  std::string text;
+  vel::ControlTemplate control[1];
+  vel::DialogTemplate dialog{"Link", 230, 110, control};
+  CHyperLink link;
+  std::unique_ptr<LinkPage> page;
+  fw::qt::LinkLabel* widget = nullptr;
+  QRect area;
   bool opens = true;
   QStringList opened;
   vel::test::MessageBoxRecorder boxes;
@@ -45,9 +77,9 @@ class HyperLinkTest : public QObject {
                                {{}, kTarget, kTarget, kTarget}};
     for (const auto& [text, target, shown, opened] : rows) {
       LinkWindow w(text, target);
-      QCOMPARE(w.link->text(), shown);
-      QCOMPARE(w.link->toolTip(), opened);
-      QVERIFY(w.link->font().underline());
+      QCOMPARE(w.widget->text(), shown);
+      QCOMPARE(w.widget->toolTip(), opened);
+      QVERIFY(w.widget->font().underline());
       w.Click();
       QCOMPARE(w.opened, QStringList{opened});
     }
@@ -55,14 +87,15 @@ class HyperLinkTest : public QObject {
   // Fitted to its text, the link keeps its top left corner, or its centre
   // and any odd pixel when centred.
   void fitToTextKeepsTheAnchor() {
-    for (const int align : {int(Qt::AlignLeft | Qt::AlignTop), int(Qt::AlignCenter)}) {
-      LinkWindow w(kHost, {}, align);
-      const QFontMetrics metrics(w.link->font());
-      const QRect fitted = w.link->geometry();
+    for (const unsigned flags :
+         {unsigned(vel::kNoFlags), unsigned(vel::kCentered | vel::kVCentered)}) {
+      LinkWindow w(kHost, {}, flags);
+      const QFontMetrics metrics(w.widget->font());
+      const QRect fitted = w.widget->geometry();
       const QSize extra = fitted.size() - QSize(metrics.horizontalAdvance(kHost), metrics.height());
-      const bool centred = align == Qt::AlignCenter;
+      const bool centred = flags != vel::kNoFlags;
       QCOMPARE(centred ? fitted.center() : fitted.topLeft(),
-               centred ? kArea.center() : kArea.topLeft());
+               centred ? w.area.center() : w.area.topLeft());
       QVERIFY(extra.width() >= 0 && extra.height() >= 0);
       QVERIFY(extra.width() <= int(centred) && extra.height() <= int(centred));
     }
@@ -75,13 +108,13 @@ class HyperLinkTest : public QObject {
     for (const QPalette& palette : {light, vel::test::DarkPalette()}) {
       QApplication::setPalette(palette);
       for (const auto role : {QPalette::Link, QPalette::LinkVisited}) {
-        w.link->SetVisitedState(role == QPalette::LinkVisited);
+        w.link.SetVisitedState(role == QPalette::LinkVisited);
         QCOMPARE(w.Colour(), palette.color(role));
         QEnterEvent enter(QPointF(1, 1), QPointF(1, 1), QPointF(1, 1));
-        QApplication::sendEvent(w.link, &enter);
+        QApplication::sendEvent(w.widget, &enter);
         QCOMPARE(w.Colour(), palette.color(QPalette::Highlight));
         QEvent leave(QEvent::Leave);
-        QApplication::sendEvent(w.link, &leave);
+        QApplication::sendEvent(w.widget, &leave);
         QCOMPARE(w.Colour(), palette.color(role));
       }
     }
@@ -91,21 +124,21 @@ class HyperLinkTest : public QObject {
   void visitedFollowsTheLastAttemptAndFailuresExplain() {
     LinkWindow w(kHost);
     w.Click();
-    QCOMPARE(w.Colour(), w.link->VisitedColour());
+    QCOMPARE(w.Colour(), w.widget->VisitedColour());
     w.opens = false;
     w.Click();
-    QCOMPARE(w.Colour(), w.link->LinkColour());
+    QCOMPARE(w.Colour(), w.widget->LinkColour());
     QCOMPARE(w.boxes.Boxes().size(), std::size_t(1));
     QCOMPARE(w.boxes.Boxes()[0].text, QStringLiteral("Unable to open: no browser"));
     QCOMPARE(w.boxes.Boxes()[0].icon, fw::BoxIcon::Exclamation);
-    QTest::keyClick(w.link, Qt::Key_Enter, Qt::KeypadModifier);
-    QTest::keyClick(w.link, Qt::Key_Space);
-    QTest::keyClick(w.link, Qt::Key_Return, Qt::ControlModifier);
+    QTest::keyClick(w.widget, Qt::Key_Enter, Qt::KeypadModifier);
+    QTest::keyClick(w.widget, Qt::Key_Space);
+    QTest::keyClick(w.widget, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(w.opened.size(), 4);
   }
   void desktopOpenerExplainsAnAddressItCannotOpen() {
     LinkWindow w(QStringLiteral("http://[no-host"));  // no valid address: nothing opens it
-    w.link->SetOpener({});
+    w.link.SetOpener({});
     w.Click();
     QCOMPARE(w.boxes.Boxes().size(), std::size_t(1));
     QCOMPARE(w.boxes.Boxes()[0].text,

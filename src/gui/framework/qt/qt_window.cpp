@@ -13,6 +13,7 @@
 
 #include "core/ui/dialog_template.h"
 #include "gui/framework/qt/key_repeat_filter.h"
+#include "gui/framework/qt/link_label.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw::qt {
@@ -60,6 +61,9 @@ void QtWindow::Connect(int id, QWidget* widget) {
   if (auto* upDown = qobject_cast<UpDown*>(widget)) {
     connect(upDown, &UpDown::DeltaPos, this,
             [this, id](int delta) { m_owner.Dispatch(id, Notify::DeltaPos, delta); });
+  } else if (auto* link = qobject_cast<LinkLabel*>(widget)) {
+    connect(link, &LinkLabel::Activated, this,
+            [this, id] { m_owner.Dispatch(id, Notify::Clicked); });
   } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
     connect(list, &QComboBox::activated, this,
             [this, id] { m_owner.Dispatch(id, Notify::SelChange); });
@@ -242,6 +246,11 @@ void QtWindow::FitToText(int id) {
   const Rect fitted = FitRectToText(Geometry(id), metrics.horizontalAdvance(label->text()),
                                     metrics.height(), flags);
   label->setGeometry(fitted.x, fitted.y, fitted.width, fitted.height);
+}
+
+void QtWindow::SetVisited(int id, bool visited) {
+  if (auto* link = As<LinkLabel>(*this, id))
+    link->SetVisitedState(visited);
 }
 
 void QtWindow::HoldThroughKeyRepeats(int id) {

@@ -64,6 +64,7 @@ class QtWindow final : public QObject, public WindowImpl {
   TimeOfDay Time(int id) const override;
   void SetTime(int id, TimeOfDay time) override;
   void FitToText(int id) override;
+  void SetVisited(int id, bool visited) override;
   void HoldThroughKeyRepeats(int id) override;
   void SetTimer(unsigned id, std::uint32_t ms) override;
   void KillTimer(unsigned id) override;

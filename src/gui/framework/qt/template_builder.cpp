@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gui/framework/qt/link_label.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw {
@@ -94,8 +95,12 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
     case K::Edit:
       return MakeEdit(control, m_parent);
     case K::Static:
-    case K::HyperLink:
       return MakeLabel(control, m_parent);
+    case K::HyperLink: {
+      auto* link = new qt::LinkLabel(TemplateText(control.text), m_parent);
+      link->setAlignment(TextAlignment(control));
+      return link;
+    }
     case K::GroupBox:
       return new QGroupBox(TemplateText(control.text), m_parent);
     case K::ComboList:
