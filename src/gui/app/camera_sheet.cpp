@@ -1,19 +1,11 @@
 #include "gui/app/camera_sheet.h"
 
-#include <QApplication>
-#include <QPushButton>
-#include <QSessionManager>
-
 #include "core/camera/models.h"
-#include "gui/app/end_signals.h"
-#include "gui/app/resources.h"
-#include "gui/app/volume_watcher.h"
 #include "gui/direct/direct_control_page.h"
 #include "gui/framework/foreign_dialog.h"
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
-#include "gui/framework/qt/template_builder.h"
 #include "gui/pages/about_page.h"
 #include "gui/pages/config_page.h"
 #include "gui/pages/options_page.h"
@@ -21,14 +13,14 @@
 
 namespace {
 
-QString WindowTitle(int model) {
-  return QStringLiteral("Velorantica for Casio ") + fw::TemplateText(vel::ModelName(model));
+std::string WindowTitle(int model) {
+  return "Velorantica for Casio " + std::string(vel::ModelName(model));
 }
 
 }  // namespace
 
-CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon(ProgramIcon()) {
-  QApplication::setWindowIcon(m_icon);
+CCameraSheet::CCameraSheet() {
+  SetProgramIcon();
   m_directControl = CreateDirectControlPage(Model);
   m_timeLapse = new CTimeLapse;
   m_options = new COptions;
@@ -36,26 +28,15 @@ CCameraSheet::CCameraSheet(QWidget* parent) : fw::CPropertySheet(parent), m_icon
   m_about = new CAbout;
   for (fw::CPropertyPage* page : {m_directControl, m_timeLapse, m_options, m_config, m_about})
     AddPage(page);
-  setWindowTitle(WindowTitle(Model));
+  SetTitle(WindowTitle(Model));
   static_cast<CConfig*>(m_config)->OnModelChangedCall([this] { OnModelChanged(); });
-  setWindowIcon(m_icon);
-  setWindowFlag(Qt::WindowMinimizeButtonHint, true);
-  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  AddMinimizeBox();
 
   g_pComPort = new vel::CComPort;
   if (vel::Result opened = g_pComPort->Open(ComPort); !opened) {
     fw::MessageBox(nullptr, opened.Text(), fw::ProgramCaption(), fw::BoxIcon::Error);
     SetActivePage(kConfigPageIndex);
   }
-
-  m_volumeWatcher = new VolumeWatcher(this);
-  connect(m_volumeWatcher, &VolumeWatcher::RemovableVolumeRemoved, this, &fw::CloseForeignDialog);
-  connect(new EndSignals(this), &EndSignals::Received, this, &CCameraSheet::EndRun);
-#ifndef QT_NO_SESSIONMANAGER
-  // The desktop session ends (logout): the same end, before the session
-  // manager ends the program.
-  connect(qApp, &QGuiApplication::commitDataRequest, this, &CCameraSheet::EndRun);
-#endif
 }
 
 CCameraSheet::~CCameraSheet() {
@@ -67,9 +48,13 @@ CCameraSheet::~CCameraSheet() {
 
 bool CCameraSheet::OnInitDialog() {
   const bool result = fw::CPropertySheet::OnInitDialog();
-  OkButton()->hide();
-  CancelButton()->setText(QStringLiteral("Exit"));
+  Item(IDOK).Show(false);
+  Item(IDCANCEL).SetText("Exit");
   return result;
+}
+
+void CCameraSheet::OnVolumeRemoved() {
+  fw::CloseForeignDialog();
 }
 
 void CCameraSheet::OnModelChanged() {
@@ -77,7 +62,7 @@ void CCameraSheet::OnModelChanged() {
   fw::CPropertyPage* old = m_directControl;
   m_directControl = CreateDirectControlPage(Model);
   ReplacePage(old, m_directControl);
-  setWindowTitle(WindowTitle(Model));
+  SetTitle(WindowTitle(Model));
   static_cast<COptions*>(m_options)->ApplyModel();
   static_cast<CConfig*>(m_config)->ApplyModel();
 }
@@ -85,9 +70,9 @@ void CCameraSheet::OnModelChanged() {
 void CCameraSheet::OnExit() {
   auto* timeLapse = static_cast<CTimeLapse*>(m_timeLapse);
   if (timeLapse->SeriesRunning() && !m_ending) {
-    const QString question = QStringLiteral("A time-lapse series is running (%1). End it and quit?")
-                                 .arg(timeLapse->SeriesProgressText());
-    if (!fw::AskYesNo(this, question.toStdString(), fw::ProgramCaption()))
+    const std::string question = "A time-lapse series is running (" +
+                                 timeLapse->SeriesProgressText() + "). End it and quit?";
+    if (!fw::AskYesNo(this, question, fw::ProgramCaption()))
       return;
   }
   EndRun();
@@ -99,10 +84,7 @@ void CCameraSheet::EndRun() {
   m_ending = true;
   // A box or dialog open over the sheet goes first; a mode dialog's key
   // sends its release byte as the dialog closes.
-  while (QWidget* modal = QApplication::activeModalWidget()) {
-    if (modal == this || !modal->close())
-      break;
-  }
+  CloseDialogsAbove();
   static_cast<CTimeLapse*>(m_timeLapse)->EndSeries();
   static_cast<::DirectControlPage*>(m_directControl)->ReleaseHeldKeys();
   static_cast<CAbout*>(m_about)->ReleaseHeldKeys();
@@ -111,5 +93,5 @@ void CCameraSheet::EndRun() {
     if (page && page->HasWindow())
       page->UpdateData(true);
   }
-  done(QDialog::Rejected);
+  EndDialog(IDCANCEL);
 }

@@ -1,23 +1,18 @@
 #pragma once
 
-#include <QIcon>
-
 #include "gui/framework/property_sheet.h"
 
 namespace fw {
 class CPropertyPage;
 }
-class VolumeWatcher;
 
 // The program's one window: the five pages, the "Exit" button, and the
 // serial port that every page writes through.
 class CCameraSheet : public fw::CPropertySheet {
-  Q_OBJECT
-
  public:
   static constexpr int kConfigPageIndex = 3;
 
-  explicit CCameraSheet(QWidget* parent = nullptr);
+  CCameraSheet();
   ~CCameraSheet() override;
 
   // The Exit button, Esc and the close box come here. While a time-lapse
@@ -36,15 +31,17 @@ class CCameraSheet : public fw::CPropertySheet {
  protected:
   bool OnInitDialog() override;
   void OnCancelCommand() override { OnExit(); }
+  // The camera's drive went away: a box another program left open for it
+  // is closed.
+  void OnVolumeRemoved() override;
+  void OnEndRequested() override { EndRun(); }
 
  private:
-  QIcon m_icon;
   fw::CPropertyPage* m_directControl = nullptr;
   fw::CPropertyPage* m_timeLapse = nullptr;
   fw::CPropertyPage* m_options = nullptr;
   fw::CPropertyPage* m_config = nullptr;
   fw::CPropertyPage* m_about = nullptr;
-  VolumeWatcher* m_volumeWatcher = nullptr;
   bool m_ending = false;
 
   // A model chosen on the Config page: a new Direct Control page, title and

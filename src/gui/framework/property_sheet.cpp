@@ -1,6 +1,7 @@
 #include "gui/framework/property_sheet.h"
 
 #include <QAbstractEventDispatcher>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -10,7 +11,10 @@
 #include <QVBoxLayout>
 
 #include "gui/framework/property_page.h"
+#include "gui/framework/qt/end_signals.h"
 #include "gui/framework/qt/qt_window.h"
+#include "gui/framework/qt/resources.h"
+#include "gui/framework/qt/volume_watcher.h"
 
 namespace fw {
 
@@ -35,7 +39,49 @@ CPropertySheet::CPropertySheet(QWidget* parent)
   connect(m_tabs, &QTabWidget::currentChanged, this, &CPropertySheet::OnCurrentChanged);
   connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, this,
           &CPropertySheet::OnAboutToBlock);
+  setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+  connect(new VolumeWatcher(this), &VolumeWatcher::RemovableVolumeRemoved, this,
+          [this] { OnVolumeRemoved(); });
+  connect(new EndSignals(this), &EndSignals::Received, this, [this] { OnEndRequested(); });
+#ifndef QT_NO_SESSIONMANAGER
+  // The desktop session ends (logout): the same end, before the session
+  // manager ends the program.
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this] { OnEndRequested(); });
+#endif
 }
+
+void CPropertySheet::EndDialog(int result) {
+  done(result == IDCANCEL ? QDialog::Rejected : result == IDOK ? QDialog::Accepted : result);
+}
+
+void CPropertySheet::CloseDialogsAbove() {
+  while (QWidget* modal = QApplication::activeModalWidget()) {
+    if (modal == this || !modal->close())
+      break;
+  }
+}
+
+void CPropertySheet::SetTitle(std::string_view title) {
+  setWindowTitle(qt::ToQt(title));
+}
+
+std::string CPropertySheet::Title() const {
+  return qt::FromQt(windowTitle());
+}
+
+void CPropertySheet::SetProgramIcon() {
+  const QIcon icon = ProgramIcon();
+  QApplication::setWindowIcon(icon);
+  setWindowIcon(icon);
+}
+
+void CPropertySheet::AddMinimizeBox() {
+  setWindowFlag(Qt::WindowMinimizeButtonHint, true);
+}
+
+void CPropertySheet::OnVolumeRemoved() {}
+
+void CPropertySheet::OnEndRequested() {}
 
 CPropertySheet::~CPropertySheet() = default;
 

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "gui/framework/window.h"
@@ -44,6 +46,17 @@ class CPropertySheet : public QDialog, public Window {
   QTabWidget* Tabs() const { return m_tabs; }
 
   int DoModal();
+  // Ends DoModal with result (IDOK or IDCANCEL).
+  void EndDialog(int result);
+  // Closes the boxes and dialogs open over the sheet, the one on top first;
+  // a dialog's own Cancel runs as it closes.
+  void CloseDialogsAbove();
+
+  void SetTitle(std::string_view title);
+  std::string Title() const;
+  // The program's icon in the title bar, the task bar and the About page.
+  void SetProgramIcon();
+  void AddMinimizeBox();
 
   // One idle pass, as the event loop runs it; answered by the active page.
   virtual int OnKickIdle(int idleCount);
@@ -52,6 +65,11 @@ class CPropertySheet : public QDialog, public Window {
   virtual bool OnInitDialog();
   // The Cancel button, Esc and the close box.
   virtual void OnCancelCommand();
+  // A removable volume went away (the camera left USB mode).
+  virtual void OnVolumeRemoved();
+  // The system asks the program to end: an end signal, or the desktop
+  // session ends.
+  virtual void OnEndRequested();
 
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;

@@ -75,7 +75,7 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // A series is under way: a shot runs or another one is to come.
   bool SeriesRunning() const;
   // "picture N of M taken" (or "picture N taken" for an endless series).
-  QString SeriesProgressText() const;
+  std::string SeriesProgressText() const;
   // Ends a running series as Cancel does, ending its external program at once.
   void EndSeries();
   std::string LogPath() const;

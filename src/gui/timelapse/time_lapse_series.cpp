@@ -103,8 +103,8 @@ void CTimeLapse::EndSeries() {
     OnCancelSeries();
 }
 
-QString CTimeLapse::SeriesProgressText() const {
-  return m_series ? QString::fromStdString(m_series->ProgressText()) : QString();
+std::string CTimeLapse::SeriesProgressText() const {
+  return m_series ? m_series->ProgressText() : std::string();
 }
 
 bool CTimeLapse::SeriesTimerRunning() const {

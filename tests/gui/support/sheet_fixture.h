@@ -10,9 +10,9 @@
 #include "core/app/settings.h"
 #include "core/ui/control_ids.h"
 #include "gui/app/camera_sheet.h"
-#include "gui/app/volume_watcher.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
+#include "gui/framework/qt/volume_watcher.h"
 #include "support/gui_support.h"
 #include "support/pseudo_terminal.h"
 

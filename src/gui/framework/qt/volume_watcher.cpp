@@ -1,4 +1,4 @@
-#include "gui/app/volume_watcher.h"
+#include "gui/framework/qt/volume_watcher.h"
 
 #include <QSocketNotifier>
 #include <algorithm>

@@ -1,4 +1,4 @@
-#include "gui/app/end_signals.h"
+#include "gui/framework/qt/end_signals.h"
 
 #include <QSocketNotifier>
 

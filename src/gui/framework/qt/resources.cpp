@@ -1,4 +1,4 @@
-#include "gui/app/resources.h"
+#include "gui/framework/qt/resources.h"
 
 #include <QDir>
 #include <QtGlobal>
