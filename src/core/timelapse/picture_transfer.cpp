@@ -193,6 +193,10 @@ std::string CopyOutcome::StoredPath() const {
   return JoinedPath(destination, storedName);
 }
 
+std::string CopyOutcome::StoredThumbnailPath() const {
+  return JoinedPath(JoinedPath(destination, std::string(kThumbnailFolder)), storedName);
+}
+
 CopyOutcome PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
                                                const TransferSettings& settings, Clock& clock,
                                                std::uint32_t waitMs, const VolumeSources& sources) {

@@ -62,8 +62,10 @@ struct CopyOutcome {
   // the shot ends at once, without the switch back to REC.
   bool endsShot = false;
 
-  // The stored picture's path, destination and name joined.
+  // The stored picture's path, destination and name joined, and that of its
+  // thumbnail, in the thumbnail folder below the destination.
   std::string StoredPath() const;
+  std::string StoredThumbnailPath() const;
 };
 
 // Takes the newest picture off the camera's drive, the drive that appeared
