@@ -6,7 +6,6 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QPushButton>
 #include <QtTest>
 #include <algorithm>
 #include <atomic>
@@ -75,18 +74,17 @@ class ByteRecorder {
 class StatusLog {
  public:
   explicit StatusLog(CTimeLapse* page) {
-    QObject::connect(page, &CTimeLapse::StatusShown, &m_context, [this](const QString& text) {
+    page->SetStatusObserver([this](const std::string& text, const std::string&) {
       m_first.try_emplace(text, std::chrono::steady_clock::now());
     });
   }
-  SteadyTime At(const QString& text) const {
+  SteadyTime At(const std::string& text) const {
     const auto found = m_first.find(text);
     return found == m_first.end() ? SteadyTime{} : found->second;
   }
 
  private:
-  QObject m_context;
-  std::map<QString, SteadyTime> m_first;
+  std::map<std::string, SteadyTime> m_first;
 };
 
 constexpr int kTimeLapsePage = 1;
@@ -94,11 +92,11 @@ constexpr int kTimeLapsePage = 1;
 struct PageBench {
   explicit PageBench(const std::string& profile) : sheet(5, profile) {
     sheet.ShowPage(kTimeLapsePage);
-    page = qobject_cast<CTimeLapse*>(sheet.Page());
+    page = dynamic_cast<CTimeLapse*>(sheet.Page());
     statuses = std::make_unique<StatusLog>(page);
     camera = std::make_unique<ByteRecorder>(sheet.Camera());
   }
-  void Start() { QTest::mouseClick(page->Item<QPushButton>(vel::kStartButton), Qt::LeftButton); }
+  void Start() { sheet.Click(vel::kStartButton); }
   // Runs the event loop as the program's own loop does (QTest::qWait would
   // sleep between its passes and delay the ticks) until the series is over.
   void RunUntilSeriesEnds() {

@@ -20,7 +20,8 @@ enum class ControlKind {
   UpDownHorz,  // horizontal arrows without a buddy
   TimePicker,  // 24-hour hours:minutes:seconds
   HyperLink,
-  Icon,
+  Icon,     // the program's icon
+  Picture,  // a picture file, scaled down; it can be activated like a button
 };
 
 enum ControlFlag : unsigned {

@@ -76,7 +76,7 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     // reason when Start takes none.
     {kProgressLine, ControlKind::Static, "", 4, 132, 222, 16, kMultiline},
     // The picture stored last: small at the top right, its path below.
-    {kLastPictureView, ControlKind::Icon, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
+    {kLastPictureView, ControlKind::Picture, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
     {kLastPictureLine, ControlKind::Static, "", 4, 150, 222, 8},
 };
 

@@ -1,44 +1,28 @@
 #include "gui/framework/dialog.h"
 
-#include <QApplication>
-#include <QPushButton>
-
-#include "gui/framework/qt/dialog_units.h"
-#include "gui/framework/qt/qt_window.h"
-#include "gui/framework/qt/template_builder.h"
+#include "gui/framework/toolkit.h"
 
 namespace fw {
 
-CDialog::CDialog(const vel::DialogTemplate& dialogTemplate, const Window* parent)
-    : QDialog(parent ? qt::WidgetOf(parent) : QApplication::activeWindow(),
-              Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  auto impl = std::make_unique<qt::QtWindow>(*this, this);
-  qt::QtWindow* window = impl.get();
+CDialog::CDialog(const vel::DialogTemplate& dialogTemplate, const Window* parent) {
+  std::unique_ptr<DialogImpl> impl = MakeDialogImpl(*this, dialogTemplate, parent);
+  m_dialog = impl.get();
   SetImpl(std::move(impl));
   MapClick(IDCANCEL, &CDialog::OnCancel);
-  setWindowTitle(TemplateText(dialogTemplate.caption));
-  const DialogUnits units(font());
-  TemplateBuilder builder(this, units);
-  for (const vel::ControlTemplate& control : dialogTemplate.controls) {
-    QWidget* widget = builder.Place(control, nullptr);
-    window->AddControl(control.id, widget);
-    if (auto* button = qobject_cast<QPushButton*>(widget))
-      button->setAutoDefault(true);
-  }
-  builder.Finish();
-  setFixedSize(units.Size(dialogTemplate.width, dialogTemplate.height));
 }
+
+CDialog::~CDialog() = default;
 
 int CDialog::DoModal() {
-  return exec();
+  return m_dialog->RunModal();
 }
 
-QWidget* CDialog::GetDlgItem(int id) const {
-  return static_cast<qt::QtWindow*>(Impl())->Widget(id);
+void CDialog::EndDialog(int result) {
+  m_dialog->End(result);
 }
 
 void CDialog::OnCancel() {
-  done(IDCANCEL);
+  EndDialog(IDCANCEL);
 }
 
 }  // namespace fw

@@ -1,48 +1,27 @@
 #include "gui/framework/property_page.h"
 
 #include "gui/framework/data_exchange.h"
-#include "gui/framework/property_sheet.h"
-#include "gui/framework/qt/dialog_units.h"
-#include "gui/framework/qt/qt_window.h"
-#include "gui/framework/qt/template_builder.h"
+#include "gui/framework/toolkit.h"
 
 namespace fw {
 
-CPropertyPage::CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget* parent)
-    : QWidget(parent), m_template(dialogTemplate) {
-  SetImpl(std::make_unique<qt::QtWindow>(*this, this));
-  setObjectName(Caption());
+CPropertyPage::CPropertyPage(const vel::DialogTemplate& dialogTemplate)
+    : m_template(dialogTemplate) {
+  SetImpl(MakePageImpl(*this));
 }
 
-QString CPropertyPage::Caption() const {
-  return TemplateText(m_template.caption);
-}
+CPropertyPage::~CPropertyPage() = default;
 
-QSize CPropertyPage::TemplatePixelSize() const {
-  return TemplateSize(m_template, font());
+std::string CPropertyPage::Caption() const {
+  return std::string(m_template.caption);
 }
 
 void CPropertyPage::EnsureWindow() {
   if (m_hasWindow)
     return;
   m_hasWindow = true;
-  CreateControls();
+  Impl()->CreateControls(m_template);
   OnInitDialog();
-}
-
-void CPropertyPage::CreateControls() {
-  const DialogUnits units(font());
-  TemplateBuilder builder(this, units);
-  for (const vel::ControlTemplate& control : m_template.controls) {
-    QWidget* widget = CreateControl(control);
-    widget = builder.Place(control, widget);
-    static_cast<qt::QtWindow*>(Impl())->AddControl(control.id, widget);
-  }
-  builder.Finish();
-}
-
-QWidget* CPropertyPage::CreateControl(const vel::ControlTemplate&) {
-  return nullptr;
 }
 
 bool CPropertyPage::OnInitDialog() {
@@ -83,21 +62,6 @@ bool CPropertyPage::OnKillActive() {
 
 int CPropertyPage::OnKickIdle(int) {
   return 0;
-}
-
-QWidget* CPropertyPage::GetDlgItem(int id) const {
-  return static_cast<qt::QtWindow*>(Impl())->Widget(id);
-}
-
-const std::vector<QWidget*>& CPropertyPage::Controls() const {
-  return static_cast<qt::QtWindow*>(Impl())->Widgets();
-}
-
-CPropertySheet* CPropertyPage::Sheet() const {
-  for (QWidget* w = parentWidget(); w; w = w->parentWidget())
-    if (auto* sheet = qobject_cast<CPropertySheet*>(w))
-      return sheet;
-  return nullptr;
 }
 
 }  // namespace fw

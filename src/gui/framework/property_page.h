@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QWidget>
-#include <vector>
+#include <string>
 
 #include "core/ui/dialog_template.h"
 #include "gui/framework/window.h"
@@ -15,20 +14,17 @@ class CPropertySheet;
 // (the controls) is created the first time the page is shown, as with the
 // system's property pages; until then the page has no window and transfers
 // nothing.
-class CPropertyPage : public QWidget, public Window {
-  Q_OBJECT
+class CPropertyPage : public Window {
  public:
-  using Window::Item;
+  explicit CPropertyPage(const vel::DialogTemplate& dialogTemplate);
+  ~CPropertyPage() override;
 
-  explicit CPropertyPage(const vel::DialogTemplate& dialogTemplate, QWidget* parent = nullptr);
-
-  QString Caption() const;
+  std::string Caption() const;
   const vel::DialogTemplate& Template() const { return m_template; }
-  // The size the page takes in its font (see TemplateSize).
-  QSize TemplatePixelSize() const;
 
   bool HasWindow() const { return m_hasWindow; }
-  // Creates the controls and runs OnInitDialog, once.
+  // Creates the controls and runs OnInitDialog, once. The toolkit calls it
+  // when the page is first shown.
   void EnsureWindow();
 
   // Transfers between controls and settings; false when a field could not be
@@ -41,26 +37,17 @@ class CPropertyPage : public QWidget, public Window {
   // the loop (0: no further idle passes until new input).
   virtual int OnKickIdle(int idleCount);
 
-  QWidget* GetDlgItem(int id) const;
-  template <class T>
-  T* Item(int id) const {
-    return qobject_cast<T*>(GetDlgItem(id));
-  }
-  // The controls in template order.
-  const std::vector<QWidget*>& Controls() const;
-  CPropertySheet* Sheet() const;
+  // The sheet the page is on; null while it is on none.
+  CPropertySheet* Sheet() const { return m_sheet; }
+  void SetSheet(CPropertySheet* sheet) { m_sheet = sheet; }
 
  protected:
   virtual bool OnInitDialog();
   virtual void DoDataExchange(DataExchange& dx);
-  // A page may build a control itself (a custom widget); nullptr lets the
-  // framework build it.
-  virtual QWidget* CreateControl(const vel::ControlTemplate& control);
 
  private:
-  void CreateControls();
-
   vel::DialogTemplate m_template;
+  CPropertySheet* m_sheet = nullptr;
   bool m_hasWindow = false;
   bool m_firstSetActive = true;
 };

@@ -1,32 +1,27 @@
 #pragma once
 
-#include <QDialog>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "gui/framework/window.h"
 
-class QDialogButtonBox;
-class QPushButton;
-class QTabWidget;
-
 namespace fw {
 
 class CPropertyPage;
+class SheetImpl;
 
 // A modal sheet of tab pages with OK and Cancel buttons below them. Pages
 // save their controls when the user leaves them and load them again when
 // they come back. Whenever the sheet's own event loop is about to wait for
 // input, the active page gets one idle pass; nested modal loops (message
 // boxes, sub-dialogs) never run it.
-class CPropertySheet : public QDialog, public Window {
-  Q_OBJECT
+class CPropertySheet : public Window {
  public:
   static constexpr int IDOK = 1;
   static constexpr int IDCANCEL = 2;
 
-  explicit CPropertySheet(QWidget* parent = nullptr);
+  CPropertySheet();
   ~CPropertySheet() override;
 
   void AddPage(CPropertyPage* page);
@@ -40,10 +35,6 @@ class CPropertySheet : public QDialog, public Window {
   int GetActiveIndex() const;
   // Before the sheet shows: the page it opens on; afterwards: switches pages.
   void SetActivePage(int index);
-
-  QPushButton* OkButton() const { return m_ok; }
-  QPushButton* CancelButton() const { return m_cancel; }
-  QTabWidget* Tabs() const { return m_tabs; }
 
   int DoModal();
   // Ends DoModal with result (IDOK or IDCANCEL).
@@ -61,38 +52,31 @@ class CPropertySheet : public QDialog, public Window {
   // One idle pass, as the event loop runs it; answered by the active page.
   virtual int OnKickIdle(int idleCount);
 
- protected:
-  virtual bool OnInitDialog();
-  // The Cancel button, Esc and the close box.
-  virtual void OnCancelCommand();
+  // What the toolkit tells the sheet. The window shows for the first time:
+  // the start page becomes active, then OnInitDialog runs.
+  void OnFirstShown();
+  // The user brought page index on top: the page left saves its controls,
+  // the new one loads them (or makes its window).
+  void OnPageSelected(int index);
   // A removable volume went away (the camera left USB mode).
   virtual void OnVolumeRemoved();
   // The system asks the program to end: an end signal, or the desktop
   // session ends.
   virtual void OnEndRequested();
 
-  void showEvent(QShowEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-  bool focusNextPrevChild(bool next) override;
-  void reject() override;
+ protected:
+  virtual bool OnInitDialog();
+  // The Cancel button, Esc and the close box.
+  virtual void OnCancelCommand();
 
  private:
-  void OnCurrentChanged(int index);
-  // Where Tab stops, in order: the tab bar, the shown page's controls, the
-  // buttons; Tab and Shift+Tab go round them.
-  std::vector<QWidget*> TabStops() const;
-  void OnAboutToBlock();
+  int IndexOf(const CPropertyPage* page) const;
 
-  QTabWidget* m_tabs;
-  QDialogButtonBox* m_buttons;
-  QPushButton* m_ok;
-  QPushButton* m_cancel;
+  SheetImpl* m_sheet;
   std::vector<CPropertyPage*> m_pages;
   int m_startPage = 0;
   int m_shownPage = -1;
   bool m_initDone = false;
-  bool m_inIdle = false;
-  int m_idleLoopLevel = -1;
 };
 
 }  // namespace fw

@@ -5,12 +5,18 @@
 // own files include this; pages see the public headers.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "core/ui/dialog_template.h"
 #include "gui/framework/window.h"
 
 namespace fw {
+
+class CDialog;
+class CPropertyPage;
+class CPropertySheet;
 
 // The toolkit's side of one window: its controls by id and its timers.
 class WindowImpl {
@@ -49,10 +55,52 @@ class WindowImpl {
   virtual void SetVisited(int id, bool visited) = 0;
   virtual void HoldThroughKeyRepeats(int id) = 0;
 
+  virtual void ShowPicture(int id, const std::string& path, const std::string& source) = 0;
+
   virtual void SetTimer(unsigned id, std::uint32_t ms) = 0;
   virtual void KillTimer(unsigned id) = 0;
   virtual bool TimerRunning(unsigned id) const = 0;
+
+  // A page's controls, made when the page is first shown.
+  virtual void CreateControls(const vel::DialogTemplate&) {}
 };
+
+// The toolkit's side of a modal dialog, its controls made with it.
+class DialogImpl : public virtual WindowImpl {
+ public:
+  virtual int RunModal() = 0;
+  virtual void End(int result) = 0;
+};
+
+// The toolkit's side of the property sheet: the tabs of its pages, its
+// buttons (IDOK, IDCANCEL) and its modal loop, which tells the sheet when it
+// first shows, when the user selects a page, when it goes idle, when Esc or
+// the close box are used (as IDCANCEL clicked), and what the system reports.
+class SheetImpl : public virtual WindowImpl {
+ public:
+  virtual void InsertPage(int index, CPropertyPage& page) = 0;
+  virtual void RemovePage(int index) = 0;
+  // Puts page in the place of old, keeping which page is shown.
+  virtual void ReplacePage(int index, CPropertyPage& old, CPropertyPage& page) = 0;
+  // Shows page index, without telling the sheet; before the window shows,
+  // the page it opens on.
+  virtual void SelectPage(int index) = 0;
+  virtual int SelectedPage() const = 0;
+  virtual int RunModal() = 0;
+  virtual void End(int result) = 0;
+  virtual void CloseDialogsAbove() = 0;
+  virtual void SetTitle(std::string_view title) = 0;
+  virtual std::string Title() const = 0;
+  virtual void SetProgramIcon() = 0;
+  virtual void AddMinimizeBox() = 0;
+};
+
+// Each toolkit makes the windows of the framework's classes.
+std::unique_ptr<WindowImpl> MakePageImpl(CPropertyPage& page);
+std::unique_ptr<DialogImpl> MakeDialogImpl(CDialog& dialog,
+                                           const vel::DialogTemplate& dialogTemplate,
+                                           const Window* parent);
+std::unique_ptr<SheetImpl> MakeSheetImpl(CPropertySheet& sheet);
 
 // The rectangle a static text of textWidth x textHeight pixels takes in
 // area, by its template's alignment flags (see Control::FitToText); the

@@ -108,6 +108,11 @@ void Control::HoldThroughKeyRepeats() {
     m_window->HoldThroughKeyRepeats(m_id);
 }
 
+void Control::ShowPicture(const std::string& path, const std::string& source) {
+  if (Exists())
+    m_window->ShowPicture(m_id, path, source);
+}
+
 void Control::SetVisited(bool visited) {
   if (Exists())
     m_window->SetVisited(m_id, visited);

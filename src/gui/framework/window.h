@@ -93,6 +93,12 @@ class Control {
   // A link: drawn in the visited colour rather than the link colour.
   void SetVisited(bool visited);
 
+  // A picture: shows the file source (the picture at path, or its
+  // thumbnail) scaled down to the control, decoded without holding up the
+  // window; its tooltip and description name path. Activating it (a click,
+  // Enter or Space) notifies Clicked.
+  void ShowPicture(const std::string& path, const std::string& source);
+
   // A button that stands for a camera key: the keyboard's repeats never let
   // it come up and go down again while its key is held.
   void HoldThroughKeyRepeats();

@@ -10,8 +10,6 @@
 #include "gui/framework/message_box.h"
 #include "gui/framework/port_state.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/qt/template_builder.h"
-#include "gui/framework/qt/up_down.h"
 
 namespace {
 

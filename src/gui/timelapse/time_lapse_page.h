@@ -1,26 +1,16 @@
 #pragma once
 
-#include <QPointer>
-#include <QTime>
-#include <QTimer>
 #include <cstdint>
-#include <string>
-
+#include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "core/timelapse/series_run.h"
 #include "core/timelapse/volumes.h"
+#include "gui/framework/input_hold.h"
 #include "gui/framework/property_page.h"
 #include "gui/widgets/hyperlink.h"
-#include "gui/timelapse/input_hold.h"
-
-class PicturePreview;
-class QLabel;
-class QPushButton;
-
-namespace fw {
-class UpDown;
-}
 
 // The Time Lapse page: how many shots (or endless), the interval, an optional
 // focus lead time and an optional bulb exposure; Start and Cancel; and a
@@ -35,13 +25,19 @@ class UpDown;
 // and the series ends, and which picture was stored last, which also shows
 // small at the top right.
 class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
-  Q_OBJECT
  public:
   // The id under which the series timer runs.
   static constexpr unsigned kSeriesTimerId = 4711;
+  // The id of the progress line's timer, which runs only while a series runs.
+  static constexpr unsigned kProgressTimerId = 4712;
   // The range of the three up-down arrows; the edits take any run of digits.
   static constexpr int kUpDownLower = 0;
   static constexpr int kUpDownUpper = 32767;
+
+  // Every status write, as the two lines show it.
+  using StatusObserver = std::function<void(const std::string& text, const std::string& time)>;
+  // Opens a picture file; false when it could not.
+  using PictureOpener = std::function<bool(const std::string& path)>;
 
   CTimeLapse();
   ~CTimeLapse() override;
@@ -58,9 +54,10 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Start and Cancel.
   void OnStart();
   void OnCancelSeries();
-  // A tick of the series timer; a tick under any other id is ignored, and
-  // one that comes while a shot runs is taken when the shot has ended.
-  void OnTimer(unsigned id);
+  // A tick of the series timer, which the toolkit never delivers early; a
+  // tick under any other id is ignored, and one that comes while a shot
+  // runs is taken when the shot has ended.
+  void OnTimer(unsigned id) override;
 
   // Where drives are looked up when a series starts and when a picture is
   // copied; tests point this at a fixture mount table.
@@ -69,9 +66,13 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Where the series' logs go; tests point this at a folder of their own.
   void SetLogFolder(std::string folder);
 
+  // Tells every status write; tests watch the lines so.
+  void SetStatusObserver(StatusObserver observer) { m_statusObserver = std::move(observer); }
+  // Replaces the desktop's viewer of the last picture (tests).
+  void SetPictureOpener(PictureOpener opener);
+
   bool SeriesTimerRunning() const;
-  // The progress line's timer, which runs only while a series runs.
-  bool ProgressTimerRunning() const { return m_progressTimer.isActive(); }
+  bool ProgressTimerRunning() const { return TimerRunning(kProgressTimerId); }
   // A series is under way: a shot runs or another one is to come.
   bool SeriesRunning() const;
   // "picture N of M taken" (or "picture N taken" for an endless series).
@@ -80,14 +81,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   void EndSeries();
   std::string LogPath() const;
 
- signals:
-  // Every status write, as the two lines show it.
-  void StatusShown(const QString& text, const QString& time);
-
  protected:
   bool OnInitDialog() override;
   void DoDataExchange(fw::DataExchange& dx) override;
-  QWidget* CreateControl(const vel::ControlTemplate& control) override;
 
  private:
   // What the series shows on this page.
@@ -107,56 +103,47 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
 
   // The page's series, made at its first use.
   vel::SeriesRun& Series();
-  void ConnectHandlers();
   // Enables an edit and its arrows together.
   void EnablePair(int editId, int upDownId, bool enable);
   void ApplyEnableRules();
   // Stores the page, then applies the rule of one check box.
   void StoreAndEnable(int checkId);
   void ExchangeInterval(fw::DataExchange& dx);
-  // Arms the single-shot timer for the series' next tick, while the series
-  // timer runs; stops it otherwise.
+  // Arms the series timer for the series' next tick, while the series'
+  // schedule runs; stops it otherwise.
   void ArmSeriesTimer();
-  void StopSeriesTimer();
-  void OnSeriesTimerFired();
-  // Input that goes on during a shot: a click on Cancel or Exit, Esc.
-  bool EndsTheShot(QObject* receiver, QEvent* event) const;
   void ShowCopyFailures();
   // The progress line, brought up to date; its timer runs on while a series
   // runs and stops when it has ended.
   void UpdateProgress();
   // Shows text on the progress line; assistive technology hears announced.
   void ShowProgress(std::string_view text, std::string_view announced);
-  // A picture stored in folder under name: the preview and the path line.
-  void ShowLastPicture(const std::string& folder, const std::string& name);
-  // text shortened in its middle to the room from control to the right end
-  // of the lines below the status: a long path stays on the page, whole in
-  // the tooltip.
-  QString FitToLine(const QWidget* control, const QString& text) const;
+  // A picture stored: the preview and the path line.
+  void ShowLastPicture(const vel::CopyOutcome& copied);
+  void OnLastPicture();
+  // text shortened in its middle to the room from control id to the right
+  // end of the lines below the status: a long path stays on the page, whole
+  // in the tooltip.
+  std::string FitToLine(int id, const std::string& text) const;
 
-  fw::UpDown* m_spinBulbSeconds = nullptr;
-  fw::UpDown* m_spinFocusSeconds = nullptr;
-  fw::UpDown* m_spinCount = nullptr;
   // Only its time of day counts: hours, minutes and seconds of the interval.
-  QTime m_timeInterval{0, 0};
-  QLabel* m_pStatusText = nullptr;
-  QLabel* m_pStatusTime = nullptr;
-  QPushButton* m_pStartButton = nullptr;
-  QPushButton* m_pCancelButton = nullptr;
+  fw::TimeOfDay m_timeInterval;
   unsigned m_nTimerId = 0;
+  // The series timer is armed for a part of a wait too long for it.
+  bool m_partialWait = false;
 
   std::unique_ptr<vel::SeriesRun> m_series;
-  QTimer m_seriesTimer;
   vel::VolumeSources m_volumeSources;
   std::string m_logFolder;
-  // Cancel, Exit and Esc pass it (EndsTheShot).
-  std::unique_ptr<ShotHold> m_shotHold;
+  // Cancel, Exit and Esc pass it.
+  std::unique_ptr<fw::InputHold> m_shotHold;
   int m_copyErrorBox = 0;  // the box of the last failed copy, while it is open
   // The failures line: the copies failed and the last one's reason, and a
   // warning of the series; cleared at Start.
-  QString m_failures;
-  QString m_warning;
+  std::string m_failures;
+  std::string m_warning;
   CHyperLink m_logLink;
-  QTimer m_progressTimer;
-  PicturePreview* m_lastPicture = nullptr;
+  std::string m_lastPicture;  // the path the preview shows
+  StatusObserver m_statusObserver;
+  PictureOpener m_pictureOpener;
 };

@@ -1,23 +1,18 @@
 // What the Time Lapse page tells of a series besides its status: when the
 // next shot comes and the series ends, and the picture stored last.
 
-#include <QDateTime>
-#include <QDir>
-#include <QFileInfo>
-#include <QLabel>
-
+#include "core/platform/files.h"
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
+#include "gui/framework/desktop.h"
 #include "gui/framework/program_state.h"
-#include "gui/framework/qt/template_builder.h"
 #include "gui/framework/ui_clock.h"
-#include "gui/timelapse/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
 
 namespace {
 
-constexpr auto kLastPicturePrefix = QLatin1StringView("Last picture: ");
+constexpr std::string_view kLastPicturePrefix = "Last picture: ";
 // The progress line is written again just after its countdown turns.
 constexpr int kAfterTurnMs = 10;
 
@@ -26,11 +21,18 @@ int UntilTurnMs(std::int64_t untilMs) {
   return static_cast<int>(untilMs > 0 ? (untilMs - 1) % 1000 + 1 : 1000);
 }
 
+// A time of the monotonic clock on the wall clock, to the nearest second:
+// "14:32:10".
+std::string WallClock(std::int64_t ms, std::int64_t nowMs) {
+  const std::int64_t wallMs = fw::TheUiClock().WallMs() + (ms - nowMs) + 500;
+  return vel::TimeWord(vel::LocalTimeAt(wallMs / 1000));
+}
+
 }  // namespace
 
 void CTimeLapse::UpdateProgress() {
+  KillTimer(kProgressTimerId);
   if (!SeriesRunning()) {
-    m_progressTimer.stop();
     ShowProgress({}, {});
     return;
   }
@@ -42,53 +44,52 @@ void CTimeLapse::UpdateProgress() {
   } else if (progress.backToBack) {
     ShowProgress(vel::kBackToBackText, vel::kBackToBackText);
   } else {
-    // Monotonic times on the wall clock, to the nearest second.
-    const QDateTime wall = QDateTime::currentDateTime().addMSecs(500 - now);
-    const auto clock = [&wall](std::int64_t ms) {
-      return wall.addMSecs(ms).toString(QStringLiteral("HH:mm:ss")).toStdString();
-    };
-    const std::string next = clock(*progress.nextShotMs);
-    const std::string end = progress.lastShotMs ? clock(*progress.lastShotMs) : std::string();
+    const std::string next = WallClock(*progress.nextShotMs, now);
+    const std::string end =
+        progress.lastShotMs ? WallClock(*progress.lastShotMs, now) : std::string();
     until = *progress.nextShotMs - now;
     // Assistive technology hears the line when the shot or the end moves,
     // not at every turn of the countdown.
     ShowProgress(vel::NextShotText(next, vel::CountdownText(until), end),
                  vel::NextShotText(next, {}, end));
   }
-  m_progressTimer.start(UntilTurnMs(until) + kAfterTurnMs);
+  SetTimer(kProgressTimerId, static_cast<std::uint32_t>(UntilTurnMs(until) + kAfterTurnMs));
 }
 
 void CTimeLapse::ShowProgress(std::string_view text, std::string_view announced) {
-  auto* line = Item<QLabel>(vel::kProgressLine);
-  if (!line)
-    return;
-  // A label with a name of its own announces only a change of that name.
-  if (const QString name = fw::TemplateText(announced); line->accessibleName() != name)
-    line->setAccessibleName(name);
-  line->setText(fw::TemplateText(text));
+  fw::Control line = Item(vel::kProgressLine);
+  line.SetAccessibleName(announced);
+  line.SetText(text);
 }
 
-QString CTimeLapse::FitToLine(const QWidget* control, const QString& text) const {
+std::string CTimeLapse::FitToLine(int id, const std::string& text) const {
   // The lines below the status all end where the failures line ends.
-  const int room = GetDlgItem(vel::kCopyFailuresLine)->geometry().right() + 1 - control->x();
-  return control->fontMetrics().elidedText(text, Qt::ElideMiddle, room);
+  const fw::Control control = Item(id);
+  const int room = Item(vel::kCopyFailuresLine).Geometry().Right() - control.Geometry().x;
+  return control.Elided(text, room);
 }
 
-void CTimeLapse::ShowLastPicture(const std::string& folder, const std::string& name) {
-  auto* line = Item<QLabel>(vel::kLastPictureLine);
-  if (!m_lastPicture || !line)
-    return;
-  const QDir destination(QString::fromStdString(folder));
-  const QString picture = destination.filePath(QString::fromStdString(name));
-  const QString thumbnail = destination.filePath(fw::TemplateText(vel::kThumbnailFolder) + '/' +
-                                                 QString::fromStdString(name));
-  const bool hasThumbnail = QFileInfo::exists(thumbnail);
+void CTimeLapse::ShowLastPicture(const vel::CopyOutcome& copied) {
+  const std::string picture = copied.StoredPath();
+  const std::string thumbnail = copied.StoredThumbnailPath();
+  const bool hasThumbnail = vel::IsRegularFile(thumbnail);
   // Only the thumbnail is stored when the settings say so.
-  const QString path =
-      QDir::toNativeSeparators(hasThumbnail && !QFileInfo::exists(picture) ? thumbnail : picture);
-  m_lastPicture->ShowPicture(path, hasThumbnail ? thumbnail : picture);
-  m_lastPicture->show();
-  line->setText(FitToLine(line, kLastPicturePrefix + path));
-  line->setToolTip(path);
-  line->show();
+  m_lastPicture = hasThumbnail && !vel::IsRegularFile(picture) ? thumbnail : picture;
+  fw::Control view = Item(vel::kLastPictureView);
+  view.ShowPicture(m_lastPicture, hasThumbnail ? thumbnail : picture);
+  view.Show(true);
+  fw::Control line = Item(vel::kLastPictureLine);
+  line.SetText(FitToLine(vel::kLastPictureLine, std::string(kLastPicturePrefix) + m_lastPicture));
+  line.SetToolTip(m_lastPicture);
+  line.Show(true);
+}
+
+void CTimeLapse::SetPictureOpener(PictureOpener opener) {
+  m_pictureOpener = std::move(opener);
+}
+
+// The preview opens the picture in the desktop's viewer; a failure beeps.
+void CTimeLapse::OnLastPicture() {
+  if (!m_lastPicture.empty() && !(m_pictureOpener && m_pictureOpener(m_lastPicture)))
+    fw::Beep();
 }

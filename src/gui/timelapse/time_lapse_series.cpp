@@ -1,11 +1,8 @@
 // The series of the Time Lapse page: Start, the ticks of the series timer and
 // Cancel drive the core's series; the page shows what it tells.
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QLabel>
-#include <QPushButton>
 #include <algorithm>
+#include <cctype>
 #include <iostream>
 #include <limits>
 
@@ -17,15 +14,31 @@
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_sheet.h"
 #include "gui/framework/ui_clock.h"
-#include "gui/timelapse/input_hold.h"
 #include "gui/timelapse/time_lapse_page.h"
-#include "gui/widgets/hyperlink.h"
 
 namespace {
 
-// A QTimer takes at most this many milliseconds; a longer wait for the next
-// tick goes in parts.
-constexpr std::int64_t kLongestTimerMs = std::numeric_limits<int>::max();
+// A window timer takes at most this many milliseconds; a longer wait for the
+// next tick goes in parts.
+constexpr std::int64_t kLongestTimerMs = std::numeric_limits<std::int32_t>::max();
+
+// The text with each run of blanks and line breaks made one blank, and none
+// at its ends.
+std::string Simplified(const std::string& text) {
+  std::string simple;
+  bool blank = false;
+  for (const char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) {
+      blank = !simple.empty();
+      continue;
+    }
+    if (blank)
+      simple += ' ';
+    blank = false;
+    simple += c;
+  }
+  return simple;
+}
 
 }  // namespace
 
@@ -35,11 +48,9 @@ void CTimeLapse::OnStart() {
   if (Series().Shooting())
     return;
   UpdateData(true);
-  m_pStatusText = Item<QLabel>(vel::kStatusTextLine);
-  m_pStatusTime = Item<QLabel>(vel::kStatusTimeLine);
-  m_pStartButton->setEnabled(false);
-  m_pCancelButton->setEnabled(true);
-  StopSeriesTimer();
+  Item(vel::kStartButton).Enable(false);
+  Item(vel::kCancelButton).Enable(true);
+  KillTimer(kSeriesTimerId);
   m_failures.clear();
   m_warning.clear();
   ShowCopyFailures();
@@ -54,8 +65,18 @@ void CTimeLapse::OnStart() {
 }
 
 void CTimeLapse::OnTimer(unsigned id) {
+  if (id == kProgressTimerId) {
+    UpdateProgress();
+    return;
+  }
   if (id != m_nTimerId)
     return;
+  // One tick per arming: the timer is armed again for the next one.
+  KillTimer(id);
+  if (m_partialWait && Series().NextDueMs() > fw::TheUiClock().NowMs()) {
+    ArmSeriesTimer();  // a part of a wait longer than a timer takes
+    return;
+  }
   Series().OnTick();
   if (Series().Shooting())
     return;  // the shot under way arms the timer when it ends
@@ -64,7 +85,7 @@ void CTimeLapse::OnTimer(unsigned id) {
 }
 
 void CTimeLapse::OnCancelSeries() {
-  StopSeriesTimer();
+  KillTimer(kSeriesTimerId);
   Series().Cancel();
   UpdateProgress();
 }
@@ -121,16 +142,18 @@ void CTimeLapse::ShowStatus(const std::string& text) {
 
 void CTimeLapse::ShowIdle(const std::string& idleText) {
   SetStatus(idleText);
-  if (m_pStartButton)
-    m_pStartButton->setEnabled(true);
-  if (m_pCancelButton)
-    m_pCancelButton->setEnabled(false);
+  Item(vel::kStartButton).Enable(true);
+  Item(vel::kCancelButton).Enable(false);
   UpdateProgress();
 }
 
+// Cancel and Exit, clicked while a shot waits for its external program, end
+// it at once; so does Esc.
 void CTimeLapse::ShotBegins() {
-  m_shotHold = std::make_unique<ShotHold>(
-      window(), [this](QObject* receiver, QEvent* event) { return EndsTheShot(receiver, event); });
+  std::vector<fw::InputHold::Pass> passes = {{this, vel::kCancelButton}};
+  if (Sheet())
+    passes.push_back({Sheet(), fw::CPropertySheet::IDCANCEL});
+  m_shotHold = std::make_unique<fw::InputHold>(*this, std::move(passes), true);
 }
 
 void CTimeLapse::ShotEnded(const vel::ShotRecord&) {
@@ -142,8 +165,7 @@ void CTimeLapse::ShowCopyFailure(const vel::Result& failure) {
   if (!failure.Detail().empty())
     std::cerr << failure.Detail() << std::flush;
   m_failures =
-      QString::fromStdString(vel::FailedCopiesText(Series().Schedule().FailedCopies()) + ": ") +
-      QString::fromStdString(failure.Text()).simplified();
+      vel::FailedCopiesText(Series().Schedule().FailedCopies()) + ": " + Simplified(failure.Text());
   ShowCopyFailures();
   fw::CloseForeignDialog();
   // An unattended series must not pile up boxes: the last one goes first.
@@ -153,12 +175,12 @@ void CTimeLapse::ShowCopyFailure(const vel::Result& failure) {
 }
 
 void CTimeLapse::ShowStoredPicture(const vel::CopyOutcome& copied) {
-  ShowLastPicture(copied.destination, copied.storedName);
+  ShowLastPicture(copied);
 }
 
 void CTimeLapse::ShowWarning(const std::string& text) {
   std::cerr << "velorantica: " << text << std::endl;
-  m_warning = QString::fromStdString(text);
+  m_warning = text;
   ShowCopyFailures();
 }
 
@@ -166,53 +188,33 @@ void CTimeLapse::Note(const std::string& text) {
   std::cerr << text << std::endl;
 }
 
-bool CTimeLapse::EndsTheShot(QObject* receiver, QEvent* event) const {
-  const bool key = event->type() == QEvent::KeyPress || event->type() == QEvent::KeyRelease;
-  if (key && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape)
-    return true;
-  const QWidget* exit = Sheet() ? Sheet()->CancelButton() : nullptr;
-  return receiver == m_pCancelButton || (exit && receiver == exit);
-}
-
 void CTimeLapse::ShowLogPath(const std::string& logPath) {
-  const QString path = QString::fromStdString(logPath);
-  Item(vel::kSeriesLogLink).SetText(FitToLine(GetDlgItem(vel::kSeriesLogLink), path).toStdString());
+  Item(vel::kSeriesLogLink).SetText(FitToLine(vel::kSeriesLogLink, logPath));
   m_logLink.SetLinkTarget(fw::FileAddress(logPath));
   m_logLink.FitToText();
-  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) GetDlgItem(id)->show();
+  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink}) Item(id).Show(true);
 }
 
 // The failures line: the copies that failed and why, and a warning that does
 // not stop the series (its log cannot be written).
 void CTimeLapse::ShowCopyFailures() {
-  auto* line = Item<QLabel>(vel::kCopyFailuresLine);
-  if (!line)
-    return;
-  QString text = m_failures;
-  if (!m_warning.isEmpty())
-    text += (text.isEmpty() ? QString() : QStringLiteral(" - ")) + m_warning;
-  line->setText(text);
-  line->setToolTip(text);
+  fw::Control line = Item(vel::kCopyFailuresLine);
+  std::string text = m_failures;
+  if (!m_warning.empty())
+    text += (text.empty() ? "" : " - ") + m_warning;
+  line.SetText(text);
+  line.SetToolTip(text);
 }
 
 void CTimeLapse::ArmSeriesTimer() {
   // After the last shot the timer runs on to its next tick, which shows
   // Idle once more and stops it.
   if (!m_series || !m_series->Schedule().TimerRunning()) {
-    StopSeriesTimer();
+    KillTimer(kSeriesTimerId);
     return;
   }
   const std::int64_t delay = Series().NextDueMs() - fw::TheUiClock().NowMs();
-  m_seriesTimer.start(static_cast<int>(std::clamp<std::int64_t>(delay, 0, kLongestTimerMs)));
-}
-
-void CTimeLapse::StopSeriesTimer() {
-  m_seriesTimer.stop();
-}
-
-void CTimeLapse::OnSeriesTimerFired() {
-  if (Series().NextDueMs() <= fw::TheUiClock().NowMs())
-    OnTimer(kSeriesTimerId);
-  else
-    ArmSeriesTimer();
+  m_partialWait = delay > kLongestTimerMs;
+  SetTimer(kSeriesTimerId,
+           static_cast<std::uint32_t>(std::clamp<std::int64_t>(delay, 0, kLongestTimerMs)));
 }

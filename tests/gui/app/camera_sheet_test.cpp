@@ -44,21 +44,22 @@ void CameraSheetTest::exitSavesThePagesThatHaveAWindow() {
   for (const QString how : {"exit", "esc", "close"}) {
     // Hour 25 is no time of day: a Time Lapse page that had loaded it would save 1.
     SheetFixture f(vel::kModelQv4000, "[Interval]\nHour=25\n");
-    QVERIFY(!f.Sheet().OkButton()->isVisible());
-    QCOMPARE(f.Sheet().CancelButton()->text(), "Exit");
+    QVERIFY(!f.Button(fw::CPropertySheet::IDOK)->isVisible());
+    QCOMPARE(f.Button(fw::CPropertySheet::IDCANCEL)->text(), "Exit");
     f.ShowPage(2);
     f.ShowPage(0);
     // Changes that no page has stored yet, on the page on top and on one behind it.
-    f.Sheet().OptionsPage()->Item<QCheckBox>(vel::kCopyFileCheck)->setChecked(true);
+    qobject_cast<QCheckBox*>(fw::qt::ControlWidget(*f.Sheet().OptionsPage(), vel::kCopyFileCheck))
+        ->setChecked(true);
     f.Item<QComboBox>(vel::kExposureList)->setCurrentIndex(2);
     if (how == "exit")
-      QTest::mouseClick(f.Sheet().CancelButton(), Qt::LeftButton);
+      QTest::mouseClick(f.Button(fw::CPropertySheet::IDCANCEL), Qt::LeftButton);
     else if (how == "esc")
-      QTest::keyClick(&f.Sheet(), Qt::Key_Escape);
+      QTest::keyClick(&f.Dialog(), Qt::Key_Escape);
     else
-      f.Sheet().close();
-    QVERIFY2(!f.Sheet().isVisible(), qPrintable(how));
-    QCOMPARE(f.Sheet().result(), int(QDialog::Rejected));
+      f.Dialog().close();
+    QVERIFY2(!f.Dialog().isVisible(), qPrintable(how));
+    QCOMPARE(f.Dialog().result(), int(QDialog::Rejected));
     QCOMPARE(ExposureMode, 2);
     QCOMPARE(CopyFile, 1);
     QVERIFY(!f.Sheet().TimeLapsePage()->HasWindow());

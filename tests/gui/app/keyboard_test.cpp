@@ -44,12 +44,12 @@ void KeyboardTest::tabReachesEveryControlAndExitAndWraps_data() {
 void KeyboardTest::tabReachesEveryControlAndExitAndWraps() {
   QFETCH(int, model);
   SheetFixture f(model);
-  QApplication::setActiveWindow(&f.Sheet());
-  QVERIFY(QTest::qWaitForWindowActive(&f.Sheet()));
-  QTabBar* tabBar = f.Sheet().Tabs()->findChild<QTabBar*>();
-  for (int page = 0; page < f.Sheet().Tabs()->count(); ++page) {
+  QApplication::setActiveWindow(&f.Dialog());
+  QVERIFY(QTest::qWaitForWindowActive(&f.Dialog()));
+  QTabBar* tabBar = f.Tabs()->findChild<QTabBar*>();
+  for (int page = 0; page < f.Tabs()->count(); ++page) {
     f.ShowPage(page);
-    QTRY_VERIFY(f.Page()->isVisible());
+    QTRY_VERIFY(fw::qt::WidgetOf(f.Page())->isVisible());
     tabBar->setFocus(Qt::TabFocusReason);
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget*>(tabBar));
     std::set<QString> names;
@@ -61,9 +61,9 @@ void KeyboardTest::tabReachesEveryControlAndExitAndWraps() {
       QWidget* focus = QApplication::focusWidget();
       if (focus == tabBar)
         break;
-      exitReached |= focus == f.Sheet().CancelButton();
+      exitReached |= focus == f.Button(fw::CPropertySheet::IDCANCEL);
       // Tab steps through the fields of the time picker before it leaves it.
-      if (f.Page()->isAncestorOf(focus) && focus != previous) {
+      if (fw::qt::WidgetOf(f.Page())->isAncestorOf(focus) && focus != previous) {
         QVERIFY2(!IsSpinArrow(focus), qPrintable(Announced(focus)));
         const QString name = Announced(focus);
         QVERIFY2(!name.isEmpty(), focus->metaObject()->className());

@@ -76,7 +76,7 @@ void DirectControlPageTest::modelChoosesPageAndTitle() {
     SheetFixture f(model);
     fw::CPropertyPage* shown = f.Page();
     QVERIFY2(typeid(*shown) == page, qPrintable(QString::number(model)));
-    QCOMPARE(f.Sheet().windowTitle(), QString("Velorantica for Casio ") + name);
+    QCOMPARE(f.Dialog().windowTitle(), QString("Velorantica for Casio ") + name);
   }
 }
 
@@ -116,14 +116,13 @@ void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
     const std::type_info* shown = nullptr;
     Bytes whileOpen;
     QTimer::singleShot(50, [&] {
-      auto* dialog = dynamic_cast<ModeDialog*>(QApplication::activeModalWidget());
+      auto* dialog = dynamic_cast<ModeDialog*>(fw::qt::WindowOf(QApplication::activeModalWidget()));
       if (!dialog)
         return;
       shown = &typeid(*dialog);
       whileOpen = f.Camera().Read(1, 300);
-      QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(c.button)), Qt::LeftButton);
-      QTest::mouseClick(qobject_cast<QPushButton*>(dialog->GetDlgItem(vel::kModeDialogOk)),
-                        Qt::LeftButton);
+      for (const int button : {c.button, int(vel::kModeDialogOk)})
+        QTest::mouseClick(fw::qt::ControlWidget(*dialog, button), Qt::LeftButton);
     });
     QTest::mousePress(f.Item(c.key), Qt::LeftButton);
     const Bytes afterwards = f.Idle(1, 3);

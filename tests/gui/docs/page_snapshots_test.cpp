@@ -86,9 +86,9 @@ void PageSnapshotsTest::sheetPages() {
   vel::test::SheetFixture f(model, profile.toStdString());
   ComPort = "COM2";  // what the Config page shows in place of the terminal's name
   f.ShowPage(page);
-  f.Sheet().adjustSize();
+  f.Dialog().adjustSize();
   vel::test::IdleOnce();
-  CheckAndSave(f.Page()->Controls(), f.Sheet(), QTest::currentDataTag());
+  CheckAndSave(fw::qt::ControlWidgets(*f.Page()), f.Dialog(), QTest::currentDataTag());
   QApplication::setPalette(light);
 }
 
@@ -104,7 +104,7 @@ void PageSnapshotsTest::runningSeriesWithItsLastPicture() {
   vel::test::SheetFixture f(5, "[Options]\nCopyFile=1\nDelayRecUsb=2\nDelayUsbRec=0\nDestFileDir=" +
                                    pictures + "\n[Interval]\nCount=3\nSecond=10\n");
   f.ShowPage(1);
-  auto* page = static_cast<CTimeLapse*>(f.Page());
+  auto* page = dynamic_cast<CTimeLapse*>(f.Page());
   page->SetVolumeSources(volumes.Sources());
   page->SetLogFolder(volumes.dir() + "/logs");
   // The camera's drive appears after the switch to USB mode.
@@ -112,9 +112,10 @@ void PageSnapshotsTest::runningSeriesWithItsLastPicture() {
       300, [&] { volumes.Mount("8:17", volumes.dir() + "/camera", "vfat", "/dev/sdb1"); });
   f.Click(vel::kStartButton);
   QTRY_VERIFY(f.Item<QLabel>(vel::kLastPictureLine)->isVisible());
-  f.Sheet().adjustSize();
+  f.Dialog().adjustSize();
   vel::test::IdleOnce(50);
-  CheckAndSave(f.Page()->Controls(), f.Sheet(), QStringLiteral("time_lapse_running_series"));
+  CheckAndSave(fw::qt::ControlWidgets(*f.Page()), f.Dialog(),
+               QStringLiteral("time_lapse_running_series"));
   f.Click(vel::kCancelButton);
 }
 
@@ -124,11 +125,12 @@ void PageSnapshotsTest::modeDialogs() {
                          "mode_dialog_154"};
   for (const vel::ModeDialogLayout& layout : vel::ModeDialogs()) {
     const std::unique_ptr<ModeDialog> dialog = CreateModeDialog(layout.kind, &f.Sheet());
-    dialog->show();
+    QWidget* widget = fw::qt::WidgetOf(dialog.get());
+    widget->show();
     std::vector<QWidget*> controls;
     for (const vel::ControlTemplate& control : layout.dialog.controls)
-      controls.push_back(dialog->GetDlgItem(control.id));
-    CheckAndSave(controls, *dialog, names[static_cast<int>(layout.kind)]);
+      controls.push_back(fw::qt::ControlWidget(*dialog, control.id));
+    CheckAndSave(controls, *widget, names[static_cast<int>(layout.kind)]);
   }
 }
 

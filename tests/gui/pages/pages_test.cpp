@@ -204,7 +204,7 @@ void PagesTest::choosingAModelRebuildsTheWindow() {
   f.Pick(vel::kModelList, "QV-5700");
   QCOMPARE(Model, vel::kModelQv5700);
   QCOMPARE(boxes.Boxes().size(), std::size_t{0});
-  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-5700");
+  QCOMPARE(f.Dialog().windowTitle(), "Velorantica for Casio QV-5700");
   f.ShowPage(0);
   QVERIFY(f.Item<QComboBox>(vel::kExposureList) != nullptr);
   QCOMPARE(f.Idle(1, 2), (Bytes{0x85, 0x88}));
@@ -219,7 +219,7 @@ void PagesTest::choosingAModelRebuildsTheWindow() {
   f.Pick(vel::kModelList, "QV-4000");
   QCOMPARE(Model, 9);
   QCOMPARE(f.Item<QComboBox>(vel::kModelList)->currentText(), "QV-8000SX");
-  QCOMPARE(f.Sheet().windowTitle(), "Velorantica for Casio QV-8000SX");
+  QCOMPARE(f.Dialog().windowTitle(), "Velorantica for Casio QV-8000SX");
   QCOMPARE(boxes.Boxes().size(), std::size_t{1});
   QCOMPARE(boxes.Boxes()[0].text, "Please enter a positive integer.");
 }
@@ -249,7 +249,7 @@ void PagesTest::commandCheckSendsTheSelectedCharacter() {
   for (const char* profile : {"", "[Options]\nCommandCheck=1\n"}) {
     SheetFixture f(5, profile);
     f.ShowPage(kAboutPage);
-    for (int id : ids) QCOMPARE(f.Page()->GetDlgItem(id)->isVisible(), *profile != 0);
+    for (int id : ids) QCOMPARE(f.Item<QWidget>(id)->isVisible(), *profile != 0);
   }
   SheetFixture f(5, "[Options]\nCommandCheck=1\n");
   f.ShowPage(kAboutPage);

@@ -2,6 +2,8 @@
 
 #include <QAbstractButton>
 #include <QComboBox>
+#include <QDialog>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
 #include <memory>
@@ -12,6 +14,7 @@
 #include "gui/app/camera_sheet.h"
 #include "gui/framework/program_state.h"
 #include "gui/framework/property_page.h"
+#include "gui/framework/qt/qt_window.h"
 #include "gui/framework/qt/volume_watcher.h"
 #include "support/gui_support.h"
 #include "support/pseudo_terminal.h"
@@ -30,21 +33,27 @@ class SheetFixture {
     ComPort = port.empty() ? m_pty.SlavePath() : port;
     m_sheet = std::make_unique<CCameraSheet>();
     // The machine's volumes come and go (other tests' cards): the test's dialogs must stay.
-    m_sheet->findChild<VolumeWatcher*>()->blockSignals(true);
-    m_sheet->show();
+    Dialog().findChild<VolumeWatcher*>()->blockSignals(true);
+    Dialog().show();
   }
 
   CCameraSheet& Sheet() { return *m_sheet; }
+  // The sheet's window, its tabs and its buttons (IDOK, IDCANCEL) as Qt has them.
+  QDialog& Dialog() { return *qobject_cast<QDialog*>(fw::qt::WidgetOf(m_sheet.get())); }
+  QTabWidget* Tabs() { return Dialog().findChild<QTabWidget*>(); }
+  QPushButton* Button(int id) {
+    return qobject_cast<QPushButton*>(fw::qt::ControlWidget(*m_sheet, id));
+  }
   void Close() { m_sheet.reset(); }
   PseudoTerminal& Camera() { return m_pty; }
   fw::CPropertyPage* Page() { return m_sheet->GetActivePage(); }
   template <class T = QAbstractButton>
   T* Item(int id) {
-    return Page()->Item<T>(id);
+    return qobject_cast<T*>(fw::qt::ControlWidget(*Page(), id));
   }
-  void ShowPage(int index) { m_sheet->Tabs()->setCurrentIndex(index); }
+  void ShowPage(int index) { Tabs()->setCurrentIndex(index); }
   void Click(int id) { QTest::mouseClick(Item(id), Qt::LeftButton); }
-  bool Enabled(int id) { return Page()->GetDlgItem(id)->isEnabled(); }
+  bool Enabled(int id) { return Item<QWidget>(id)->isEnabled(); }
   // The user choosing an entry of a list, as the list reports it.
   void Pick(int id, const QString& entry) {
     auto* list = Item<QComboBox>(id);

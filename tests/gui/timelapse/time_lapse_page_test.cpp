@@ -9,7 +9,7 @@
 #include <filesystem>
 #include <memory>
 
-#include "gui/timelapse/picture_preview.h"
+#include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
@@ -27,12 +27,16 @@ struct TimeLapseFixture : SheetFixture {
                             const std::string& port = {})
       : SheetFixture(5, "[Interval]\n" + interval + "[Options]\n" + options, port) {
     ShowPage(1);
-    page = qobject_cast<CTimeLapse*>(Page());
-    QObject::connect(page, &CTimeLapse::StatusShown, page,
-                     [this](const QString& text) { statuses << text; });
+    page = dynamic_cast<CTimeLapse*>(Page());
+    page->SetStatusObserver([this](const std::string& text, const std::string&) {
+      statuses << QString::fromStdString(text);
+      if (onStatus)
+        onStatus(statuses.last());
+    });
   }
 
   CTimeLapse* page = nullptr;
+  std::function<void(const QString&)> onStatus;  // after each status is recorded
   QStringList statuses;
 };
 
@@ -126,10 +130,10 @@ void TimeLapsePageTest::seriesShootsAtEachTickUntilCancelled() {
 // A tick that comes while a shot runs is taken as soon as the shot is over.
 void TimeLapsePageTest::tickDuringAShotIsTakenRightAfterIt() {
   TimeLapseFixture f("Count=3\nHour=1\n");
-  QObject::connect(f.page, &CTimeLapse::StatusShown, f.page, [&f](const QString& text) {
+  f.onStatus = [&f](const QString& text) {
     if (text == "#2 Shoot")
       f.page->OnTimer(CTimeLapse::kSeriesTimerId);
-  });
+  };
   f.Click(vel::kStartButton);
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);
   QTRY_COMPARE(f.statuses.last(), "Idle (3 pictures taken)");
@@ -207,7 +211,7 @@ void TimeLapsePageTest::lastPictureShowsAndOpens() {
   QTimer::singleShot(
       300, [&] { volumes.Mount("8:17", volumes.dir() + "/camera", "vfat", "/dev/sdb1"); });
   f.Click(vel::kStartButton);
-  auto* preview = f.Item<PicturePreview>(vel::kLastPictureView);
+  auto* preview = f.Item<fw::qt::PicturePreview>(vel::kLastPictureView);
   QTRY_VERIFY(!preview->Image().isNull());
   const QColor centre = preview->Image().pixelColor(preview->Image().rect().center());
   QVERIFY2(qAbs(centre.red() - shown.red()) + qAbs(centre.blue() - shown.blue()) < 60,
@@ -226,7 +230,8 @@ void TimeLapsePageTest::lastPictureShowsAndOpens() {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QCOMPARE(QApplication::focusWidget(), preview);
   QStringList opened;
-  preview->SetOpener([&opened](const QString& path) { return opened << path, true; });
+  f.page->SetPictureOpener(
+      [&opened](const std::string& path) { return opened << QString::fromStdString(path), true; });
   QTest::mouseClick(preview, Qt::LeftButton);
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) QTest::keyClick(preview, key);
   QCOMPARE(opened, QStringList(3, stored));
@@ -238,7 +243,7 @@ void TimeLapsePageTest::copyFailureShowsABoxThatDoesNotBlock() {
   TimeLapseFixture f("Count=1\nSecond=1\n", "CopyFile=1\nDelayRecUsb=0\nDelayUsbRec=0\n");
   f.page->SetVolumeSources({empty / "mountinfo", empty / "sys"});  // no drive ever appears
   bool blocked = false;
-  QTimer::singleShot(3000, f.page, [&blocked] {
+  QTimer::singleShot(3000, &f.Dialog(), [&blocked] {
     if ((blocked = QApplication::activeModalWidget()))
       QApplication::activeModalWidget()->close();
   });
@@ -247,8 +252,8 @@ void TimeLapsePageTest::copyFailureShowsABoxThatDoesNotBlock() {
     QCOMPARE(f.statuses.last(), "Idle (1 picture taken, 1 copy failed)");
     QCOMPARE(OpenBoxes().size(), 1);
     // The sheet comes on top again, so that only the page can close its box.
-    f.Sheet().activateWindow();
-    QTRY_VERIFY(f.Sheet().isActiveWindow());
+    f.Dialog().activateWindow();
+    QTRY_VERIFY(f.Dialog().isActiveWindow());
   }
   QVERIFY(!blocked);
   OpenBoxes()[0]->close();

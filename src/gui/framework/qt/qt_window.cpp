@@ -12,8 +12,11 @@
 #include <climits>
 
 #include "core/ui/dialog_template.h"
+#include "gui/framework/qt/dialog_units.h"
 #include "gui/framework/qt/key_repeat_filter.h"
 #include "gui/framework/qt/link_label.h"
+#include "gui/framework/qt/picture_preview.h"
+#include "gui/framework/qt/template_builder.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw::qt {
@@ -31,9 +34,26 @@ QWidget* WidgetOf(const Window* window) {
   return impl ? impl->Root() : nullptr;
 }
 
+namespace {
+
+// Where a root widget keeps the window it belongs to.
+constexpr char kWindowProperty[] = "velorantica.window";
+
+}  // namespace
+
+Window* WindowOf(const QWidget* widget) {
+  return widget ? static_cast<Window*>(widget->property(kWindowProperty).value<void*>()) : nullptr;
+}
+
 QWidget* ControlWidget(const Window& window, int id) {
   const auto* impl = dynamic_cast<const QtWindow*>(window.Impl());
   return impl ? impl->Widget(id) : nullptr;
+}
+
+const std::vector<QWidget*>& ControlWidgets(const Window& window) {
+  static const std::vector<QWidget*> none;
+  const auto* impl = dynamic_cast<const QtWindow*>(window.Impl());
+  return impl ? impl->Widgets() : none;
 }
 
 // A window timer as the system has it: it ticks every interval until
@@ -45,9 +65,25 @@ struct QtWindow::Timer {
   std::uint32_t intervalMs = 0;
 };
 
-QtWindow::QtWindow(Window& owner, QWidget* root) : m_owner(owner), m_root(root) {}
+QtWindow::QtWindow(Window& owner, QWidget* root) : m_owner(owner), m_root(root) {
+  root->setProperty(kWindowProperty, QVariant::fromValue(static_cast<void*>(&owner)));
+}
 
-QtWindow::~QtWindow() = default;
+QtWindow::~QtWindow() {
+  m_timers.clear();
+  if (m_root) {
+    m_root->setProperty(kWindowProperty, QVariant());
+    delete m_root.data();
+  }
+}
+
+void QtWindow::CreateControls(const vel::DialogTemplate& dialogTemplate) {
+  const DialogUnits units(m_root->font());
+  TemplateBuilder builder(m_root, units);
+  for (const vel::ControlTemplate& control : dialogTemplate.controls)
+    AddControl(control.id, builder.Place(control, nullptr));
+  builder.Finish();
+}
 
 void QtWindow::AddControl(int id, QWidget* widget) {
   m_widgets.push_back(widget);
@@ -58,7 +94,10 @@ void QtWindow::AddControl(int id, QWidget* widget) {
 }
 
 void QtWindow::Connect(int id, QWidget* widget) {
-  if (auto* upDown = qobject_cast<UpDown*>(widget)) {
+  if (auto* picture = qobject_cast<PicturePreview*>(widget)) {
+    connect(picture, &PicturePreview::clicked, this,
+            [this, id] { m_owner.Dispatch(id, Notify::Clicked); });
+  } else if (auto* upDown = qobject_cast<UpDown*>(widget)) {
     connect(upDown, &UpDown::DeltaPos, this,
             [this, id](int delta) { m_owner.Dispatch(id, Notify::DeltaPos, delta); });
   } else if (auto* link = qobject_cast<LinkLabel*>(widget)) {
@@ -251,6 +290,11 @@ void QtWindow::FitToText(int id) {
 void QtWindow::SetVisited(int id, bool visited) {
   if (auto* link = As<LinkLabel>(*this, id))
     link->SetVisitedState(visited);
+}
+
+void QtWindow::ShowPicture(int id, const std::string& path, const std::string& source) {
+  if (auto* picture = As<PicturePreview>(*this, id))
+    picture->ShowPicture(ToQt(path), ToQt(source));
 }
 
 void QtWindow::HoldThroughKeyRepeats(int id) {

@@ -23,8 +23,9 @@ QString ToQt(std::string_view text);
 std::string FromQt(const QString& text);
 
 // The Qt side of a window: its widgets by control id, in template order,
-// the signals that reach the window's message map, and its timers.
-class QtWindow final : public QObject, public WindowImpl {
+// the signals that reach the window's message map, and its timers. It owns
+// its root widget (the page, dialog or sheet), unless Qt deleted it first.
+class QtWindow : public QObject, public virtual WindowImpl {
   Q_OBJECT
  public:
   QtWindow(Window& owner, QWidget* root);
@@ -66,6 +67,8 @@ class QtWindow final : public QObject, public WindowImpl {
   void FitToText(int id) override;
   void SetVisited(int id, bool visited) override;
   void HoldThroughKeyRepeats(int id) override;
+  void ShowPicture(int id, const std::string& path, const std::string& source) override;
+  void CreateControls(const vel::DialogTemplate& dialogTemplate) override;
   void SetTimer(unsigned id, std::uint32_t ms) override;
   void KillTimer(unsigned id) override;
   bool TimerRunning(unsigned id) const override;
@@ -86,7 +89,11 @@ class QtWindow final : public QObject, public WindowImpl {
 // The widget of a window of the framework: a page, a dialog or the sheet;
 // null for none.
 QWidget* WidgetOf(const Window* window);
+// The window of the framework whose widget this is; null for none.
+Window* WindowOf(const QWidget* widget);
 // The widget of a window's control.
 QWidget* ControlWidget(const Window& window, int id);
+// The widgets of a window's controls, in template order.
+const std::vector<QWidget*>& ControlWidgets(const Window& window);
 
 }  // namespace fw::qt

@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "gui/framework/qt/link_label.h"
+#include "gui/framework/qt/picture_preview.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw {
@@ -120,6 +121,8 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
     }
     case K::Icon:
       return MakeIcon(m_parent);
+    case K::Picture:
+      return new qt::PicturePreview(m_parent);
   }
   return new QWidget(m_parent);
 }

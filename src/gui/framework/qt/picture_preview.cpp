@@ -1,13 +1,12 @@
-#include "gui/timelapse/picture_preview.h"
+#include "gui/framework/qt/picture_preview.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QPointer>
 #include <QThreadPool>
-#include <QUrl>
 
+namespace fw::qt {
 namespace {
 
 // The room the picture leaves to the button's frame on each side, in pixels.
@@ -23,17 +22,11 @@ QImage Decode(const QString& file, const QSize& box) {
   return reader.read();
 }
 
-bool OpenWithDesktop(const QString& path) {
-  return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-}
-
 }  // namespace
 
-PicturePreview::PicturePreview(QWidget* parent) : QToolButton(parent), m_opener(OpenWithDesktop) {
-  setAccessibleName(QStringLiteral("Last picture"));
+PicturePreview::PicturePreview(QWidget* parent) : QToolButton(parent) {
   setAutoRaise(true);
   setFocusPolicy(Qt::StrongFocus);
-  connect(this, &QToolButton::clicked, this, &PicturePreview::Open);
 }
 
 void PicturePreview::ShowPicture(const QString& path, const QString& source) {
@@ -67,14 +60,11 @@ void PicturePreview::TakeDecoded(std::uint64_t request, const QImage& image) {
   setIcon(QIcon(QPixmap::fromImage(image)));
 }
 
-void PicturePreview::Open() {
-  if (!m_path.isEmpty() && !m_opener(m_path))
-    QApplication::beep();
-}
-
 void PicturePreview::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
     click();
   else
     QToolButton::keyPressEvent(event);
 }
+
+}  // namespace fw::qt
