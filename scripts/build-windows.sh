@@ -14,10 +14,9 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-# The programs built for Windows. The window's velorantica.exe, on the Win32
-# framework, joins velorantica-cli here once it is built (and its CMake
-# target exists for Windows).
-PROGRAMS=(velorantica-cli)
+# The programs built for Windows: the window (velorantica.exe, on the Win32
+# framework) and velorantica-cli.
+PROGRAMS=(velorantica velorantica-cli)
 
 ARCHES=(i686 x86_64)
 declare -A BUILD_DIR=([i686]=build-win32 [x86_64]=build-win64)
