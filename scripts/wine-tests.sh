@@ -8,9 +8,11 @@
 # (HKLM\Software\Wine\Ports). Both builds run in the one 64-bit prefix, the
 # 32-bit programs as they would on 64-bit Windows.
 #
-# velorantica-cli.exe (64-bit) is then run against qvsim, the simulated
-# camera built for Linux in build/, through COM7, which Wine maps to the link
-# qvsim keeps to its terminal (tests/cli/cli_wine_test.cpp).
+# velorantica-cli.exe and velorantica.exe (64-bit) are then run against
+# qvsim, the simulated camera built for Linux in build/, through COM7, which
+# Wine maps to the link qvsim keeps to its terminal
+# (tests/cli/cli_wine_test.cpp, tests/gui/win32/window_wine_test.cpp; the
+# window on an Xvfb display of its own).
 #
 # Prints, per test program, how many of its tests passed, and per
 # architecture a closing "N passed, M failed" line. Exits non-zero when a
@@ -211,34 +213,60 @@ run_arch() {
   TOTAL_SKIPPED=$((TOTAL_SKIPPED + ARCH_SKIPPED))
 }
 
-# velorantica-cli.exe against qvsim: the test program and qvsim are Linux
-# programs of build/, built here when they are not yet.
-run_cli_tests() {
-  local log=$LOG_DIR/win64-cli_wine_tests.log status=0 passed failed
-  echo "velorantica-cli.exe under Wine, win64:"
+# A Linux test program that runs a Windows program of build-win64/ against
+# qvsim, the simulated camera: both are programs of build/, built here when
+# they are not yet. The rest of the arguments are the test's settings.
+run_linux_driven() {
+  local target=$1 label=$2 log status=0 passed failed
+  shift 2
+  log=$LOG_DIR/win64-$target.log
+  echo "$label under Wine, win64:"
   if [[ -f $ROOT/build/build.ninja ]]; then
-    cmake --build "$ROOT/build" -j "$(nproc)" --target qvsim --target cli_wine_tests \
+    cmake --build "$ROOT/build" -j "$(nproc)" --target qvsim --target "$target" \
       >"$log" 2>&1 || status=$?
   else
-    "$ROOT/scripts/setup.sh" --target qvsim --target cli_wine_tests >"$log" 2>&1 || status=$?
+    "$ROOT/scripts/setup.sh" --target qvsim --target "$target" >"$log" 2>&1 || status=$?
   fi
+  local program
+  program=$(find "$ROOT/build/tests" -name "$target" -type f -perm -u+x | head -n 1)
   if ((status == 0)); then
-    VELORANTICA_WINE=$(command -v wine) \
-      VELORANTICA_WINE_CLI=$ROOT/build-win64/src/cli/velorantica-cli.exe \
-      VELORANTICA_WINE_COM=$CAMERA_PORT VELORANTICA_WINE_COM_LINK=$SERIAL_DIR/camera \
-      timeout 300 "$ROOT/build/tests/cli/cli_wine_tests" </dev/null >"$log" 2>&1 || status=$?
+    env VELORANTICA_WINE="$(command -v wine)" VELORANTICA_WINE_COM=$CAMERA_PORT \
+      VELORANTICA_WINE_COM_LINK=$SERIAL_DIR/camera "$@" \
+      timeout 300 "$program" </dev/null >"$log" 2>&1 || status=$?
   fi
   passed=$(sed -n 's/^\[  PASSED  \] \([0-9]*\) tests\?\..*/\1/p' "$log" | tail -1)
   failed=$(sed -n 's/^\[  FAILED  \] \([0-9]*\) tests\?, listed below.*/\1/p' "$log" | tail -1)
   passed=${passed:-0} failed=${failed:-0}
   ((status != 0 && failed == 0)) && failed=1
-  printf '  %-22s %4d passed, %d failed\n' cli_wine_tests "$passed" "$failed"
+  printf '  %-22s %4d passed, %d failed\n' "$target" "$passed" "$failed"
   if ((failed)); then
     grep -E '^\[  FAILED  \] [A-Za-z]|Failure$' "$log" | sed 's/^/      /' | head -20
     echo "      (log: $log)"
   fi
   TOTAL_PASSED=$((TOTAL_PASSED + passed))
   TOTAL_FAILED=$((TOTAL_FAILED + failed))
+}
+
+# The window on an X display of its own, where Xvfb is installed.
+run_gui_tests() {
+  if ! command -v Xvfb >/dev/null; then
+    echo "velorantica.exe under Wine: not run (no Xvfb)"
+    return 0
+  fi
+  local number=90 xvfb
+  while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
+  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  xvfb=$!
+  sleep 1
+  # A session of its own, whose desktop is on that display.
+  wineserver -k >/dev/null 2>&1 || true
+  DISPLAY=:$number run_linux_driven gui_wine_tests "velorantica.exe" \
+    VELORANTICA_WINE_GUI="$ROOT/build-win64/src/gui/velorantica.exe" \
+    VELORANTICA_WINE_DRIVER="$ROOT/build-win64/tests/gui/win32/window_driver.exe" \
+    VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini"
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$xvfb" 2>/dev/null || true
+  wait "$xvfb" 2>/dev/null || true
 }
 
 # ---- main -----------------------------------------------------------------
@@ -268,7 +296,9 @@ wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 TOTAL_PASSED=0 TOTAL_FAILED=0 TOTAL_SKIPPED=0
 run_arch win64 build-win64
-run_cli_tests
+run_linux_driven cli_wine_tests "velorantica-cli.exe" \
+  VELORANTICA_WINE_CLI="$ROOT/build-win64/src/cli/velorantica-cli.exe"
+run_gui_tests
 if runs_32bit; then
   run_arch win32 build-win32
 else
