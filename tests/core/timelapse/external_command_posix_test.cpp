@@ -1,13 +1,15 @@
 #include "core/timelapse/external_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "core/platform/clock.h"
 #include "support/child_process.h"
@@ -79,31 +81,42 @@ class FastClock final : public Clock {
   std::int64_t m_now = 0;
 };
 
-// A program that never ends, ignoring the request to end and leaving a
-// child of its own, is ended with everything it started: at its time limit
-// or at once when asked to stop. Should it not be, the test still fails
-// within seconds, and kills what is left.
-TEST_F(ExternalCommandTest, AProgramThatNeverEndsIsEndedWithItsChildren) {
-  const std::string program = Script(
-      "forever.sh", "trap '' TERM\necho $$ > \"$(dirname \"$0\")/group\"\nsleep 1000 &\nwait\n");
-  const std::string prefix = "Velorantica: external command \"" + program + "\" ";
-  const std::pair<CommandLimits, std::string> cases[] = {
-      {{10000, {}}, "was still running after 10 seconds and was ended"},
-      {{0, [] { return true; }}, "was ended on request"},
+// What the program started is ended with it, whether the program ends by itself, at its time
+// limit or at once when asked to stop: children that ignore the request to end as well. Should it
+// not be, the test still fails within seconds, and kills what is left.
+TEST_F(ExternalCommandTest, WhatTheProgramStartedEndsWithIt) {
+  const std::string keepGroup = "echo $$ > \"$(dirname \"$0\")/group\"\n";
+  const std::string deafChild = "(trap '' TERM; sleep 300) &\n";
+  const std::string ends = Script("ends.sh", keepGroup + "sleep 300 &\n" + deafChild + "exit 0\n");
+  const std::string forever =
+      Script("forever.sh", "trap '' TERM\n" + keepGroup + "sleep 300 &\nwait\n");
+  const std::string endsOnRequest = Script("leader.sh", keepGroup + deafChild + "sleep 300\n");
+  const std::tuple<std::string, CommandLimits, std::string> cases[] = {
+      {ends, {}, ""},
+      {forever, {10000, {}}, "was still running after 10 seconds and was ended"},
+      {forever, {0, [] { return true; }}, "was ended on request"},
+      {endsOnRequest, {10000, {}}, "was still running after 10 seconds and was ended"},
   };
-  for (const auto& [limits, text] : cases) {
+  for (const auto& [program, limits, text] : cases) {
+    SCOPED_TRACE(program + " " + text);
     const std::optional<std::string> result = test::RunInChild(
         [&] {
+          // The program's orphans become this child's own: ended ones are reaped here at once.
+          ::prctl(PR_SET_CHILD_SUBREAPER, 1);
           FastClock clock;
-          const std::string result = RunExternalCommand(program, {}, clock, limits).Text();
-          return clock.NowMs() >= limits.limitMs ? result : "ended early: " + result;
+          const std::string said = RunExternalCommand(program, {}, clock, limits).Text();
+          if (clock.NowMs() < limits.limitMs)
+            return "ended early: " + said;
+          const pid_t group = std::stoi(test::TempDir::ReadFile(m_folder + "/group"));
+          for (int tries = 0; tries < 100 && ::kill(-group, 0) == 0; ++tries, ::usleep(10000))
+            while (::waitpid(-group, nullptr, WNOHANG) > 0) {
+            }
+          return ::kill(-group, 0) == 0 ? "a process of the program is left: " + said : said;
         },
         8);
-    EXPECT_EQ(result.value_or("still running after 8 s"), prefix + text);
+    EXPECT_EQ(result.value_or("still running after 8 s"),
+              text.empty() ? "" : "Velorantica: external command \"" + program + "\" " + text);
     const pid_t group = std::stoi(test::TempDir::ReadFile(m_folder + "/group"));
-    // Killed children are gone once their new parent has reaped them.
-    for (int tries = 0; tries < 200 && ::kill(-group, 0) == 0; ++tries) ::usleep(10000);
-    EXPECT_EQ(::kill(-group, 0), -1) << "a process of the program is left";
     ::kill(-group, SIGKILL);
   }
   EXPECT_EQ(CommandLimitMs(3000), 10000u);
