@@ -85,6 +85,7 @@ bool SeriesRun::Begin() {
   m_aborted = false;
   const SeriesStartSettings series = SeriesStartSettings::Of(m_settings);
   m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  m_transfer.StartSeries(TransferSettings::Of(m_settings));
   m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
   if (!ReadSchedule(std::nullopt)) {
     m_view.ShowIdle(m_schedule.IdleText());

@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include "core/platform/clock.h"
 #include "fixtures/volume_fixture.h"
+#include "support/qvsim_recording.h"
 
 namespace vel {
 namespace {
@@ -210,14 +212,131 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
   EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
   m_volumes.Mount("254:0", m_camera, "ext4", "/dev/vda");
   const Result fixed = Transfer(true, 0);
-  EXPECT_EQ(fixed.Text(), "Detecting USB drive type failed." + retry);
+  EXPECT_EQ(fixed.Text(), "Detecting USB drive type failed." + retry + "\n\nFound " + m_camera +
+                              " (ext4 from /dev/vda), of type DRIVE_FIXED.");
   EXPECT_EQ(fixed.Detail(),
             "Internal error during detecting drive type of calculated USB drive letter. It should "
             "be of type DRIVE_REMOVABLE but it is of type DRIVE_FIXED.\n");
   m_volumes.Unmount(m_camera);
+  // A FUSE file system is a drive whatever its source is called; a camera's by its DCIM.
+  m_volumes.Mount("0:45", m_camera, "fuse.fusefat", "fusefat");
+  EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive type failed." + retry + "\n\nFound " +
+                                          m_camera + " (fuse.fusefat from fusefat), of type " +
+                                          "UNKNOWN: a FUSE file system without a DCIM folder of "
+                                          "a camera.");
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  EXPECT_EQ(Transfer(true, 1).Text(), "");
+  EXPECT_EQ(Below(m_dest), Files{"CIMG0001.JPG"});
+  m_volumes.Unmount(m_camera);
+  m_transfer.StartSeries({m_dest, true, 0});
   AttachCamera();
+  fs::remove_all(m_camera + "/DCIM");
   EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
   EXPECT_EQ(m_outcome.drive, "");
+}
+
+// FAT keeps times to two seconds: of equal times the higher folder, then file number is the
+// newer, and a picture copied in this series is not new again when a newer one goes.
+TEST_F(PictureTransferTest, PicturesOfEqualTimesAreTakenByTheirNumbers) {
+  AttachCamera();
+  const std::string taken[] = {"100CASIO/CIMG0008.JPG", "100CASIO/CIMG0009.JPG",
+                               "100CASIO/CIMG0010.JPG", "101CASIO/CIMG0001.JPG",
+                               "101CASIO/CIMG0002.JPG"};
+  Put("DCIM/100CASIO/IMAGE.JPG", 2);
+  for (const std::string& picture : taken) {
+    SCOPED_TRACE(picture);
+    Put("DCIM/" + picture, 2, picture.c_str());
+    ASSERT_EQ(Transfer(false, 1).Text(), "");
+    EXPECT_EQ(m_outcome.storedName, picture.substr(9)) << "not taken";
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_outcome.storedName), picture);
+    fs::remove(m_dest + "/" + m_outcome.storedName);
+  }
+  fs::remove(m_camera + "/DCIM/101CASIO/CIMG0002.JPG");
+  ASSERT_EQ(Transfer(false, 1).Text(), "");
+  EXPECT_FALSE(m_outcome.storedNew) << m_outcome.storedName << " was taken twice";
+  // A new series takes the card afresh, the transfer still not the one it took last.
+  m_transfer.StartSeries({m_dest, false, 1});
+  ASSERT_EQ(Transfer(false, 1).Text(), "");
+  EXPECT_EQ(m_outcome.storedName, "CIMG0001.JPG");
+}
+
+// Once a series has copied from a drive, a second camera's drive is passed over, beside it or
+// in its place, until its own comes back.
+TEST_F(PictureTransferTest, ASeriesKeepsToTheDriveItCopiedFromFirst) {
+  const std::string second = m_volumes.dir() + "/second camera";
+  m_volumes.AddPartition("8:33", "devices/pci0000:00/0000:00:14.0/usb1/1-3/block/sdc", "sdc1");
+  m_volumes.NameUuid("1111-AAAA", "sdb1");
+  m_volumes.NameUuid("2222-BBBB", "sdc1");
+  velotest::WriteFile(second + "/DCIM/100CASIO/CIMG0005.JPG", "second camera");
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1, "first camera");
+  AttachCamera();
+  ASSERT_EQ(Transfer(true, 1).Text(), "");
+  m_volumes.Unmount(m_camera);
+  const auto passedOver = [&](const std::string& root) {
+    SCOPED_TRACE(root);
+    m_volumes.Mount("8:33", root, "vfat", "/dev/sdc1");
+    m_clock = {};
+    const Result result = Transfer(true, 1, 1000);
+    EXPECT_NE(
+        result.Text().find("\n\nPassed over: " + root + ". This series takes pictures only from " +
+                           m_camera + ", the camera's drive it copied from first."),
+        std::string::npos)
+        << result.Text();
+    EXPECT_EQ(m_clock.now, 1000);
+    m_volumes.Unmount(root);
+  };
+  passedOver(second);
+  Put("DCIM/100CASIO/CIMG0006.JPG", 6, "second camera");
+  passedOver(m_camera);
+  EXPECT_EQ(Below(second), Files{"DCIM/100CASIO/CIMG0005.JPG"});
+  EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0006.JPG"});
+  fs::remove(m_camera + "/DCIM/100CASIO/CIMG0006.JPG");
+  Put("DCIM/100CASIO/CIMG0002.JPG", 2, "first camera");
+  m_volumes.Mount("8:33", second, "vfat", "/dev/sdc1");
+  AttachCamera();
+  ASSERT_EQ(Transfer(true, 1).Text(), "");
+  EXPECT_EQ(Below(m_dest), (Files{"CIMG0001.JPG", "CIMG0002.JPG"}));
+  EXPECT_EQ(Below(second), Files{"DCIM/100CASIO/CIMG0005.JPG"});
+}
+
+// A copy onto the camera's own drive (named so, or through a link) or onto another volume than
+// the series' destination had (its drive unmounted, root only) is refused, and deletes nothing.
+TEST_F(PictureTransferTest, ACopyWhereItWouldNotBeSafeIsRefused) {
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  AttachCamera();
+  const std::string onCamera = m_camera + "/backup", link = m_volumes.dir() + "/to camera";
+  fs::create_directories(onCamera);
+  fs::create_symlink(onCamera, link);
+  const std::string lies = " lies on the camera's own drive " + m_camera + ", so a copy would";
+  const std::string gone = " is no longer on the drive it was on when the series started";
+  enum { OnCamera, Unmounted };
+  const std::tuple<std::string, int, std::string> cases[] = {
+      {onCamera, OnCamera, onCamera + lies},
+      {link, OnCamera, link + lies},
+      {m_dest, Unmounted, m_dest + gone},
+  };
+  for (const auto& [destination, how, says] : cases) {
+    SCOPED_TRACE(destination);
+    if (how == Unmounted) {
+      if (!test::CanMountCards())
+        GTEST_SKIP() << "the unmounted destination needs root";
+      ASSERT_TRUE(test::IsolateMounts());
+      ASSERT_EQ(::mount("tmpfs", m_dest.c_str(), "tmpfs", 0, nullptr), 0);
+    }
+    m_transfer = PictureTransfer();
+    m_transfer.StartSeries({destination, true, 0});
+    if (how == Unmounted) {
+      ASSERT_EQ(::umount(m_dest.c_str()), 0);
+    }
+    const Result refused =
+        m_transfer
+            .CopyNewestPicture(m_atStart, {destination, true, 0}, m_clock, 0, m_volumes.Sources())
+            .result;
+    EXPECT_NE(refused.Text().find(says), std::string::npos) << refused.Text();
+    EXPECT_NE(refused.Text().find("nothing was copied or deleted."), std::string::npos);
+    EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0001.JPG"});
+    EXPECT_EQ(Below(m_dest), Files{});
+  }
 }
 
 // A new volume is a camera by a camera's DCIM folder (CASIO first), awaited until the delay ends.
