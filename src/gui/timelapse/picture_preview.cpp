@@ -8,6 +8,9 @@
 #include <QThreadPool>
 #include <QUrl>
 
+#include "core/weblink/open_link.h"
+#include "gui/framework/ui_clock.h"
+
 namespace {
 
 // The room the picture leaves to the button's frame on each side, in pixels.
@@ -23,8 +26,15 @@ QImage Decode(const QString& file, const QSize& box) {
   return reader.read();
 }
 
+// The desktop's opener, whose answer is waited for; on Windows the shell.
 bool OpenWithDesktop(const QString& path) {
+#ifdef Q_OS_WIN
   return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+#else
+  return vel::OpenLinkWithDesktop(QUrl::fromLocalFile(path).toString().toStdString(),
+                                  fw::TheUiClock())
+      .Ok();
+#endif
 }
 
 }  // namespace

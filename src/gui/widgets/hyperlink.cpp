@@ -2,28 +2,25 @@
 
 #include <QAccessibleWidget>
 #include <QApplication>
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFocusRect>
-#include <QUrl>
 
 #include "core/weblink/open_link.h"
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/message_box.h"
+#include "gui/framework/ui_clock.h"
 
 namespace {
 
 // The shell and the program registered for web pages on Windows; elsewhere
-// whatever the desktop opens web addresses with.
+// the desktop's opener, whose answer is waited for.
 vel::Result OpenWithDesktop(const QString& address) {
 #ifdef Q_OS_WIN
   return vel::OpenLinkWithShell(address.toStdString());
 #else
-  if (QDesktopServices::openUrl(QUrl(address)))
-    return vel::Result::Success();
-  return vel::Result::Failure(vel::LinkErrorText(vel::kNoHandlerReason));
+  return vel::OpenLinkWithDesktop(address.toStdString(), fw::TheUiClock());
 #endif
 }
 
