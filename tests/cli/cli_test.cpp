@@ -2,11 +2,14 @@
 #include <sys/ioctl.h>
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
+#include <atomic>
 #include <chrono>
 #include <ctime>
 #include <memory>
 #include <regex>
+#include <thread>
 #include <tuple>
 
 #include "support/child_process.h"
@@ -337,6 +340,105 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
   EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
   EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
+}
+
+// The names of the pictures in a folder: "CIMG0001.JPG" for 1, and so on.
+std::set<std::string> Pictures(std::initializer_list<int> numbers) {
+  std::set<std::string> names;
+  for (int n : numbers) {
+    std::string digits = std::to_string(n);
+    names.insert("CIMG" + std::string(4 - digits.size(), '0') + digits + ".JPG");
+  }
+  return names;
+}
+
+// The files of a folder, without its folders; none for a folder that is not there.
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  if (fs::is_directory(folder))
+    for (const std::string& name : Listing(folder))
+      if (!name.ends_with('/'))
+        names.insert(name);
+  return names;
+}
+
+// What an image holds in a folder, mounted read-only for a look; a card in its picture folder.
+std::set<std::string> OnImage(const std::string& image, const std::string& where,
+                              const std::string& folder = "DCIM/100CASIO") {
+  fs::create_directories(where);
+  ChildProcess mount("/bin/mount", {"-o", "loop,ro", image, where});
+  EXPECT_EQ(mount.Wait(20000), 0) << mount.Errors();
+  const std::set<std::string> names = FilesIn(where + "/" + folder);
+  ChildProcess("/bin/umount", {where}).Wait(20000);
+  return names;
+}
+
+// The stick with the destination is pulled during the series: the copies after it are refused,
+// nothing goes to the folder left behind, and their pictures stay on the camera.
+TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
+  const std::string stick = m_dir / "stick", image = m_dir / "stick.img";
+  ChildProcess("/sbin/mkfs.ext4", {"-q", image, "4M"}).Wait(20000);
+  fs::create_directories(stick);
+  ASSERT_EQ(ChildProcess("/bin/mount", {"-o", "loop", image, stick}).Wait(20000), 0);
+  StartCamera(5, "DelayRecUsb=4\nDelayUsbRec=1\n",
+              {"--card", m_dir / "card", "--label", "PULLCAM" + std::to_string(::getpid()),
+               "--mount-delay", "1000"});
+  auto cli = Start({"series", "--count", "4", "--interval", "1", "--copy", stick, "--delete"});
+  ASSERT_TRUE(cli->WaitFor("Shot 2 of 4 at ", 30000)) << cli->Output() << cli->Errors();
+  ASSERT_EQ(ChildProcess("/bin/umount", {"--lazy", stick}).Wait(20000), 0);
+  EXPECT_EQ(cli->Wait(60000), 1) << cli->Output() << cli->Errors();
+  EXPECT_NE(cli->Output().find("The destination volume is gone"), std::string::npos)
+      << cli->Output();
+  Received();
+  EXPECT_EQ(FilesIn(stick), std::set<std::string>{}) << "copied into the folder left behind";
+  EXPECT_EQ(OnImage(image, m_dir / "stick again", ""), Pictures({1, 2}));
+  EXPECT_EQ(OnImage(m_dir / "card/card.img", m_dir / "card again"), Pictures({3, 4}));
+}
+
+// Two series, each with its camera in USB mode now and then while the other's is: each takes
+// its pictures only from the drive it copied from first. The second card numbers from 501.
+TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
+  const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW";
+  fs::create_directories(tree);
+  TempDir::WriteFile(tree + "/../CIMG0500.JPG", "picture");
+  TempDir::WriteFile(tree + "/CIMG0500.JPG", "thumbnail");
+  fs::create_directories(m_dir / "second");
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", m_dir / "tree", m_dir / "second/card.img", "8M"})
+      .Wait(20000);
+  // The first camera's drive comes slowly, the second's at once and often.
+  StartCamera(5, "DelayRecUsb=5\nDelayUsbRec=1\n",
+              {"--card", m_dir / "first", "--label", "SLOWCAM" + std::to_string(::getpid()),
+               "--mount-delay", "2500"});
+  const std::string first = m_dir / "from first", second = m_dir / "from second";
+  auto slow = Start({"series", "--count", "3", "--interval", "6", "--copy", first, "--delete"});
+  ASSERT_TRUE(slow->WaitFor("Shot 1 of 3 at ", 30000)) << slow->Output() << slow->Errors();
+  const std::string recording = m_dir / "second recording", profile = m_dir / "second.ini";
+  ChildProcess camera(QVSIM_PROGRAM,
+                      {"--model", "6", "--record", recording, "--card", m_dir / "second", "--label",
+                       "FASTCAM" + std::to_string(::getpid()), "--mount-delay", "100"});
+  const std::string port = camera.FirstLine(20000);
+  ASSERT_FALSE(port.empty()) << camera.Errors();
+  TempDir::WriteFile(profile, "[Options]\nComPort=" + port +
+                                  "\nModel=6\nDelayRecUsb=2\n"
+                                  "DelayUsbRec=1\n");
+  ChildProcess fast(CLI_PROGRAM,
+                    {"series", "--count", "8", "--interval", "1", "--copy", second, "--delete",
+                     "--profile", profile},
+                    {"XDG_CONFIG_HOME=" + m_dir.Path(), "XDG_STATE_HOME=" + m_dir.Path()});
+  EXPECT_EQ(fast.Wait(90000), 0) << fast.Output() << fast.Errors();
+  EXPECT_EQ(slow->Wait(90000), 0) << slow->Output() << slow->Errors();
+  camera.Stop(SIGTERM);
+  Received();
+  EXPECT_EQ(FilesIn(first), Pictures({1, 2, 3}));
+  EXPECT_EQ(FilesIn(second), Pictures({501, 502, 503, 504, 505, 506, 507, 508}));
+  EXPECT_EQ(OnImage(m_dir / "first/card.img", m_dir / "look"), std::set<std::string>{});
+  EXPECT_EQ(OnImage(m_dir / "second/card.img", m_dir / "look"), Pictures({500}));
 }
 
 }  // namespace
