@@ -1,8 +1,10 @@
 // velorantica-cli with qvsim as its camera, what reached it read from qvsim's recording.
+#include <fcntl.h>
 #include <sys/ioctl.h>
 
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
@@ -439,6 +441,67 @@ TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
   EXPECT_EQ(FilesIn(second), Pictures({501, 502, 503, 504, 505, 506, 507, 508}));
   EXPECT_EQ(OnImage(m_dir / "first/card.img", m_dir / "look"), std::set<std::string>{});
   EXPECT_EQ(OnImage(m_dir / "second/card.img", m_dir / "look"), Pictures({500}));
+}
+
+// What a FAT camera card needs here: FUSE and the tools that make, mount and write a FAT image.
+std::string FatCardRefusal() {
+  if (!CanMountCards())
+    return "needs root";
+  if (!fs::exists("/dev/fuse"))
+    return "needs FUSE (/dev/fuse)";
+  for (const char* tool : {"/usr/bin/fusefat", "/usr/sbin/mkfs.fat", "/usr/bin/mcopy"})
+    if (!fs::exists(tool))
+      return std::string("needs ") + tool + " (Debian packages fusefat, dosfstools, mtools)";
+  return {};
+}
+
+// A FAT16 card read through fusefat, its source named "fusefat", as where the kernel has no vfat:
+// it plays the camera's card from qvsim's recording, a picture stored at each shutter release and
+// the card mounted at each switch to USB mode. FAT keeps the times to two seconds, so all the
+// pictures here share one: each is copied all the same.
+TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
+  if (const std::string refusal = FatCardRefusal(); !refusal.empty())
+    GTEST_SKIP() << refusal;
+  ASSERT_TRUE(IsolateMounts());
+  const std::string image = m_dir / "fat.img", card = m_dir / "FATCARD", picture = m_dir / "p";
+  ASSERT_EQ(ChildProcess("/usr/sbin/mkfs.fat", {"-C", "-F", "16", image, "16384"}).Wait(20000), 0);
+  ASSERT_EQ(ChildProcess("/usr/bin/mmd", {"-i", image, "::DCIM", "::DCIM/100CASIO"}).Wait(20000),
+            0);
+  fs::create_directories(card);
+  StartCamera(5, "DelayRecUsb=3\nDelayUsbRec=1\nCopyAndDelete=1\n");
+  std::atomic<bool> done = false;
+  std::thread player([&] {
+    std::size_t played = 0, pictures = 0;
+    bool mounted = false;
+    while (!done) {
+      const Recording bytes = ReadRecording(m_recording);
+      for (; played < bytes.bytes.size(); ++played) {
+        if (bytes.bytes[played] == 0x62 && !mounted) {
+          const std::string name = *Pictures({static_cast<int>(++pictures)}).begin();
+          TempDir::WriteFile(picture, name);
+          const timespec times[2] = {{978343200, 0}, {978343200, 0}};  // 2001-01-01 10:00
+          ::utimensat(AT_FDCWD, picture.c_str(), times, 0);
+          ChildProcess("/usr/bin/mcopy", {"-m", "-i", image, picture, "::DCIM/100CASIO/" + name})
+              .Wait(20000);
+        } else if (bytes.bytes[played] == 0x4D) {
+          mounted = !mounted;
+          if (mounted)
+            ChildProcess("/usr/bin/fusefat", {"-o", "ro", image, card}).Wait(20000);
+          else
+            ChildProcess("/bin/umount", {card}).Wait(20000);
+        }
+      }
+      ::usleep(20'000);
+    }
+  });
+  const std::string pictures = m_dir / "pictures";
+  auto cli = Start({"series", "--count", "3", "--interval", "1", "--copy", pictures});
+  EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
+  done = true;
+  player.join();
+  EXPECT_EQ(FilesIn(pictures), Pictures({1, 2, 3})) << cli->Output();
+  for (const std::string& name : FilesIn(pictures))
+    EXPECT_EQ(TempDir::ReadFile(pictures + "/" + name), name);
 }
 
 }  // namespace
