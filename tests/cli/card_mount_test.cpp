@@ -6,31 +6,15 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <functional>
-#include <memory>
-
 #include "support/child_process.h"
 #include "support/qvsim_recording.h"
-#include "support/temp_dir.h"
 
 namespace {
 
 using namespace vel::test;
 
-// Time passes as waited for, at once; each wait first runs what is due then.
-struct PretendClock final : vel::Clock {
-  std::int64_t now = 0;
-  std::function<void(std::int64_t)> onWait;
-  std::int64_t NowMs() override { return now; }
-  void WaitMs(std::uint32_t ms) override {
-    if (onWait)
-      onWait(now);
-    now += ms;
-  }
-};
-
-// While a file on the card is open the unmount is refused: it is tried again for five seconds,
-// then reported; once the file closes it goes.
+// While a file on the card is open the unmount is refused: it is tried again for five seconds on
+// the clock, then reported; a card whose file closes meanwhile is unmounted.
 TEST(CardMount, ABusyCardIsUnmountedOnceFreeOrReportedStillMounted) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
@@ -40,33 +24,35 @@ TEST(CardMount, ABusyCardIsUnmountedOnceFreeOrReportedStillMounted) {
   ChildProcess losetup("/sbin/losetup", {"-f", "--show", dir / "card.img"});
   const std::string device = losetup.FirstLine();
   ASSERT_FALSE(device.empty()) << losetup.Errors();
-  const std::unique_ptr<const std::string, void (*)(const std::string*)> detach(
-      &device, [](const std::string* loop) {
-        ChildProcess("/sbin/losetup", {"-d", *loop}).Wait(10000);
-      });
-  for (const std::int64_t freeAfterMs : {1000, -1}) {
-    SCOPED_TRACE(freeAfterMs);
-    cli::CardMount mount(device);
-    PretendClock clock;
-    ASSERT_TRUE(mount.Mount(clock, 0));
-    int open = ::open((mount.MountPoint() + "/picture").c_str(), O_WRONLY | O_CREAT, 0600);
-    clock.onWait = [&](std::int64_t now) {
-      if (freeAfterMs >= 0 && now >= freeAfterMs && open >= 0)
-        ::close(std::exchange(open, -1));
-    };
-    const vel::Result unmounted = mount.Unmount(clock);
-    if (freeAfterMs >= 0) {
-      EXPECT_TRUE(unmounted) << unmounted.Text();
-      EXPECT_EQ(clock.now, freeAfterMs + cli::CardMount::kUnmountPollMs);
-    } else {
-      EXPECT_EQ(unmounted.Text().rfind("The camera's card is still mounted: " + device, 0), 0u)
-          << unmounted.Text();
-      EXPECT_GE(clock.now, cli::CardMount::kUnmountRetryMs);
-      ::close(open);
-      EXPECT_TRUE(mount.Unmount(clock));
+  // Closes the file at a time on the clock (-1: never); time passes as waited for, at once.
+  struct ClosingClock final : vel::Clock {
+    std::int64_t now = 0, closeAt;
+    int file;
+    std::int64_t NowMs() override { return now; }
+    void WaitMs(std::uint32_t ms) override {
+      if (closeAt >= 0 && now >= closeAt && file >= 0)
+        ::close(std::exchange(file, -1));
+      now += ms;
     }
-    EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
+  };
+  for (const std::int64_t closeAt : {1000, -1}) {
+    cli::CardMount mount(device);
+    ClosingClock clock;
+    ASSERT_TRUE(mount.Mount(clock, 0));
+    clock.closeAt = closeAt;
+    clock.file = ::open((mount.MountPoint() + "/picture").c_str(), O_WRONLY | O_CREAT, 0600);
+    const vel::Result unmounted = mount.Unmount(clock);
+    EXPECT_EQ(unmounted.Ok(), closeAt >= 0);
+    EXPECT_EQ(unmounted.Text().rfind(
+                  closeAt < 0 ? "The camera's card is still mounted: " + device : "", 0),
+              0u)
+        << unmounted.Text();
+    EXPECT_EQ(clock.now, closeAt < 0 ? cli::CardMount::kUnmountRetryMs
+                                     : closeAt + cli::CardMount::kUnmountPollMs);
+    ::close(clock.file);
+    EXPECT_TRUE(mount.Unmount(clock));
   }
+  ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
 }
 
 }  // namespace

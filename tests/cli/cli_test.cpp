@@ -3,11 +3,11 @@
 #include <sys/ioctl.h>
 
 #include <gtest/gtest.h>
-#include <sys/mount.h>
 #include <sys/stat.h>
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <regex>
@@ -27,19 +27,22 @@ namespace fs = std::filesystem;
 
 class Cli : public ::testing::Test {
  protected:
-  // Starts qvsim and writes the profile naming its terminal.
+  // Starts qvsim (the n-th camera) and writes the profile naming its terminal.
   void StartCamera(int model, const std::string& profileLines = "",
-                   std::vector<std::string> qvsimArgs = {}) {
-    qvsimArgs.insert(qvsimArgs.end(), {"--model", std::to_string(model), "--record", m_recording});
-    m_camera = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
-    const std::string port = m_camera->FirstLine(20000);
-    ASSERT_FALSE(port.empty()) << m_camera->Errors();
-    TempDir::WriteFile(m_profile, "[Options]\nComPort=" + port +
-                                      "\nModel=" + std::to_string(model) + "\n" + profileLines);
+                   std::vector<std::string> qvsimArgs = {}, int n = 0) {
+    qvsimArgs.insert(qvsimArgs.end(), {"--model", std::to_string(model), "--record",
+                                       m_recording + std::to_string(n)});
+    m_cameras[n] = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
+    const std::string port = m_cameras[n]->FirstLine(20000);
+    ASSERT_FALSE(port.empty()) << m_cameras[n]->Errors();
+    TempDir::WriteFile(
+        m_profile + std::to_string(n),
+        "[Options]\nComPort=" + port + "\nModel=" + std::to_string(model) + "\n" + profileLines);
   }
+  // velorantica-cli on the n-th camera.
   std::unique_ptr<ChildProcess> Start(std::vector<std::string> args,
-                                      const std::string& outputPath = {}) {
-    args.insert(args.end(), {"--profile", m_profile});
+                                      const std::string& outputPath = {}, int n = 0) {
+    args.insert(args.end(), {"--profile", m_profile + std::to_string(n)});
     return std::make_unique<ChildProcess>(
         CLI_PROGRAM, args,
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
@@ -53,13 +56,15 @@ class Cli : public ::testing::Test {
   }
   static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
-    m_camera->Stop(SIGTERM);
-    return ReadRecording(m_recording);
+    for (auto& camera : m_cameras)
+      if (camera)
+        camera->Stop(SIGTERM);
+    return ReadRecording(m_recording + "0");
   }
 
   TempDir m_dir;
-  const std::string m_profile = m_dir / "profile.ini", m_recording = m_dir / "recording";
-  std::unique_ptr<ChildProcess> m_camera;
+  const std::string m_profile = m_dir / "profile", m_recording = m_dir / "recording";
+  std::unique_ptr<ChildProcess> m_cameras[2];
 };
 
 TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
@@ -93,7 +98,7 @@ TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
 
 TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   StartCamera(5, "[Interval]\nCount=9\nSecond=5\n");
-  const std::string profileBefore = TempDir::ReadFile(m_profile);
+  const std::string profileBefore = TempDir::ReadFile(m_profile + "0");
   auto cli = Start({"series", "--count", "3", "--interval", "1"});
   ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
   const Recording received = Received();
@@ -105,7 +110,7 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   EXPECT_NE(out.find("Shot 3 of 3 at "), std::string::npos) << out;
   const std::string log = LogOf(out);
   EXPECT_NE(TempDir::ReadFile(log).find("3 pictures taken"), std::string::npos) << log;
-  EXPECT_EQ(TempDir::ReadFile(m_profile), profileBefore);
+  EXPECT_EQ(TempDir::ReadFile(m_profile + "0"), profileBefore);
 }
 
 // The first end signal (Ctrl+C, SIGTERM, a dropped ssh session's SIGHUP) ends the series after
@@ -216,7 +221,7 @@ TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
   ChildProcess shell(
       "/bin/sh",
       {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" + m_profile +
-                 "' | head -n 2"},
+                 "0" + "' | head -n 2"},
       {"XDG_STATE_HOME=" + m_dir.Path()});
   ASSERT_EQ(shell.Wait(20000), 0);
   EXPECT_EQ(Received().bytes.size(), 6u);
@@ -240,7 +245,7 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"series", "--window", "7-18"}, 2, "--window cannot read the window \"7-18\""},
       {{"series", "--resume", "--count", "3"}, 2, "--count cannot be given with --resume"},
   };
-  TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
+  TempDir::WriteFile(m_profile + "0", "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
   for (const auto& [args, status, says] : cases) {
     SCOPED_TRACE(says);
     auto cli = Start(args);
@@ -303,55 +308,27 @@ TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
       << cli->Errors();
 }
 
-TEST_F(Cli, SeriesCopiesEveryPictureOffTheCard) {
-  if (!CanMountCards())
-    GTEST_SKIP() << "needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts());
-  const std::string pictures = m_dir / "pictures";
-  StartCamera(5, "DelayRecUsb=4\nDelayUsbRec=1\n",
-              {"--card", m_dir / "card", "--label", "CLICAM" + std::to_string(::getpid()),
-               "--mount-delay", "1500"});
-  auto cli = Start({"series", "--count", "3", "--interval", "1", "--copy", pictures, "--delete"});
-  EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
-  EXPECT_EQ(Listing(pictures),
-            (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG", "PREVIEW/"}));
-  EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
-  // --delete: the card keeps none of the pictures copied, nor their thumbnails.
-  EXPECT_EQ(ImageListing(m_dir / "card/card.img", "/DCIM/100CASIO"),
-            std::set<std::string>{"PREVIEW/"});
-  EXPECT_EQ(ImageListing(m_dir / "card/card.img", "/DCIM/100CASIO/PREVIEW"),
-            std::set<std::string>{});
+// "CIMG0001.JPG" for 1, and so on.
+std::string PictureName(int n) {
+  char name[16];
+  std::snprintf(name, sizeof name, "CIMG%04d.JPG", n);
+  return name;
 }
 
-// Without an automounter: the program mounts the camera's device itself.
-TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
-  if (!CanMountCards())
-    GTEST_SKIP() << "needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts());
-  const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW", image = m_dir / "card.img";
-  fs::create_directories(tree);
-  TempDir::WriteFile(tree + "/CIMG0007.JPG", "thumbnail");
-  TempDir::WriteFile(tree + "/../CIMG0007.JPG", "picture");
-  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", m_dir / "tree", image, "4M"}).Wait(20000);
-  ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
-  const std::string device = losetup.FirstLine();
-  ASSERT_FALSE(device.empty()) << losetup.Errors();
-  StartCamera(5, "DelayRecUsb=2\nDelayUsbRec=1\n");
-  auto cli = Start({"series", "--interval", "1", "--copy", m_dir / "out", "--card-device", device});
-  EXPECT_EQ(cli->Wait(20000), 0) << cli->Output() << cli->Errors();
-  ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
-  EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
-  EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
-}
-
-// The names of the pictures in a folder: "CIMG0001.JPG" for 1, and so on.
-std::set<std::string> Pictures(std::initializer_list<int> numbers) {
+std::set<std::string> Pictures(int first, int last) {
   std::set<std::string> names;
-  for (int n : numbers) {
-    std::string digits = std::to_string(n);
-    names.insert("CIMG" + std::string(4 - digits.size(), '0') + digits + ".JPG");
-  }
+  for (int n = first; n <= last; ++n) names.insert(PictureName(n));
   return names;
+}
+
+// A card image as the camera's: picture n ("picture") and its thumbnail ("thumbnail").
+void MakeCard(const std::string& image, int n) {
+  TempDir tree;
+  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/" + PictureName(n), "thumbnail");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/" + PictureName(n), "picture");
+  fs::create_directories(fs::path(image).parent_path());
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
 }
 
 // The files of a folder, without its folders; none for a folder that is not there.
@@ -364,19 +341,34 @@ std::set<std::string> FilesIn(const std::string& folder) {
   return names;
 }
 
-// What an image holds in a folder, mounted read-only for a look; a card in its picture folder.
-std::set<std::string> OnImage(const std::string& image, const std::string& where,
-                              const std::string& folder = "DCIM/100CASIO") {
-  fs::create_directories(where);
-  ChildProcess mount("/bin/mount", {"-o", "loop,ro", image, where});
-  EXPECT_EQ(mount.Wait(20000), 0) << mount.Errors();
-  const std::set<std::string> names = FilesIn(where + "/" + folder);
-  ChildProcess("/bin/umount", {where}).Wait(20000);
+// The files of a folder of an ext4 image, without its folders.
+std::set<std::string> FilesOnImage(const std::string& image, const std::string& folder) {
+  std::set<std::string> names = ImageListing(image, folder);
+  std::erase_if(names, [](const std::string& name) { return name.ends_with('/'); });
   return names;
 }
 
-// The stick with the destination is pulled during the series: the copies after it are refused,
-// nothing goes to the folder left behind, and their pictures stay on the camera.
+// Without an automounter: the program mounts the camera's device itself.
+TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
+  const std::string image = m_dir / "card.img";
+  MakeCard(image, 7);
+  ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
+  const std::string device = losetup.FirstLine();
+  ASSERT_FALSE(device.empty()) << losetup.Errors();
+  StartCamera(5, "DelayRecUsb=2\nDelayUsbRec=1\n");
+  auto cli = Start({"series", "--interval", "1", "--copy", m_dir / "out", "--card-device", device});
+  EXPECT_EQ(cli->Wait(20000), 0) << cli->Output() << cli->Errors();
+  ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
+  EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
+  EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
+}
+
+// The pictures and thumbnails are copied off the card and deleted there until the stick with
+// the destination is pulled: the copies after it are refused, nothing goes to the folder left
+// behind, and their pictures stay on the camera, which is left in REC mode.
 TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
@@ -394,10 +386,12 @@ TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
   EXPECT_EQ(cli->Wait(60000), 1) << cli->Output() << cli->Errors();
   EXPECT_NE(cli->Output().find("The destination volume is gone"), std::string::npos)
       << cli->Output();
-  Received();
+  EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
   EXPECT_EQ(FilesIn(stick), std::set<std::string>{}) << "copied into the folder left behind";
-  EXPECT_EQ(OnImage(image, m_dir / "stick again", ""), Pictures({1, 2}));
-  EXPECT_EQ(OnImage(m_dir / "card/card.img", m_dir / "card again"), Pictures({3, 4}));
+  for (const char* folder : {"/", "/PREVIEW"})
+    EXPECT_EQ(FilesOnImage(image, folder), Pictures(1, 2)) << folder;
+  for (const char* folder : {"/DCIM/100CASIO", "/DCIM/100CASIO/PREVIEW"})
+    EXPECT_EQ(FilesOnImage(m_dir / "card/card.img", folder), Pictures(3, 4)) << folder;
 }
 
 // Two series, each with its camera in USB mode now and then while the other's is: each takes
@@ -406,13 +400,7 @@ TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
   ASSERT_TRUE(IsolateMounts());
-  const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW";
-  fs::create_directories(tree);
-  TempDir::WriteFile(tree + "/../CIMG0500.JPG", "picture");
-  TempDir::WriteFile(tree + "/CIMG0500.JPG", "thumbnail");
-  fs::create_directories(m_dir / "second");
-  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", m_dir / "tree", m_dir / "second/card.img", "8M"})
-      .Wait(20000);
+  MakeCard(m_dir / "second/card.img", 500);
   // The first camera's drive comes slowly, the second's at once and often.
   StartCamera(5, "DelayRecUsb=5\nDelayUsbRec=1\n",
               {"--card", m_dir / "first", "--label", "SLOWCAM" + std::to_string(::getpid()),
@@ -420,39 +408,19 @@ TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
   const std::string first = m_dir / "from first", second = m_dir / "from second";
   auto slow = Start({"series", "--count", "3", "--interval", "6", "--copy", first, "--delete"});
   ASSERT_TRUE(slow->WaitFor("Shot 1 of 3 at ", 30000)) << slow->Output() << slow->Errors();
-  const std::string recording = m_dir / "second recording", profile = m_dir / "second.ini";
-  ChildProcess camera(QVSIM_PROGRAM,
-                      {"--model", "6", "--record", recording, "--card", m_dir / "second", "--label",
-                       "FASTCAM" + std::to_string(::getpid()), "--mount-delay", "100"});
-  const std::string port = camera.FirstLine(20000);
-  ASSERT_FALSE(port.empty()) << camera.Errors();
-  TempDir::WriteFile(profile, "[Options]\nComPort=" + port +
-                                  "\nModel=6\nDelayRecUsb=2\n"
-                                  "DelayUsbRec=1\n");
-  ChildProcess fast(CLI_PROGRAM,
-                    {"series", "--count", "8", "--interval", "1", "--copy", second, "--delete",
-                     "--profile", profile},
-                    {"XDG_CONFIG_HOME=" + m_dir.Path(), "XDG_STATE_HOME=" + m_dir.Path()});
-  EXPECT_EQ(fast.Wait(90000), 0) << fast.Output() << fast.Errors();
+  StartCamera(6, "DelayRecUsb=2\nDelayUsbRec=1\n",
+              {"--card", m_dir / "second", "--label", "FASTCAM" + std::to_string(::getpid()),
+               "--mount-delay", "100"},
+              1);
+  auto fast =
+      Start({"series", "--count", "8", "--interval", "1", "--copy", second, "--delete"}, {}, 1);
+  EXPECT_EQ(fast->Wait(90000), 0) << fast->Output() << fast->Errors();
   EXPECT_EQ(slow->Wait(90000), 0) << slow->Output() << slow->Errors();
-  camera.Stop(SIGTERM);
   Received();
-  EXPECT_EQ(FilesIn(first), Pictures({1, 2, 3}));
-  EXPECT_EQ(FilesIn(second), Pictures({501, 502, 503, 504, 505, 506, 507, 508}));
-  EXPECT_EQ(OnImage(m_dir / "first/card.img", m_dir / "look"), std::set<std::string>{});
-  EXPECT_EQ(OnImage(m_dir / "second/card.img", m_dir / "look"), Pictures({500}));
-}
-
-// What a FAT camera card needs here: FUSE and the tools that make, mount and write a FAT image.
-std::string FatCardRefusal() {
-  if (!CanMountCards())
-    return "needs root";
-  if (!fs::exists("/dev/fuse"))
-    return "needs FUSE (/dev/fuse)";
-  for (const char* tool : {"/usr/bin/fusefat", "/usr/sbin/mkfs.fat", "/usr/bin/mcopy"})
-    if (!fs::exists(tool))
-      return std::string("needs ") + tool + " (Debian packages fusefat, dosfstools, mtools)";
-  return {};
+  EXPECT_EQ(FilesIn(first), Pictures(1, 3));
+  EXPECT_EQ(FilesIn(second), Pictures(501, 508));
+  EXPECT_EQ(FilesOnImage(m_dir / "first/card.img", "/DCIM/100CASIO"), std::set<std::string>{});
+  EXPECT_EQ(FilesOnImage(m_dir / "second/card.img", "/DCIM/100CASIO"), Pictures(500, 500));
 }
 
 // A FAT16 card read through fusefat, its source named "fusefat", as where the kernel has no vfat:
@@ -460,8 +428,10 @@ std::string FatCardRefusal() {
 // the card mounted at each switch to USB mode. FAT keeps the times to two seconds, so all the
 // pictures here share one: each is copied all the same.
 TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
-  if (const std::string refusal = FatCardRefusal(); !refusal.empty())
-    GTEST_SKIP() << refusal;
+  for (const char* needed :
+       {"/dev/fuse", "/usr/bin/fusefat", "/usr/sbin/mkfs.fat", "/usr/bin/mcopy"})
+    if (!CanMountCards() || !fs::exists(needed))
+      GTEST_SKIP() << "needs root, FUSE and " << needed << " (fusefat, dosfstools, mtools)";
   ASSERT_TRUE(IsolateMounts());
   const std::string image = m_dir / "fat.img", card = m_dir / "FATCARD", picture = m_dir / "p";
   ASSERT_EQ(ChildProcess("/usr/sbin/mkfs.fat", {"-C", "-F", "16", image, "16384"}).Wait(20000), 0);
@@ -471,13 +441,14 @@ TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
   StartCamera(5, "DelayRecUsb=3\nDelayUsbRec=1\nCopyAndDelete=1\n");
   std::atomic<bool> done = false;
   std::thread player([&] {
-    std::size_t played = 0, pictures = 0;
+    std::size_t played = 0;
+    int pictures = 0;
     bool mounted = false;
     while (!done) {
-      const Recording bytes = ReadRecording(m_recording);
+      const Recording bytes = ReadRecording(m_recording + "0");
       for (; played < bytes.bytes.size(); ++played) {
         if (bytes.bytes[played] == 0x62 && !mounted) {
-          const std::string name = *Pictures({static_cast<int>(++pictures)}).begin();
+          const std::string name = PictureName(++pictures);
           TempDir::WriteFile(picture, name);
           const timespec times[2] = {{978343200, 0}, {978343200, 0}};  // 2001-01-01 10:00
           ::utimensat(AT_FDCWD, picture.c_str(), times, 0);
@@ -499,7 +470,7 @@ TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
   EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
   done = true;
   player.join();
-  EXPECT_EQ(FilesIn(pictures), Pictures({1, 2, 3})) << cli->Output();
+  EXPECT_EQ(FilesIn(pictures), Pictures(1, 3)) << cli->Output();
   for (const std::string& name : FilesIn(pictures))
     EXPECT_EQ(TempDir::ReadFile(pictures + "/" + name), name);
 }
