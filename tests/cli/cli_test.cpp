@@ -27,22 +27,21 @@ namespace fs = std::filesystem;
 
 class Cli : public ::testing::Test {
  protected:
-  // Starts qvsim (the n-th camera) and writes the profile naming its terminal.
+  // Starts qvsim (camera n, 0 or 1) and writes the profile naming its terminal.
   void StartCamera(int model, const std::string& profileLines = "",
                    std::vector<std::string> qvsimArgs = {}, int n = 0) {
-    qvsimArgs.insert(qvsimArgs.end(), {"--model", std::to_string(model), "--record",
-                                       m_recording + std::to_string(n)});
+    qvsimArgs.insert(qvsimArgs.end(),
+                     {"--model", std::to_string(model), "--record", m_recordings[n]});
     m_cameras[n] = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
     const std::string port = m_cameras[n]->FirstLine(20000);
     ASSERT_FALSE(port.empty()) << m_cameras[n]->Errors();
-    TempDir::WriteFile(
-        m_profile + std::to_string(n),
-        "[Options]\nComPort=" + port + "\nModel=" + std::to_string(model) + "\n" + profileLines);
+    TempDir::WriteFile(m_profiles[n], "[Options]\nComPort=" + port +
+                                          "\nModel=" + std::to_string(model) + "\n" + profileLines);
   }
-  // velorantica-cli on the n-th camera.
+  // velorantica-cli on camera n.
   std::unique_ptr<ChildProcess> Start(std::vector<std::string> args,
                                       const std::string& outputPath = {}, int n = 0) {
-    args.insert(args.end(), {"--profile", m_profile + std::to_string(n)});
+    args.insert(args.end(), {"--profile", m_profiles[n]});
     return std::make_unique<ChildProcess>(
         CLI_PROGRAM, args,
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
@@ -59,11 +58,13 @@ class Cli : public ::testing::Test {
     for (auto& camera : m_cameras)
       if (camera)
         camera->Stop(SIGTERM);
-    return ReadRecording(m_recording + "0");
+    return ReadRecording(m_recording);
   }
 
   TempDir m_dir;
-  const std::string m_profile = m_dir / "profile", m_recording = m_dir / "recording";
+  const std::string m_profiles[2] = {m_dir / "profile.ini", m_dir / "second.ini"};
+  const std::string m_recordings[2] = {m_dir / "recording", m_dir / "second recording"};
+  const std::string &m_profile = m_profiles[0], &m_recording = m_recordings[0];
   std::unique_ptr<ChildProcess> m_cameras[2];
 };
 
@@ -98,7 +99,7 @@ TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
 
 TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   StartCamera(5, "[Interval]\nCount=9\nSecond=5\n");
-  const std::string profileBefore = TempDir::ReadFile(m_profile + "0");
+  const std::string profileBefore = TempDir::ReadFile(m_profile);
   auto cli = Start({"series", "--count", "3", "--interval", "1"});
   ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
   const Recording received = Received();
@@ -110,7 +111,7 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
   EXPECT_NE(out.find("Shot 3 of 3 at "), std::string::npos) << out;
   const std::string log = LogOf(out);
   EXPECT_NE(TempDir::ReadFile(log).find("3 pictures taken"), std::string::npos) << log;
-  EXPECT_EQ(TempDir::ReadFile(m_profile + "0"), profileBefore);
+  EXPECT_EQ(TempDir::ReadFile(m_profile), profileBefore);
 }
 
 // The first end signal (Ctrl+C, SIGTERM, a dropped ssh session's SIGHUP) ends the series after
@@ -245,7 +246,7 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"series", "--window", "7-18"}, 2, "--window cannot read the window \"7-18\""},
       {{"series", "--resume", "--count", "3"}, 2, "--count cannot be given with --resume"},
   };
-  TempDir::WriteFile(m_profile + "0", "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
+  TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
   for (const auto& [args, status, says] : cases) {
     SCOPED_TRACE(says);
     auto cli = Start(args);
@@ -445,7 +446,7 @@ TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
     int pictures = 0;
     bool mounted = false;
     while (!done) {
-      const Recording bytes = ReadRecording(m_recording + "0");
+      const Recording bytes = ReadRecording(m_recording);
       for (; played < bytes.bytes.size(); ++played) {
         if (bytes.bytes[played] == 0x62 && !mounted) {
           const std::string name = PictureName(++pictures);
