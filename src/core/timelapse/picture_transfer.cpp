@@ -151,6 +151,32 @@ bool LiesInside(const std::string& path, const std::string& root) {
          path[root.size()] == kPathSeparator;
 }
 
+// The folder above path: "/a" for "/a/b", "/" for "/a", "C:\" for "C:\x";
+// path itself at the top.
+std::string ParentFolder(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 1 && path[end - 1] == kPathSeparator) --end;
+  const std::size_t cut = path.find_last_of(kPathSeparator, end - 1);
+  if (cut == std::string::npos || cut + 1 == end)
+    return path;
+  const bool atRoot = cut == 0 || (cut == 2 && path[1] == ':');
+  return path.substr(0, atRoot ? cut + 1 : cut);
+}
+
+// Where folder lies, or would lie once made: the place of the nearest folder
+// at or above it that is there. A folder gone with its drive so shows the
+// volume left in the drive's place.
+std::optional<FolderPlace> PlaceOfNearest(std::string folder) {
+  for (;;) {
+    if (std::optional<FolderPlace> place = PlaceOf(folder))
+      return place;
+    std::string parent = ParentFolder(folder);
+    if (parent == folder)
+      return std::nullopt;
+    folder = std::move(parent);
+  }
+}
+
 // How much a drive looks like the camera's, by the folders of its DCIM.
 enum class Likeness { None, CameraFolder, CasioFolder };
 
@@ -246,14 +272,14 @@ std::string CopyOutcome::StoredPath() const {
 }
 
 void PictureTransfer::StartSeries(const TransferSettings& settings) {
-  m_destination = {settings.destFileDir, PlaceOf(settings.destFileDir)};
+  m_destination = {settings.destFileDir, PlaceOfNearest(settings.destFileDir)};
   m_keptDrive.reset();
   m_takenInSeries.clear();
 }
 
 Result PictureTransfer::CheckDestination(const std::string& destination,
                                          const std::string& cameraRoot) {
-  const std::optional<FolderPlace> place = PlaceOf(destination);
+  const std::optional<FolderPlace> place = PlaceOfNearest(destination);
   const std::optional<FolderPlace> camera = PlaceOf(cameraRoot);
   if (place && camera && LiesInside(place->resolved, camera->resolved))
     return Result::Failure(Fill(kDestinationOnCamera, {destination, cameraRoot}));

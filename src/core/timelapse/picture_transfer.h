@@ -81,9 +81,10 @@ struct CopyOutcome {
 // taken twice.
 class PictureTransfer {
  public:
-  // Begins a series: remembers the volume the destination folder lies on, so
-  // that a copy is refused once another volume is there (the destination's
-  // drive unplugged or unmounted), and forgets the drive and the pictures of
+  // Begins a series: remembers the volume the destination folder lies on
+  // (the nearest folder above it while it is not there), so that a copy is
+  // refused once another volume is there or the folder went with its drive
+  // (the destination's drive unplugged or unmounted), and forgets the drive and the pictures of
   // the series before.
   void StartSeries(const TransferSettings& settings);
 
@@ -156,9 +157,9 @@ class PictureTransfer {
   // FindNewestPicture on the entries of folder; true when one of them
   // became the newest.
   bool TakeNewest(const FolderListing& entries, const std::string& folder, std::string& result);
-  // Why a picture may not be copied to the destination now: it lies inside
-  // the camera's drive, or on another volume than when the series first
-  // used it. Success when it may.
+  // Why a picture may not be copied to the destination now: it lies (or
+  // would lie, once made) inside the camera's drive, or on another volume
+  // than when the series first used it. Success when it may.
   Result CheckDestination(const std::string& destination, const std::string& cameraRoot);
   // Copies and deletes the picture taken up last as the settings say; the
   // name the picture was stored under (its thumbnail's when only that is

@@ -17,6 +17,7 @@
 
 #include "core/platform/clock.h"
 #include "fixtures/volume_fixture.h"
+#include "support/qvsim_recording.h"
 
 namespace vel {
 namespace {
@@ -272,24 +273,42 @@ TEST_F(PictureTransferTest, ASeriesKeepsToTheDriveItCopiedFromFirst) {
   }
 }
 
-// A copy onto the camera's own drive, named so or through a link, is refused and deletes nothing.
-TEST_F(PictureTransferTest, ACopyOntoTheCamerasOwnDriveIsRefused) {
+// A copy onto the camera's own drive (named so, through a link, or in a folder not made yet) or
+// into a folder gone with the volume it lay on (root only: a mount of its own) is refused and
+// deletes nothing.
+TEST_F(PictureTransferTest, ACopyWhereItWouldNotBeSafeIsRefused) {
   Put("DCIM/100CASIO/CIMG0001.JPG", 1);
   AttachCamera();
   const std::string onCamera = m_camera + "/backup", link = m_volumes.dir() + "/to camera";
   fs::create_directories(onCamera);
   fs::create_symlink(onCamera, link);
-  for (const std::string& destination : {onCamera, link}) {
+  const std::string lies = " lies on the camera's own drive " + m_camera + ", so a copy";
+  const std::string onStick = m_dest + "/pictures";
+  const std::pair<std::string, std::string> cases[] = {
+      {onCamera, lies},
+      {link, lies},
+      {m_camera + "/not made", lies},
+      {onStick, " is no longer on the drive it was on when the series started"},
+  };
+  for (const auto& [destination, says] : cases) {
+    SCOPED_TRACE(destination);
+    if (destination == onStick) {
+      if (!test::CanMountCards())
+        GTEST_SKIP() << "the unmounted destination needs root";
+      ASSERT_TRUE(test::IsolateMounts());
+      ASSERT_EQ(::mount("tmpfs", m_dest.c_str(), "tmpfs", 0, nullptr), 0);
+      fs::create_directories(onStick);
+    }
+    m_transfer.StartSeries({destination, true, 0});
+    if (destination == onStick)
+      ASSERT_EQ(::umount(m_dest.c_str()), 0);
     const Result refused =
         m_transfer
             .CopyNewestPicture(m_atStart, {destination, true, 0}, m_clock, 0, m_volumes.Sources())
             .result;
-    EXPECT_EQ(refused.Text().rfind("The destination folder " + destination +
-                                       " lies on the camera's own drive " + m_camera,
-                                   0),
-              0u)
-        << refused.Text();
+    EXPECT_NE(refused.Text().find(destination + says), std::string::npos) << refused.Text();
     EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0001.JPG"});
+    EXPECT_EQ(Below(m_dest), Files{});
   }
 }
 
