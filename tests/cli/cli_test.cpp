@@ -222,7 +222,7 @@ TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
   ChildProcess shell(
       "/bin/sh",
       {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" + m_profile +
-                 "0" + "' | head -n 2"},
+                 "' | head -n 2"},
       {"XDG_STATE_HOME=" + m_dir.Path()});
   ASSERT_EQ(shell.Wait(20000), 0);
   EXPECT_EQ(Received().bytes.size(), 6u);

@@ -174,8 +174,9 @@ TEST_F(SystemCallsTest, WithoutHardLinksACopyTakesTheNameOrLeavesNone) {
     for (const auto& entry : std::filesystem::directory_iterator(folder))
       files.insert(entry.path().filename().string());
     EXPECT_EQ(files, left);
-    if (!renameError)
+    if (!renameError) {
       EXPECT_EQ(test::TempDir::ReadFile(folder + "/" + stored), "picture");
+    }
   }
 }
 

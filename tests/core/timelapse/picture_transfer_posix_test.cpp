@@ -300,8 +300,9 @@ TEST_F(PictureTransferTest, ACopyWhereItWouldNotBeSafeIsRefused) {
       fs::create_directories(onStick);
     }
     m_transfer.StartSeries({destination, true, 0});
-    if (destination == onStick)
+    if (destination == onStick) {
       ASSERT_EQ(::umount(m_dest.c_str()), 0);
+    }
     const Result refused =
         m_transfer
             .CopyNewestPicture(m_atStart, {destination, true, 0}, m_clock, 0, m_volumes.Sources())
