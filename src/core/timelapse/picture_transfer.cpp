@@ -277,6 +277,16 @@ void PictureTransfer::StartSeries(const TransferSettings& settings) {
   m_takenInSeries.clear();
 }
 
+SeriesTransfer PictureTransfer::Series() const {
+  return {m_destination.folder, m_destination.place, m_keptDrive};
+}
+
+void PictureTransfer::ResumeSeries(const SeriesTransfer& series) {
+  m_destination = {series.destination, series.destinationPlace};
+  m_keptDrive = series.drive;
+  m_takenInSeries.clear();
+}
+
 Result PictureTransfer::CheckDestination(const std::string& destination,
                                          const std::string& cameraRoot) {
   const std::optional<FolderPlace> place = PlaceOfNearest(destination);

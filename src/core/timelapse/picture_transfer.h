@@ -39,6 +39,17 @@ inline constexpr std::uint32_t kDrivePollMs = 100;
 struct KeptDrive {
   std::string root;
   std::string volume;
+  bool operator==(const KeptDrive&) const = default;
+};
+
+// What a series keeps to from its start on, kept with its state so that a
+// resumed series keeps to it too: its destination folder and the volume that
+// folder lay on, and the drive it copies from once it has copied.
+struct SeriesTransfer {
+  std::string destination;
+  std::optional<FolderPlace> destinationPlace;
+  std::optional<KeptDrive> drive;
+  bool operator==(const SeriesTransfer&) const = default;
 };
 
 // Looks among the drives that appeared since drivesAtStart every
@@ -87,6 +98,10 @@ class PictureTransfer {
   // (the destination's drive unplugged or unmounted), and forgets the drive and the pictures of
   // the series before.
   void StartSeries(const TransferSettings& settings);
+  // What the series under way keeps to, and a series taken up again with
+  // what it kept to before (the pictures it took are not known again).
+  SeriesTransfer Series() const;
+  void ResumeSeries(const SeriesTransfer& series);
 
   // Awaits the camera's drive (WaitForCameraDrive), checks it is removable,
   // finds the newest picture of its DCIM tree and, unless that is the
