@@ -311,7 +311,7 @@ TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
 
 // "CIMG0001.JPG" for 1, and so on.
 std::string PictureName(int n) {
-  char name[16];
+  char name[24];
   std::snprintf(name, sizeof name, "CIMG%04d.JPG", n);
   return name;
 }
