@@ -83,20 +83,10 @@ bool OpenCloseOnExecPipe(int ends[2]) {
     ::execv(kShell, shellArgv);
     error = errno;
   }
-  while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
-  }
+  SendExecError(errorFd, error);
   ::_exit(kExecFailedStatus);
 }
 
-// The error number the child sent before it gave up, or 0 when exec worked.
-int ReadExecError(int fd) {
-  int error = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd, &error, sizeof error);
-  } while (n < 0 && errno == EINTR);
-  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
-}
 
 void WaitForExit(pid_t pid) {
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
