@@ -54,6 +54,8 @@ if option_on TESTS; then
   # The card tests make and mount file systems; the install test reads the
   # installed programs and manual pages.
   PACKAGES+=(libgtest-dev libgmock-dev e2fsprogs util-linux binutils groff-base)
+  # A FAT16 card through FUSE, made and filled without mounting it.
+  PACKAGES+=(fuse fusefat dosfstools mtools)
   # The film's tests run the real ffmpeg.
   PACKAGES+=(ffmpeg)
   # The window's tests: an X server of their own, the desktop's validators.

@@ -16,14 +16,23 @@ namespace cli {
 class CardMount {
  public:
   explicit CardMount(std::string device) : m_device(std::move(device)) {}
-  ~CardMount() { (void)Unmount(); }
+  ~CardMount() { (void)Unmount(vel::SteadyClock()); }
   CardMount(const CardMount&) = delete;
   CardMount& operator=(const CardMount&) = delete;
 
   // Waits up to waitMs for the device node, then mounts it.
   vel::Result Mount(vel::Clock& clock, std::uint32_t waitMs);
-  // Nothing to do (and success) when it is not mounted.
-  vel::Result Unmount();
+  // Unmounts it, trying again every kUnmountPollMs for kUnmountRetryMs on
+  // the clock while the system refuses (a file on the card still open);
+  // then fails with a text saying the card is still mounted. Nothing to do
+  // (and success) when it is not mounted.
+  vel::Result Unmount(vel::Clock& clock);
+
+  // The folder of a direct mount; empty when udisks2 chose it.
+  const std::string& MountPoint() const { return m_mountPoint; }
+
+  static constexpr std::uint32_t kUnmountRetryMs = 5000;
+  static constexpr std::uint32_t kUnmountPollMs = 250;
 
  private:
   std::string m_device;

@@ -20,15 +20,17 @@ namespace fs = std::filesystem;
 constexpr std::uint32_t kNodePollMs = 100;
 
 // Runs a system program found on PATH with its output kept off the progress
-// line (errors still go to standard error); its exit status, or -1 when it
-// could not be run.
-int RunTool(std::vector<std::string> args) {
+// line (errors still go to standard error unless they are the caller's to
+// tell); its exit status, or -1 when it could not be run.
+int RunTool(std::vector<std::string> args, bool showErrors = true) {
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   ::posix_spawn_file_actions_init(&actions);
   ::posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  if (!showErrors)
+    ::posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
   pid_t pid = -1;
   const int spawned = ::posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
   ::posix_spawn_file_actions_destroy(&actions);
@@ -81,16 +83,26 @@ vel::Result CardMount::Mount(vel::Clock& clock, std::uint32_t waitMs) {
   return vel::Result::Success();
 }
 
-vel::Result CardMount::Unmount() {
+vel::Result CardMount::Unmount(vel::Clock& clock) {
   if (!m_mounted)
     return vel::Result::Success();
   ::sync();
-  const int status =
-      m_byUdisks ? RunTool({"udisksctl", "unmount", "-b", m_device, "--no-user-interaction"})
-                 : RunTool({"umount", m_mountPoint});
-  if (status != 0)
-    return vel::Result::Failure("Could not unmount the camera's drive " + m_device +
-                                "; do not switch the camera back before it is.\n");
+  const std::int64_t deadline = clock.NowMs() + kUnmountRetryMs;
+  const auto unmount = [this] {
+    return m_byUdisks
+               ? RunTool({"udisksctl", "unmount", "-b", m_device, "--no-user-interaction"}, false)
+               : RunTool({"umount", m_mountPoint}, false);
+  };
+  while (unmount() != 0) {
+    if (clock.NowMs() >= deadline)
+      return vel::Result::Failure(
+          "The camera's card is still mounted: " + m_device +
+          (m_mountPoint.empty() ? std::string() : " on " + m_mountPoint) +
+          " could not be unmounted within " + std::to_string(kUnmountRetryMs / 1000) +
+          " s (a program may still have a file open on it).\nDo not switch the camera back to "
+          "REC mode before it is unmounted.\n");
+    clock.WaitMs(kUnmountPollMs);
+  }
   m_mounted = false;
   std::error_code error;
   if (!m_byUdisks)

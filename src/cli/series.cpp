@@ -74,8 +74,8 @@ class TerminalView final : public vel::SeriesView {
     m_mount = std::make_unique<CardMount>(m_cardDevice);
     return m_mount->Mount(clock, waitMs);
   }
-  vel::Result AfterCopy(vel::Clock&) override {
-    vel::Result unmounted = m_mount ? m_mount->Unmount() : vel::Result::Success();
+  vel::Result AfterCopy(vel::Clock& clock) override {
+    vel::Result unmounted = m_mount ? m_mount->Unmount(clock) : vel::Result::Success();
     if (unmounted)
       m_mount.reset();
     return unmounted;

@@ -1,12 +1,17 @@
 // velorantica-cli with qvsim as its camera, what reached it read from qvsim's recording.
+#include <fcntl.h>
 #include <sys/ioctl.h>
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <regex>
+#include <thread>
 #include <tuple>
 
 #include "support/child_process.h"
@@ -22,19 +27,21 @@ namespace fs = std::filesystem;
 
 class Cli : public ::testing::Test {
  protected:
-  // Starts qvsim and writes the profile naming its terminal.
+  // Starts qvsim (camera n, 0 or 1) and writes the profile naming its terminal.
   void StartCamera(int model, const std::string& profileLines = "",
-                   std::vector<std::string> qvsimArgs = {}) {
-    qvsimArgs.insert(qvsimArgs.end(), {"--model", std::to_string(model), "--record", m_recording});
-    m_camera = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
-    const std::string port = m_camera->FirstLine(20000);
-    ASSERT_FALSE(port.empty()) << m_camera->Errors();
-    TempDir::WriteFile(m_profile, "[Options]\nComPort=" + port +
-                                      "\nModel=" + std::to_string(model) + "\n" + profileLines);
+                   std::vector<std::string> qvsimArgs = {}, int n = 0) {
+    qvsimArgs.insert(qvsimArgs.end(),
+                     {"--model", std::to_string(model), "--record", m_recordings[n]});
+    m_cameras[n] = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
+    const std::string port = m_cameras[n]->FirstLine(20000);
+    ASSERT_FALSE(port.empty()) << m_cameras[n]->Errors();
+    TempDir::WriteFile(m_profiles[n], "[Options]\nComPort=" + port +
+                                          "\nModel=" + std::to_string(model) + "\n" + profileLines);
   }
+  // velorantica-cli on camera n.
   std::unique_ptr<ChildProcess> Start(std::vector<std::string> args,
-                                      const std::string& outputPath = {}) {
-    args.insert(args.end(), {"--profile", m_profile});
+                                      const std::string& outputPath = {}, int n = 0) {
+    args.insert(args.end(), {"--profile", m_profiles[n]});
     return std::make_unique<ChildProcess>(
         CLI_PROGRAM, args,
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
@@ -48,13 +55,17 @@ class Cli : public ::testing::Test {
   }
   static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
-    m_camera->Stop(SIGTERM);
+    for (auto& camera : m_cameras)
+      if (camera)
+        camera->Stop(SIGTERM);
     return ReadRecording(m_recording);
   }
 
   TempDir m_dir;
-  const std::string m_profile = m_dir / "profile.ini", m_recording = m_dir / "recording";
-  std::unique_ptr<ChildProcess> m_camera;
+  const std::string m_profiles[2] = {m_dir / "profile.ini", m_dir / "second.ini"};
+  const std::string m_recordings[2] = {m_dir / "recording", m_dir / "second recording"};
+  const std::string &m_profile = m_profiles[0], &m_recording = m_recordings[0];
+  std::unique_ptr<ChildProcess> m_cameras[2];
 };
 
 TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
@@ -298,24 +309,44 @@ TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
       << cli->Errors();
 }
 
-TEST_F(Cli, SeriesCopiesEveryPictureOffTheCard) {
-  if (!CanMountCards())
-    GTEST_SKIP() << "needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts());
-  const std::string pictures = m_dir / "pictures";
-  StartCamera(5, "DelayRecUsb=4\nDelayUsbRec=1\n",
-              {"--card", m_dir / "card", "--label", "CLICAM" + std::to_string(::getpid()),
-               "--mount-delay", "1500"});
-  auto cli = Start({"series", "--count", "3", "--interval", "1", "--copy", pictures, "--delete"});
-  EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
-  EXPECT_EQ(Listing(pictures),
-            (std::set<std::string>{"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG", "PREVIEW/"}));
-  EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
-  // --delete: the card keeps none of the pictures copied, nor their thumbnails.
-  EXPECT_EQ(ImageListing(m_dir / "card/card.img", "/DCIM/100CASIO"),
-            std::set<std::string>{"PREVIEW/"});
-  EXPECT_EQ(ImageListing(m_dir / "card/card.img", "/DCIM/100CASIO/PREVIEW"),
-            std::set<std::string>{});
+// "CIMG0001.JPG" for 1, and so on.
+std::string PictureName(int n) {
+  char name[24];
+  std::snprintf(name, sizeof name, "CIMG%04d.JPG", n);
+  return name;
+}
+
+std::set<std::string> Pictures(int first, int last) {
+  std::set<std::string> names;
+  for (int n = first; n <= last; ++n) names.insert(PictureName(n));
+  return names;
+}
+
+// A card image as the camera's: picture n ("picture") and its thumbnail ("thumbnail").
+void MakeCard(const std::string& image, int n) {
+  TempDir tree;
+  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/" + PictureName(n), "thumbnail");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/" + PictureName(n), "picture");
+  fs::create_directories(fs::path(image).parent_path());
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
+}
+
+// The files of a folder, without its folders; none for a folder that is not there.
+std::set<std::string> FilesIn(const std::string& folder) {
+  std::set<std::string> names;
+  if (fs::is_directory(folder))
+    for (const std::string& name : Listing(folder))
+      if (!name.ends_with('/'))
+        names.insert(name);
+  return names;
+}
+
+// The files of a folder of an ext4 image, without its folders.
+std::set<std::string> FilesOnImage(const std::string& image, const std::string& folder) {
+  std::set<std::string> names = ImageListing(image, folder);
+  std::erase_if(names, [](const std::string& name) { return name.ends_with('/'); });
+  return names;
 }
 
 // Without an automounter: the program mounts the camera's device itself.
@@ -323,11 +354,8 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
   ASSERT_TRUE(IsolateMounts());
-  const std::string tree = m_dir / "tree/DCIM/100CASIO/PREVIEW", image = m_dir / "card.img";
-  fs::create_directories(tree);
-  TempDir::WriteFile(tree + "/CIMG0007.JPG", "thumbnail");
-  TempDir::WriteFile(tree + "/../CIMG0007.JPG", "picture");
-  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", m_dir / "tree", image, "4M"}).Wait(20000);
+  const std::string image = m_dir / "card.img";
+  MakeCard(image, 7);
   ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
   const std::string device = losetup.FirstLine();
   ASSERT_FALSE(device.empty()) << losetup.Errors();
@@ -337,6 +365,115 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
   EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
   EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
+}
+
+// The pictures and thumbnails are copied off the card and deleted there until the stick with
+// the destination is pulled: the copies after it are refused, nothing goes to the folder left
+// behind, and their pictures stay on the camera, which is left in REC mode.
+TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
+  const std::string stick = m_dir / "stick", image = m_dir / "stick.img";
+  ChildProcess("/sbin/mkfs.ext4", {"-q", image, "4M"}).Wait(20000);
+  fs::create_directories(stick);
+  ASSERT_EQ(ChildProcess("/bin/mount", {"-o", "loop", image, stick}).Wait(20000), 0);
+  StartCamera(5, "DelayRecUsb=4\nDelayUsbRec=1\n",
+              {"--card", m_dir / "card", "--label", "PULLCAM" + std::to_string(::getpid()),
+               "--mount-delay", "1000"});
+  auto cli = Start({"series", "--count", "4", "--interval", "1", "--copy", stick, "--delete"});
+  ASSERT_TRUE(cli->WaitFor("Shot 2 of 4 at ", 30000)) << cli->Output() << cli->Errors();
+  ASSERT_EQ(ChildProcess("/bin/umount", {"--lazy", stick}).Wait(20000), 0);
+  EXPECT_EQ(cli->Wait(60000), 1) << cli->Output() << cli->Errors();
+  EXPECT_NE(cli->Output().find("The destination volume is gone"), std::string::npos)
+      << cli->Output();
+  EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
+  EXPECT_EQ(FilesIn(stick), std::set<std::string>{}) << "copied into the folder left behind";
+  for (const char* folder : {"/", "/PREVIEW"})
+    EXPECT_EQ(FilesOnImage(image, folder), Pictures(1, 2)) << folder;
+  for (const char* folder : {"/DCIM/100CASIO", "/DCIM/100CASIO/PREVIEW"})
+    EXPECT_EQ(FilesOnImage(m_dir / "card/card.img", folder), Pictures(3, 4)) << folder;
+}
+
+// Two series, each with its camera in USB mode now and then while the other's is: each takes
+// its pictures only from the drive it copied from first. The second card numbers from 501.
+TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
+  if (!CanMountCards())
+    GTEST_SKIP() << "needs root and loop devices";
+  ASSERT_TRUE(IsolateMounts());
+  MakeCard(m_dir / "second/card.img", 500);
+  // The first camera's drive comes slowly, the second's at once and often.
+  StartCamera(5, "DelayRecUsb=5\nDelayUsbRec=1\n",
+              {"--card", m_dir / "first", "--label", "SLOWCAM" + std::to_string(::getpid()),
+               "--mount-delay", "2500"});
+  const std::string first = m_dir / "from first", second = m_dir / "from second";
+  auto slow = Start({"series", "--count", "3", "--interval", "6", "--copy", first, "--delete"});
+  ASSERT_TRUE(slow->WaitFor("Shot 1 of 3 at ", 30000)) << slow->Output() << slow->Errors();
+  StartCamera(6, "DelayRecUsb=2\nDelayUsbRec=1\n",
+              {"--card", m_dir / "second", "--label", "FASTCAM" + std::to_string(::getpid()),
+               "--mount-delay", "100"},
+              1);
+  auto fast =
+      Start({"series", "--count", "8", "--interval", "1", "--copy", second, "--delete"}, {}, 1);
+  EXPECT_EQ(fast->Wait(90000), 0) << fast->Output() << fast->Errors();
+  EXPECT_EQ(slow->Wait(90000), 0) << slow->Output() << slow->Errors();
+  Received();
+  EXPECT_EQ(FilesIn(first), Pictures(1, 3));
+  EXPECT_EQ(FilesIn(second), Pictures(501, 508));
+  EXPECT_EQ(FilesOnImage(m_dir / "first/card.img", "/DCIM/100CASIO"), std::set<std::string>{});
+  EXPECT_EQ(FilesOnImage(m_dir / "second/card.img", "/DCIM/100CASIO"), Pictures(500, 500));
+}
+
+// A FAT16 card read through fusefat, its source named "fusefat", as where the kernel has no vfat:
+// it plays the camera's card from qvsim's recording, a picture stored at each shutter release and
+// the card mounted at each switch to USB mode. FAT keeps the times to two seconds, so all the
+// pictures here share one: each is copied all the same.
+TEST_F(Cli, SeriesCopiesEveryPictureOfAFatCardThroughFuse) {
+  for (const char* needed :
+       {"/dev/fuse", "/usr/bin/fusefat", "/usr/sbin/mkfs.fat", "/usr/bin/mcopy"})
+    if (!CanMountCards() || !fs::exists(needed))
+      GTEST_SKIP() << "needs root, FUSE and " << needed << " (fusefat, dosfstools, mtools)";
+  ASSERT_TRUE(IsolateMounts());
+  const std::string image = m_dir / "fat.img", card = m_dir / "FATCARD", picture = m_dir / "p";
+  ASSERT_EQ(ChildProcess("/usr/sbin/mkfs.fat", {"-C", "-F", "16", image, "16384"}).Wait(20000), 0);
+  ASSERT_EQ(ChildProcess("/usr/bin/mmd", {"-i", image, "::DCIM", "::DCIM/100CASIO"}).Wait(20000),
+            0);
+  fs::create_directories(card);
+  StartCamera(5, "DelayRecUsb=3\nDelayUsbRec=1\nCopyAndDelete=1\n");
+  std::atomic<bool> done = false;
+  std::thread player([&] {
+    std::size_t played = 0;
+    int pictures = 0;
+    bool mounted = false;
+    while (!done) {
+      const Recording bytes = ReadRecording(m_recording);
+      for (; played < bytes.bytes.size(); ++played) {
+        if (bytes.bytes[played] == 0x62 && !mounted) {
+          const std::string name = PictureName(++pictures);
+          TempDir::WriteFile(picture, name);
+          const timespec times[2] = {{978343200, 0}, {978343200, 0}};  // 2001-01-01 10:00
+          ::utimensat(AT_FDCWD, picture.c_str(), times, 0);
+          ChildProcess("/usr/bin/mcopy", {"-m", "-i", image, picture, "::DCIM/100CASIO/" + name})
+              .Wait(20000);
+        } else if (bytes.bytes[played] == 0x4D) {
+          mounted = !mounted;
+          if (mounted)
+            ChildProcess("/usr/bin/fusefat", {"-o", "ro", image, card}).Wait(20000);
+          else
+            ChildProcess("/bin/umount", {card}).Wait(20000);
+        }
+      }
+      ::usleep(20'000);
+    }
+  });
+  const std::string pictures = m_dir / "pictures";
+  auto cli = Start({"series", "--count", "3", "--interval", "1", "--copy", pictures});
+  EXPECT_EQ(cli->Wait(60000), 0) << cli->Output() << cli->Errors();
+  done = true;
+  player.join();
+  EXPECT_EQ(FilesIn(pictures), Pictures(1, 3)) << cli->Output();
+  for (const std::string& name : FilesIn(pictures))
+    EXPECT_EQ(TempDir::ReadFile(pictures + "/" + name), name);
 }
 
 }  // namespace

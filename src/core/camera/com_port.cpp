@@ -60,8 +60,10 @@ Result CComPort::Open(const std::string& portName) {
 }
 
 Result CComPort::Write(const void* bytes, std::uint32_t count) {
-  std::string systemText = "The port is not open.";
-  if (IsOpen() && WriteDevice(bytes, count, systemText))
+  if (!IsOpen())
+    return Result::Failure("The port is not open.");
+  std::string systemText;
+  if (WriteDevice(bytes, count, systemText))
     return Result::Success();
   // Whatever made the write fail, the handle is of no more use: the next
   // Reopen gets a fresh one, which is how a replugged adapter comes back.

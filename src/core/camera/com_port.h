@@ -27,8 +27,9 @@ class CComPort {
 
   // Succeeds when all bytes went out; fails when the port is closed or fewer
   // bytes were written (the port's error state is then cleared and its
-  // output discarded). A failed write means the line is lost (an adapter
-  // pulled, a cable cut): the port closes and keeps the name for Reopen.
+  // output discarded). A failed write on an open port means the line is lost
+  // (an adapter pulled, a cable cut): the port closes and keeps the name for
+  // Reopen. A port that is not open stays as it is, closed or lost.
   Result Write(const void* bytes, std::uint32_t count);
 
   // One attempt to open a lost port again under its name; nothing to do

@@ -62,20 +62,10 @@ void CloseQuietly(int& fd) {
   CloseInheritedDescriptors(errorFd, highestDescriptor);
   ::execv(program, argv);
   const int error = errno;
-  while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
-  }
+  SendExecError(errorFd, error);
   ::_exit(127);
 }
 
-// The error number the child sent when exec failed, or 0 when exec worked.
-int ReadExecError(int fd) {
-  int error = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd, &error, sizeof error);
-  } while (n < 0 && errno == EINTR);
-  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
-}
 
 bool IsExecutableFile(const std::string& path) {
   struct stat info {};

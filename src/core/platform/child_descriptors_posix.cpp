@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+
 #include <algorithm>
 
 namespace vel {
@@ -21,6 +23,20 @@ void CloseInheritedDescriptors(int keep, int highestDescriptor) {
 #else
   for (int fd = std::max(keep + 1, 3); fd <= highestDescriptor; ++fd) ::close(fd);
 #endif
+}
+
+void SendExecError(int errorFd, int error) {
+  while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
+  }
+}
+
+int ReadExecError(int errorFd) {
+  int error = 0;
+  ssize_t n;
+  do {
+    n = ::read(errorFd, &error, sizeof error);
+  } while (n < 0 && errno == EINTR);
+  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
 }
 
 }  // namespace vel

@@ -13,4 +13,10 @@ int HighestDescriptor();
 // files of the program do not leak into the child's program.
 void CloseInheritedDescriptors(int keep, int highestDescriptor);
 
+// The child's exec failed: its error number goes to the parent through the
+// error pipe (which exec would have closed), before the child exits.
+void SendExecError(int errorFd, int error);
+// In the parent: the error number the child sent, or 0 when exec worked.
+int ReadExecError(int errorFd);
+
 }  // namespace vel

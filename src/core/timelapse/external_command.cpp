@@ -48,15 +48,22 @@ Result ExternalCommand::Status() const {
 }
 
 void ExternalCommand::End(Clock& clock) {
-  if (Finished())
-    return;
+  if (SomethingRuns())
+    EndGroup(clock);
+  while (!Finished()) clock.WaitMs(10);
+}
+
+void ExternalCommand::EndLeftovers(Clock& clock) {
+  if (Finished() && GroupRemains())
+    EndGroup(clock);
+}
+
+void ExternalCommand::EndGroup(Clock& clock) {
   Signal(/*force=*/false);
   const std::int64_t deadline = clock.NowMs() + kEndGraceMs;
-  while (!Finished() && clock.NowMs() < deadline) clock.WaitMs(10);
-  if (Finished())
-    return;
-  Signal(/*force=*/true);
-  while (!Finished()) clock.WaitMs(10);
+  while (SomethingRuns() && clock.NowMs() < deadline) clock.WaitMs(10);
+  if (SomethingRuns())
+    Signal(/*force=*/true);
 }
 
 std::uint32_t CommandLimitMs(std::int64_t untilNextShotMs) {
@@ -84,6 +91,7 @@ Result RunExternalCommand(const std::string& program, const std::vector<std::str
     command.End(clock);
     return Result::Failure("Velorantica: external command \"" + program + "\" " + why);
   }
+  command.EndLeftovers(clock);
   return command.Status();
 }
 

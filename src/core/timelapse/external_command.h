@@ -59,10 +59,15 @@ class ExternalCommand {
   // then tells how.
   bool Finished();
 
-  // Ends the program: asks it to end (SIGTERM to its process group on
-  // POSIX), waits up to kEndGraceMs on the clock, then forces it (SIGKILL;
-  // TerminateProcess on Windows), and waits for its end.
+  // Ends the program and what it started: asks them to end (SIGTERM to its
+  // process group on POSIX), waits up to kEndGraceMs on the clock, then
+  // forces what is left (SIGKILL; on Windows the job object holding them
+  // ends them at once), and waits for the program's end.
   void End(Clock& clock);
+
+  // After the program has ended by itself: ends what it started and left
+  // running (its background children) the same way.
+  void EndLeftovers(Clock& clock);
 
   const CommandOutcome& Outcome() const { return m_outcome; }
 
@@ -85,6 +90,13 @@ class ExternalCommand {
   void Release();
   // Backend: asks the program (and what it started) to end, or forces it.
   void Signal(bool force);
+  // Backend: whether a process of the program's group (job) is still there,
+  // once the program itself has ended.
+  bool GroupRemains();
+  // Asks the program and its group to end, and forces what is left of them
+  // after kEndGraceMs.
+  void EndGroup(Clock& clock);
+  bool SomethingRuns() { return !Finished() || GroupRemains(); }
   // Backend: the system's text for an error number of Launch or Poll.
   static std::string SystemErrorText(int code);
 };

@@ -14,8 +14,11 @@
 
 namespace vel {
 
+// The program's process, which leads its group; once it has ended and been
+// reaped its number still names the group while the group's processes live.
 struct ExternalCommand::Process {
   pid_t pid = -1;
+  bool reaped = false;
 };
 
 namespace {
@@ -80,20 +83,10 @@ bool OpenCloseOnExecPipe(int ends[2]) {
     ::execv(kShell, shellArgv);
     error = errno;
   }
-  while (::write(errorFd, &error, sizeof error) < 0 && errno == EINTR) {
-  }
+  SendExecError(errorFd, error);
   ::_exit(kExecFailedStatus);
 }
 
-// The error number the child sent before it gave up, or 0 when exec worked.
-int ReadExecError(int fd) {
-  int error = 0;
-  ssize_t n;
-  do {
-    n = ::read(fd, &error, sizeof error);
-  } while (n < 0 && errno == EINTR);
-  return n == static_cast<ssize_t>(sizeof error) ? error : 0;
-}
 
 void WaitForExit(pid_t pid) {
   while (::waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
@@ -150,7 +143,7 @@ bool ExternalCommand::Launch(const std::string& program, const std::vector<std::
 }
 
 void ExternalCommand::Poll() {
-  if (!m_process)
+  if (!m_process || m_process->reaped)
     return;
   int status = 0;
   pid_t result;
@@ -166,7 +159,9 @@ void ExternalCommand::Poll() {
   } else {
     m_outcome = {CommandOutcome::Kind::Exited, WEXITSTATUS(status)};
   }
-  m_process.reset();
+  m_process->reaped = result > 0;
+  if (!m_process->reaped)
+    m_process.reset();
 }
 
 void ExternalCommand::Release() {
@@ -179,6 +174,10 @@ void ExternalCommand::Release() {
 void ExternalCommand::Signal(bool force) {
   if (m_process)
     ::kill(-m_process->pid, force ? SIGKILL : SIGTERM);
+}
+
+bool ExternalCommand::GroupRemains() {
+  return m_process && ::kill(-m_process->pid, 0) == 0;
 }
 
 std::string ExternalCommand::SystemErrorText(int code) {

@@ -10,8 +10,12 @@
 
 namespace vel {
 
+// The program's process and the job object that holds it and every process
+// it starts (none when the system refused one).
 struct ExternalCommand::Process {
   HANDLE process = nullptr;
+  HANDLE job = nullptr;
+  bool ended = false;
 };
 
 namespace {
@@ -67,21 +71,28 @@ bool ExternalCommand::Launch(const std::string& program, const std::vector<std::
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION info{};
-  // No handles are inherited: the serial port stays the program's own.
+  // No handles are inherited: the serial port stays the program's own. It
+  // starts suspended, so that it is in its job before it can start anything.
   const BOOL started = ::CreateProcessW(line->application ? line->application->c_str() : nullptr,
-                                        line->commandLine.data(), nullptr, nullptr, FALSE, 0,
-                                        nullptr, nullptr, &startup, &info);
+                                        line->commandLine.data(), nullptr, nullptr, FALSE,
+                                        CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
   if (!started) {
     m_outcome = {CommandOutcome::Kind::NotStarted, static_cast<int>(::GetLastError())};
     return false;
   }
+  HANDLE job = ::CreateJobObjectW(nullptr, nullptr);
+  if (job && !::AssignProcessToJobObject(job, info.hProcess)) {
+    ::CloseHandle(job);
+    job = nullptr;
+  }
+  ::ResumeThread(info.hThread);
   ::CloseHandle(info.hThread);
-  m_process = std::make_unique<Process>(Process{info.hProcess});
+  m_process = std::make_unique<Process>(Process{info.hProcess, job});
   return true;
 }
 
 void ExternalCommand::Poll() {
-  if (!m_process)
+  if (!m_process || m_process->ended)
     return;
   const DWORD wait = ::WaitForSingleObject(m_process->process, 0);
   if (wait == WAIT_TIMEOUT)
@@ -92,20 +103,35 @@ void ExternalCommand::Poll() {
   } else {
     m_outcome = {CommandOutcome::Kind::Exited, static_cast<int>(exitCode)};
   }
-  ::CloseHandle(m_process->process);
-  m_process.reset();
+  m_process->ended = true;
 }
 
 void ExternalCommand::Release() {
-  if (m_process)
+  if (m_process) {
     ::CloseHandle(m_process->process);
+    if (m_process->job)
+      ::CloseHandle(m_process->job);
+  }
   m_process.reset();
 }
 
-// Windows has no request to end; both steps end the program at once.
+// Windows has no request to end; both steps end the program and its job at
+// once.
 void ExternalCommand::Signal(bool) {
-  if (m_process)
+  if (!m_process)
+    return;
+  if (m_process->job)
+    ::TerminateJobObject(m_process->job, 1);
+  else if (!m_process->ended)
     ::TerminateProcess(m_process->process, 1);
+}
+
+bool ExternalCommand::GroupRemains() {
+  JOBOBJECT_BASIC_ACCOUNTING_INFORMATION info{};
+  return m_process && m_process->job &&
+         ::QueryInformationJobObject(m_process->job, JobObjectBasicAccountingInformation, &info,
+                                     sizeof info, nullptr) &&
+         info.ActiveProcesses > 0;
 }
 
 std::string ExternalCommand::SystemErrorText(int code) {

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "core/app/settings.h"
@@ -28,10 +30,22 @@ constexpr std::string_view kPictureFolder = "DCIM";
 constexpr std::string_view kSkippedFolder = "HTML";  // compared with case
 constexpr std::string_view kPictureEnding = "JPG";   // compared without case
 constexpr std::string_view kAllFiles = "*.*";
-// A camera's picture folder: "100CASIO", a number and five characters.
-constexpr std::size_t kFolderNumberDigits = 3;
-constexpr std::size_t kFolderNameLength = 8;
 constexpr std::string_view kCasioEnding = "CASIO";  // compared without case
+// The camera's numbers: "100" of "100CASIO", "0001" of "CIMG0001.JPG".
+constexpr std::size_t kFolderNumberDigits = 3;
+constexpr std::size_t kFileNumberDigits = 4;
+
+constexpr std::string_view kDestinationGone =
+    "The destination volume is gone: %s is no longer on the drive it was on when the series "
+    "started (was that drive unplugged or unmounted?). The picture stays on the camera; nothing "
+    "was copied or deleted.";
+constexpr std::string_view kDestinationOnCamera =
+    "The destination folder %s lies on the camera's own drive %s, so a copy would stay on the "
+    "camera. Choose a destination on another drive (see \"Options\"). The picture stays on the "
+    "camera; nothing was copied or deleted.";
+constexpr std::string_view kPassedOver =
+    "\n\nPassed over: %s. This series takes pictures only from %s, the camera's drive it "
+    "copied from first.";
 
 // Which files each CopyAndDelete value concerns; any other value, none.
 struct Concerned {
@@ -91,17 +105,76 @@ std::string FileNamePart(const std::string& path) {
   return path.substr(path.find_last_of(kPathSeparator) + 1);
 }
 
-bool IsAsciiDigit(char c) {
-  return c >= '0' && c <= '9';
+// text with each "%s" replaced by the next of the values.
+std::string Fill(std::string_view text, std::initializer_list<std::string_view> values) {
+  std::string filled;
+  auto value = values.begin();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text.substr(i, 2) == "%s" && value != values.end()) {
+      filled += *value++;
+      ++i;
+    } else {
+      filled += text[i];
+    }
+  }
+  return filled;
 }
 
-bool IsCameraFolderName(std::string_view name) {
-  const auto isNameChar = [](char c) {
-    return IsAsciiDigit(c) || c == '_' || (LowerAscii(c) >= 'a' && LowerAscii(c) <= 'z');
-  };
-  return name.size() == kFolderNameLength &&
-         std::all_of(name.begin(), name.begin() + kFolderNumberDigits, IsAsciiDigit) &&
-         std::all_of(name.begin() + kFolderNumberDigits, name.end(), isNameChar);
+// The number the digits of text make; -1 unless text is all digits.
+int DigitsNumber(std::string_view text) {
+  int number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9')
+      return -1;
+    number = number * 10 + (c - '0');
+  }
+  return text.empty() ? -1 : number;
+}
+
+int FolderNumber(std::string_view folder) {
+  return IsCameraFolderName(folder) ? DigitsNumber(folder.substr(0, kFolderNumberDigits)) : -1;
+}
+
+// The four digits before ".JPG", as in "CIMG0001.JPG".
+int FileNumber(std::string_view name) {
+  const std::size_t ending = kPictureEnding.size() + 1;
+  if (name.size() < ending + kFileNumberDigits || name[name.size() - ending] != '.')
+    return -1;
+  return DigitsNumber(name.substr(name.size() - ending - kFileNumberDigits, kFileNumberDigits));
+}
+
+// Whether path lies at or below root; both resolved.
+bool LiesInside(const std::string& path, const std::string& root) {
+  if (!path.starts_with(root))
+    return false;
+  return path.size() == root.size() || root.back() == kPathSeparator ||
+         path[root.size()] == kPathSeparator;
+}
+
+// The folder above path: "/a" for "/a/b", "/" for "/a", "C:\" for "C:\x";
+// path itself at the top.
+std::string ParentFolder(const std::string& path) {
+  std::size_t end = path.size();
+  while (end > 1 && path[end - 1] == kPathSeparator) --end;
+  const std::size_t cut = path.find_last_of(kPathSeparator, end - 1);
+  if (cut == std::string::npos || cut + 1 == end)
+    return path;
+  const bool atRoot = cut == 0 || (cut == 2 && path[1] == ':');
+  return path.substr(0, atRoot ? cut + 1 : cut);
+}
+
+// Where folder lies, or would lie once made: the place of the nearest folder
+// at or above it that is there. A folder gone with its drive so shows the
+// volume left in the drive's place.
+std::optional<FolderPlace> PlaceOfNearest(std::string folder) {
+  for (;;) {
+    if (std::optional<FolderPlace> place = PlaceOf(folder))
+      return place;
+    std::string parent = ParentFolder(folder);
+    if (parent == folder)
+      return std::nullopt;
+    folder = std::move(parent);
+  }
 }
 
 // How much a drive looks like the camera's, by the folders of its DCIM.
@@ -176,15 +249,20 @@ TransferSettings TransferSettings::Of(const Settings& settings) {
 
 std::optional<Drive> WaitForCameraDrive(const DriveSnapshot& drivesAtStart,
                                         const VolumeSources& sources, Clock& clock,
-                                        std::uint32_t waitMs) {
+                                        std::uint32_t waitMs,
+                                        const std::optional<KeptDrive>& kept) {
   const std::int64_t deadline = clock.NowMs() + waitMs;
   for (;;) {
-    const std::vector<Drive> drives = FindNewDrives(drivesAtStart, sources);
+    std::vector<Drive> drives = FindNewDrives(drivesAtStart, sources);
+    if (kept)
+      std::erase_if(drives, [&](const Drive& drive) {
+        return drive.root != kept->root || VolumeIdentity(drive, sources) != kept->volume;
+      });
     if (std::optional<Drive> camera = LikeliestCamera(drives))
       return camera;
     const std::int64_t left = deadline - clock.NowMs();
     if (left <= 0)
-      return DriveOfAnotherType(drives);
+      return kept ? std::nullopt : DriveOfAnotherType(drives);
     clock.WaitMs(static_cast<std::uint32_t>(std::min<std::int64_t>(left, kDrivePollMs)));
   }
 }
@@ -197,18 +275,58 @@ std::string CopyOutcome::StoredThumbnailPath() const {
   return JoinedPath(JoinedPath(destination, std::string(kThumbnailFolder)), storedName);
 }
 
+void PictureTransfer::StartSeries(const TransferSettings& settings) {
+  m_destination = {settings.destFileDir, PlaceOfNearest(settings.destFileDir)};
+  m_keptDrive.reset();
+  m_takenInSeries.clear();
+}
+
+SeriesTransfer PictureTransfer::Series() const {
+  return {m_destination.folder, m_destination.place, m_keptDrive};
+}
+
+void PictureTransfer::ResumeSeries(const SeriesTransfer& series) {
+  m_destination = {series.destination, series.destinationPlace};
+  m_keptDrive = series.drive;
+  m_takenInSeries.clear();
+}
+
+Result PictureTransfer::CheckDestination(const std::string& destination,
+                                         const std::string& cameraRoot) {
+  const std::optional<FolderPlace> place = PlaceOfNearest(destination);
+  const std::optional<FolderPlace> camera = PlaceOf(cameraRoot);
+  if (place && camera && LiesInside(place->resolved, camera->resolved))
+    return Result::Failure(Fill(kDestinationOnCamera, {destination, cameraRoot}));
+  // A folder chosen anew while the series runs is taken as it is now.
+  if (destination != m_destination.folder || !m_destination.place)
+    m_destination = {destination, place};
+  else if (place && place->volume != m_destination.place->volume)
+    return Result::Failure(Fill(kDestinationGone, {destination}));
+  return Result::Success();
+}
+
 CopyOutcome PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStart,
                                                const TransferSettings& settings, Clock& clock,
                                                std::uint32_t waitMs, const VolumeSources& sources) {
   CopyOutcome outcome;
-  const std::optional<Drive> drive = WaitForCameraDrive(drivesAtStart, sources, clock, waitMs);
+  const std::optional<Drive> drive =
+      WaitForCameraDrive(drivesAtStart, sources, clock, waitMs, m_keptDrive);
   if (!drive) {
-    outcome.result = Result::Failure(std::string(kDriveLetterFailed));
+    std::string text(kDriveLetterFailed);
+    std::string others;
+    for (const Drive& other :
+         m_keptDrive ? FindNewDrives(drivesAtStart, sources) : std::vector<Drive>())
+      others += (others.empty() ? "" : ", ") + other.root;
+    if (!others.empty())
+      text += Fill(kPassedOver, {others, m_keptDrive->root});
+    outcome.result = Result::Failure(text);
     return outcome;
   }
   outcome.drive = drive->root;
   if (drive->type != DriveType::Removable) {
-    outcome.result = Result::Failure(std::string(kDriveTypeFailed), DriveTypeDetail(drive->type));
+    outcome.result =
+        Result::Failure(std::string(kDriveTypeFailed) + "\n\nFound " + DescribeDrive(*drive) + ".",
+                        DriveTypeDetail(drive->type));
     return outcome;
   }
 
@@ -221,11 +339,19 @@ CopyOutcome PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStar
         Result::Failure(std::string(kNoFilesFound) + pattern + std::string(kNoFilesFoundEnd));
     return outcome;
   }
-  if (newest->path.empty() || EqualsIgnoringCase(newest->path, m_strLastPath))
+  if (newest->path.empty() || EqualsIgnoringCase(newest->path, m_strLastPath) ||
+      m_takenInSeries.contains(newest->file))
     return outcome;
+  if (Result refused = CheckDestination(settings.destFileDir, drive->root); !refused) {
+    outcome.result = std::move(refused);
+    return outcome;
+  }
 
   // Taken up before anything is copied: a picture whose copy fails is not
   // tried again.
+  if (!m_keptDrive)
+    m_keptDrive = KeptDrive{drive->root, VolumeIdentity(*drive, sources)};
+  m_takenInSeries.insert(newest->file);
   m_strLastPath = newest->path;
   m_lastFile = newest->file;
   m_strLastName = newest->file.back();
@@ -243,6 +369,7 @@ CopyOutcome PictureTransfer::CopyNewestPicture(const DriveSnapshot& drivesAtStar
 ResultOf<PictureTransfer::Newest> PictureTransfer::SearchDcim(const CameraDrive& camera,
                                                               const std::string& root) {
   m_ftNewest = 0;
+  m_newestNumber = {};
   Newest newest;
   const std::string dcim = JoinPath(root, kPictureFolder);
   const ResultOf<FolderListing> entries = camera.List({std::string(kPictureFolder)});
@@ -266,16 +393,20 @@ void PictureTransfer::FindNewestPicture(const std::string& folder, std::string& 
 
 bool PictureTransfer::TakeNewest(const FolderListing& entries, const std::string& folder,
                                  std::string& result) {
+  const int folderNumber = FolderNumber(FileNamePart(folder));
   bool taken = false;
   for (const FolderEntry& entry : entries) {
     if (entry.kind != EntryKind::RegularFile)
       continue;
     if (!EndsWithIgnoringCase(entry.name, kPictureEnding))
       continue;
-    // Strictly newer only: between equal times the one met first stays.
-    if (entry.lastWrite <= m_ftNewest)
+    // Strictly newer only: between equal times and numbers the one met
+    // first stays.
+    const DcfNumber number{folderNumber, FileNumber(entry.name)};
+    if (std::tie(entry.lastWrite, number) <= std::tie(m_ftNewest, m_newestNumber))
       continue;
     m_ftNewest = entry.lastWrite;
+    m_newestNumber = number;
     result = JoinPath(folder, entry.name);
     taken = true;
   }

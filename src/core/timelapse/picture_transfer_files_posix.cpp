@@ -203,27 +203,48 @@ bool SameSize(int in, int out, off_t copied) {
   return false;
 }
 
+// Errors with which a file system says it has no such call at all.
+bool CallUnsupported(int error) {
+  return error == ENOSYS || error == EOPNOTSUPP;
+}
+
+// Removes the empty file reserved at target, unless something else has taken
+// its place; errno stays as it was.
+void ReleaseReservedName(const UniqueFd& reserved, const std::string& target) {
+  const int error = errno;
+  struct stat ours {};
+  struct stat there {};
+  if (::fstat(reserved.get(), &ours) == 0 && ::lstat(target.c_str(), &there) == 0 &&
+      ours.st_dev == there.st_dev && ours.st_ino == there.st_ino)
+    ::unlink(target.c_str());
+  errno = error;
+}
+
 // Gives the file at temp the name target unless target exists: false with
 // errno EEXIST then. Where the file system cannot rename without replacing,
 // a hard link does the same; where it has no hard links either, the name is
-// taken first as an empty file of its own, which the rename then replaces.
+// taken first as an empty file of its own, which the rename then replaces
+// (or which goes again when the rename fails).
 bool PublishWithoutReplacing(const std::string& temp, const std::string& target) {
   if (kSystemCalls.renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
       0)
     return true;
-  if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+  if (errno != EINVAL && !CallUnsupported(errno))
     return false;
   if (kSystemCalls.link(temp.c_str(), target.c_str()) == 0) {
     ::unlink(temp.c_str());
     return true;
   }
-  if (errno != EPERM && errno != EOPNOTSUPP && errno != EMLINK)
+  if (errno != EPERM && errno != EMLINK && !CallUnsupported(errno))
     return false;
   UniqueFd reserved(
       kSystemCalls.open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
   if (!reserved)
     return false;
-  return kSystemCalls.rename(temp.c_str(), target.c_str()) == 0;
+  if (kSystemCalls.rename(temp.c_str(), target.c_str()) == 0)
+    return true;
+  ReleaseReservedName(reserved, target);
+  return false;
 }
 
 using Dir = std::unique_ptr<DIR, DirCloser>;

@@ -26,7 +26,6 @@ std::string CardStuckText(const std::string& why) {
 
 }  // namespace
 
-
 // The steps of a shot on the series' port and clock, its texts to the view;
 // what the shot did goes into its record for the log.
 class SeriesRun::Executor final : public ShotExecutor {
@@ -85,6 +84,7 @@ bool SeriesRun::Begin() {
   m_aborted = false;
   const SeriesStartSettings series = SeriesStartSettings::Of(m_settings);
   m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  m_transfer.StartSeries(TransferSettings::Of(m_settings));
   m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
   if (!ReadSchedule(std::nullopt)) {
     m_view.ShowIdle(m_schedule.IdleText());
@@ -248,6 +248,13 @@ bool SeriesRun::Resume(const SeriesState& state) {
   m_aborted = false;
   m_storedName = state.lastStored;
   m_drivesAtStart = TakeDriveSnapshot(m_volumes);
+  // The volumes the series began with, not those there now: a destination
+  // stick pulled meanwhile or another camera's card is refused as before.
+  // A state that names no destination was kept before they were noted.
+  if (state.transfer.destination.empty())
+    m_transfer.StartSeries(TransferSettings::Of(m_settings));
+  else
+    m_transfer.ResumeSeries(state.transfer);
   m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
   if (!ReadSchedule(state.endWallSeconds))
     return false;
@@ -309,6 +316,7 @@ void SeriesRun::WriteState(bool running) {
   state.counts = m_schedule.AllCounts();
   state.lastShotWallMs = m_lastShotWallMs;
   state.lastStored = m_storedName;
+  state.transfer = m_transfer.Series();
   if (Result written = WriteSeriesState(StatePath(), state); !written && !m_stateWarned) {
     m_stateWarned = true;
     m_view.ShowWarning("The series' state cannot be kept in " + StatePath() + ": " +

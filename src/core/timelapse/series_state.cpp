@@ -34,6 +34,48 @@ std::optional<std::int64_t> ReadNumber(const IniProfile& profile, std::string_vi
   return std::nullopt;
 }
 
+std::optional<std::uint64_t> ReadUnsigned(const IniProfile& profile, std::string_view key) {
+  const std::string text = profile.GetString(kSection, key, "");
+  if (text.empty() || text[0] == '-')
+    return std::nullopt;
+  try {
+    std::size_t used = 0;
+    const unsigned long long value = std::stoull(text, &used);
+    if (used == text.size())
+      return value;
+  } catch (const std::exception&) {
+  }
+  return std::nullopt;
+}
+
+// The destination and its volume, and the drive once there is one; keys
+// left out are what is not known.
+bool WriteTransfer(IniProfile& profile, const SeriesTransfer& transfer) {
+  if (!profile.WriteString(kSection, "Destination", transfer.destination))
+    return false;
+  if (const auto& place = transfer.destinationPlace) {
+    if (!profile.WriteString(kSection, "DestinationPath", place->resolved))
+      return false;
+    profile.WriteString(kSection, "DestinationVolume", std::to_string(place->volume));
+  }
+  if (const auto& drive = transfer.drive)
+    return profile.WriteString(kSection, "Drive", drive->root) &&
+           profile.WriteString(kSection, "DriveVolume", drive->volume);
+  return true;
+}
+
+SeriesTransfer ReadTransfer(const IniProfile& profile) {
+  SeriesTransfer transfer;
+  transfer.destination = profile.GetString(kSection, "Destination", "");
+  const std::string resolved = profile.GetString(kSection, "DestinationPath", "");
+  if (const auto volume = ReadUnsigned(profile, "DestinationVolume"); volume && !resolved.empty())
+    transfer.destinationPlace = FolderPlace{resolved, *volume};
+  const std::string drive = profile.GetString(kSection, "Drive", "");
+  if (!drive.empty())
+    transfer.drive = KeptDrive{drive, profile.GetString(kSection, "DriveVolume", "")};
+  return transfer;
+}
+
 std::uint32_t Count(const IniProfile& profile, std::string_view key) {
   return static_cast<std::uint32_t>(std::clamp<std::int64_t>(
       ReadNumber(profile, key).value_or(0), 0, std::numeric_limits<std::uint32_t>::max()));
@@ -66,6 +108,8 @@ Result WriteSeriesState(const std::string& path, const SeriesState& state) {
   WriteNumber(profile, "FailedCopies", state.counts.failedCopies);
   WriteNumber(profile, "MissedFrames", state.counts.missedFrames);
   WriteNumber(profile, "LastShot", state.lastShotWallMs);
+  if (!WriteTransfer(profile, state.transfer))
+    return Result::Failure("A name with a line break cannot be kept in " + path);
   return profile.Save(path);
 }
 
@@ -89,6 +133,7 @@ ResultOf<SeriesState> ReadSeriesState(const std::string& path) {
                   Count(profile, "FailedCopies"), Count(profile, "MissedFrames")};
   state.lastShotWallMs = ReadNumber(profile, "LastShot").value_or(0);
   state.lastStored = profile.GetString(kSection, "LastStored", "");
+  state.transfer = ReadTransfer(profile);
   return state;
 }
 

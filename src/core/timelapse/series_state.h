@@ -6,13 +6,15 @@
 
 #include "core/app/settings.h"
 #include "core/platform/result.h"
+#include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/series_schedule.h"
 
 namespace vel {
 
 // What it takes to go on with a series after the program or the machine
 // stopped in its middle (a power cut, a kill): the settings in force, its
-// grid on the wall clock, its counts, its log and the picture stored last.
+// grid on the wall clock, its counts, its log, the picture stored last and
+// the destination volume and camera's drive it keeps to.
 // It lies beside the series' log and is written anew, in one step, after
 // every shot.
 struct SeriesState {
@@ -26,6 +28,7 @@ struct SeriesState {
   SeriesSchedule::Counts counts;
   std::int64_t lastShotWallMs = 0;  // when the last shot began
   std::string lastStored;           // the name the picture copied last got
+  SeriesTransfer transfer;          // the destination's volume and the drive copied from
 };
 
 // The state's file for a log: "series-....state" beside "series-....log".

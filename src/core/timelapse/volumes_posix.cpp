@@ -1,13 +1,18 @@
 // Drives on Linux: the mounted volumes of the mount table that sit on a block
-// device or a network file system, typed by what sysfs says about the device.
+// device, a network file system or a FUSE file system, typed by what sysfs
+// says about the device.
 
+#include <dirent.h>
 #include <libmount/libmount.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <sys/sysmacros.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -66,6 +71,12 @@ std::string Text(const char* text) {
   return text ? text : "";
 }
 
+// A file system run by a program (FUSE), which shows a device number of its
+// own and any source name it likes.
+bool IsFuseType(std::string_view fsType) {
+  return fsType == "fuse" || fsType == "fuseblk" || fsType.starts_with("fuse.");
+}
+
 MountEntry ToEntry(libmnt_fs* fs) {
   MountEntry entry;
   entry.mountPoint = Text(mnt_fs_get_target(fs));
@@ -75,7 +86,10 @@ MountEntry ToEntry(libmnt_fs* fs) {
   entry.devMajor = major(device);
   entry.devMinor = minor(device);
   entry.network = mnt_fs_is_netfs(fs) || Contains(kNetworkFileSystems, entry.fsType);
-  entry.pseudo = mnt_fs_is_pseudofs(fs) || Contains(kPseudoFileSystems, entry.fsType);
+  // libmount counts the bare "fuse" type a pseudo file system; what a FUSE
+  // file system is shows only in what it holds.
+  entry.pseudo = (mnt_fs_is_pseudofs(fs) && !IsFuseType(entry.fsType)) ||
+                 Contains(kPseudoFileSystems, entry.fsType);
   return entry;
 }
 
@@ -100,8 +114,14 @@ bool IsBlockBacked(const MountEntry& entry) {
   return !entry.pseudo && (entry.devMajor != 0 || entry.source.starts_with("/dev/"));
 }
 
+// A FUSE file system that is neither a desktop service nor a network share:
+// what it holds tells whether it is a drive.
+bool IsUserSpace(const MountEntry& entry) {
+  return !entry.pseudo && !entry.network && IsFuseType(entry.fsType);
+}
+
 bool IsDrive(const MountEntry& entry) {
-  return !entry.mountPoint.empty() && (entry.network || IsBlockBacked(entry));
+  return !entry.mountPoint.empty() && (entry.network || IsBlockBacked(entry) || IsUserSpace(entry));
 }
 
 std::string RealPath(const std::string& path) {
@@ -197,8 +217,11 @@ DriveType Classify(const MountEntry& entry, const std::string& sysfsRoot) {
     return DriveType::Ramdisk;
   if (IsAutomountPoint(entry.mountPoint))
     return DriveType::Removable;
+  // A card read through FUSE without a block device (an image, a card
+  // reader's own protocol) is a camera's card by its pictures.
   if (!device)
-    return DriveType::Unknown;
+    return IsUserSpace(entry) && HasCameraPictureFolder(entry.mountPoint) ? DriveType::Removable
+                                                                          : DriveType::Unknown;
   return IsRemovableDevice(*device, sysfsRoot) ? DriveType::Removable : DriveType::Fixed;
 }
 
@@ -209,7 +232,7 @@ std::vector<Drive> ListDrives(const VolumeSources& sources) {
   for (const MountEntry& entry : ReadMountTable(sources.mountInfoPath)) {
     if (!IsDrive(entry))
       continue;
-    Drive drive{entry.mountPoint, Classify(entry, sources.sysfsRoot)};
+    Drive drive{entry.mountPoint, Classify(entry, sources.sysfsRoot), entry.fsType, entry.source};
     // A volume mounted over another hides it: the later mount wins, in the
     // earlier one's place.
     auto same = std::find_if(drives.begin(), drives.end(),
@@ -220,6 +243,44 @@ std::vector<Drive> ListDrives(const VolumeSources& sources) {
       drives.push_back(std::move(drive));
   }
   return drives;
+}
+
+std::string VolumeIdentity(const Drive& drive, const VolumeSources& sources) {
+  // The UUID whose name in dev/disk/by-uuid leads to the drive's device.
+  if (drive.source.starts_with("/dev/")) {
+    const std::string device = RealPath(sources.devRoot + drive.source.substr(4));
+    const std::string uuids = sources.devRoot + "/disk/by-uuid";
+    const auto close = [](DIR* dir) { ::closedir(dir); };
+    std::unique_ptr<DIR, decltype(close)> dir(::opendir(uuids.c_str()), close);
+    while (dir && !device.empty()) {
+      const dirent* entry = ::readdir(dir.get());
+      if (!entry)
+        break;
+      if (entry->d_name[0] != '.' && RealPath(uuids + "/" + entry->d_name) == device)
+        return std::string("uuid:") + entry->d_name;
+    }
+  }
+  // Else the file system's id, which ext4 and others take from their UUID.
+  struct statfs info {};
+  if (::statfs(drive.root.c_str(), &info) != 0)
+    return {};
+  int id[2];
+  static_assert(sizeof id == sizeof info.f_fsid);
+  std::memcpy(id, &info.f_fsid, sizeof id);
+  if (id[0] == 0 && id[1] == 0)
+    return {};
+  char text[32];
+  std::snprintf(text, sizeof text, "fsid:%08x%08x", static_cast<unsigned>(id[0]),
+                static_cast<unsigned>(id[1]));
+  return text;
+}
+
+std::optional<FolderPlace> PlaceOf(const std::string& folder) {
+  const std::string resolved = RealPath(folder);
+  struct stat info {};
+  if (resolved.empty() || ::stat(resolved.c_str(), &info) != 0)
+    return std::nullopt;
+  return FolderPlace{resolved, static_cast<std::uint64_t>(info.st_dev)};
 }
 
 }  // namespace vel

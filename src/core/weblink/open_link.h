@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,8 +27,20 @@ std::optional<std::string> BuildRegisteredCommandLine(std::string_view command,
 
 // Opens the address with ShellExecute and, when that fails, with the program
 // registered for ".htm" pages. A failure carries the box text. Provided by
-// the Windows backend only (open_link_win32.cpp); elsewhere the front end
-// opens links through its toolkit.
+// the Windows backend only (open_link_win32.cpp).
 Result OpenLinkWithShell(std::string_view address);
+
+class Clock;
+
+// How long the desktop's opener may take to say whether it opened a link.
+// One still running then (a browser that the opener runs in its place) is
+// taken to show the link, and runs on.
+inline constexpr std::uint32_t kOpenerWaitMs = 5000;
+
+// Opens the address (a web address or a file's URL) with the desktop's
+// opener, xdg-open, else "gio open", and waits on the clock for its exit
+// status. A failure carries the box text: no opener, or the reason its
+// status gives. Provided by the POSIX backend only (open_link_posix.cpp).
+Result OpenLinkWithDesktop(std::string_view address, Clock& clock);
 
 }  // namespace vel

@@ -19,6 +19,7 @@
 #include "core/platform/clock.h"
 #include "core/platform/system_error.h"
 #include "core/timelapse/picture_transfer.h"
+#include "core/timelapse/picture_transfer_files.h"
 #include "support/pseudo_terminal.h"
 #include "timelapse/fixtures/volume_fixture.h"
 
@@ -32,6 +33,9 @@ struct Watch {
   std::vector<std::string> named;    // files given their name, " unflushed" after such a one
   int writeError = 0;                // when set, writes to the files opened here fail with it
   long copyLeft = -1;                // when not negative, a copy ends early after so many bytes
+  int linkError = 0;    // when set, a file system without hard links: renameat2 fails with EINVAL,
+                        // link with linkError
+  int renameError = 0;  // when set, rename fails with it
 } watch;
 
 int Open(const char* path, int flags, mode_t mode) {
@@ -83,12 +87,18 @@ int Named(int result, const char* from, const char* to) {
   return result;
 }
 int Renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
+  if (watch.linkError)
+    return errno = EINVAL, -1;
   return Named(::renameat2(fromDir, from, toDir, to, flags), from, to);
 }
 int Link(const char* from, const char* to) {
+  if (watch.linkError)
+    return errno = watch.linkError, -1;
   return Named(::link(from, to), from, to);
 }
 int Rename(const char* from, const char* to) {
+  if (watch.renameError)
+    return errno = watch.renameError, -1;
   return Named(::rename(from, to), from, to);
 }
 
@@ -135,6 +145,39 @@ TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) 
   EXPECT_EQ(test::TempDir::ReadFile(dest + "/CIMG0001.JPG"), "an earlier copy");
   EXPECT_EQ(watch.named,
             (std::vector<std::string>{dest + "/CIMG0001-2.JPG", dest + "/PREVIEW/CIMG0001-2.JPG"}));
+}
+
+// Without hard links the name is reserved by an empty file first, whichever error says so; a
+// failed rename takes the reserved name back.
+TEST_F(SystemCallsTest, WithoutHardLinksACopyTakesTheNameOrLeavesNone) {
+  test::TempDir dir;
+  const std::string source = dir / "CIMG0001.JPG", folder = dir / "dest";
+  using Files = std::set<std::string>;
+  const std::tuple<int, int, bool, std::string, Files> cases[] = {
+      {ENOSYS, 0, false, "CIMG0001.JPG", {"CIMG0001.JPG"}},
+      {EOPNOTSUPP, 0, true, "CIMG0001-2.JPG", {"CIMG0001.JPG", "CIMG0001-2.JPG"}},
+      {EPERM, EIO, false, SystemErrorText(EIO), {}},
+      {ENOSYS, EIO, true, SystemErrorText(EIO), {"CIMG0001.JPG"}},
+  };
+  for (const auto& [linkError, renameError, taken, stored, left] : cases) {
+    SCOPED_TRACE(SystemErrorText(linkError) + ", rename: " + SystemErrorText(renameError));
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    test::TempDir::WriteFile(source, "picture");
+    if (taken)
+      test::TempDir::WriteFile(folder + "/CIMG0001.JPG", "earlier");
+    watch.linkError = linkError, watch.renameError = renameError;
+    const ResultOf<std::string> copy = StoreCopySafely(source, folder, "CIMG0001.JPG");
+    watch.linkError = watch.renameError = 0;
+    EXPECT_EQ(copy ? copy.Value() : copy.Text(), stored);
+    Files files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, left);
+    if (!renameError) {
+      EXPECT_EQ(test::TempDir::ReadFile(folder + "/" + stored), "picture");
+    }
+  }
 }
 
 // A full disk fails the save and leaves the old profile whole: the new one goes to a flushed

@@ -1,13 +1,15 @@
 #include "core/timelapse/external_command.h"
 
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
-
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 #include "core/platform/clock.h"
 #include "support/child_process.h"
@@ -51,20 +53,6 @@ TEST_F(ExternalCommandTest, EveryWordIsOneArgumentAndNoShellRunsIt) {
   EXPECT_EQ(Words(), "2\na b\n$HOME\n");
 }
 
-TEST_F(ExternalCommandTest, HowTheProgramEndedIsReported) {
-  const std::string prefix = "Velorantica: external command \"" + m_folder + "/";
-  const std::pair<std::string, std::string> cases[] = {
-      {Script("fails.sh", "exit 3\n"), "fails.sh\" exited with status 3"},
-      {Script("killed.sh", "kill -KILL $$\n"), "killed.sh\" was ended by signal 9"},
-      {Script("tool", "exit 0\n", 0644),
-       "tool\" could not be started: " + std::string(std::strerror(EACCES))},
-      {m_folder + "/missing",
-       "missing\" could not be started: " + std::string(std::strerror(ENOENT))},
-  };
-  for (const auto& [program, text] : cases)
-    EXPECT_EQ(RunExternalCommand(program, {}, SteadyClock()).Text(), prefix + text);
-}
-
 // Time passes ten times as fast as the waits last, so a limit of seconds is
 // reached quickly while the program really runs.
 class FastClock final : public Clock {
@@ -79,32 +67,52 @@ class FastClock final : public Clock {
   std::int64_t m_now = 0;
 };
 
-// A program that never ends, ignoring the request to end and leaving a
-// child of its own, is ended with everything it started: at its time limit
-// or at once when asked to stop. Should it not be, the test still fails
-// within seconds, and kills what is left.
-TEST_F(ExternalCommandTest, AProgramThatNeverEndsIsEndedWithItsChildren) {
-  const std::string program = Script(
-      "forever.sh", "trap '' TERM\necho $$ > \"$(dirname \"$0\")/group\"\nsleep 1000 &\nwait\n");
-  const std::string prefix = "Velorantica: external command \"" + program + "\" ";
-  const std::pair<CommandLimits, std::string> cases[] = {
-      {{10000, {}}, "was still running after 10 seconds and was ended"},
-      {{0, [] { return true; }}, "was ended on request"},
+// How the program ended is reported, and what it started is ended with it, whether the program
+// ends by itself, at its time limit or at once when asked to stop: children that ignore the
+// request to end as well.
+TEST_F(ExternalCommandTest, HowTheProgramEndedIsReportedAndWhatItStartedEndsWithIt) {
+  const std::string keepGroup = "echo $$ > \"$(dirname \"$0\")/group\"\n";
+  const std::string deafChild = "(trap '' TERM; sleep 300) &\n";
+  const std::string forever =
+      Script("forever.sh", "trap '' TERM\n" + keepGroup + "sleep 300 &\nwait\n");
+  const std::string limit = "was still running after 10 seconds and was ended";
+  const std::tuple<std::string, CommandLimits, std::string> cases[] = {
+      {Script("ends.sh", keepGroup + "sleep 300 &\n" + deafChild + "exit 0\n"), {}, ""},
+      {Script("fails.sh", keepGroup + deafChild + "exit 3\n"), {}, "exited with status 3"},
+      {Script("killed.sh", "kill -KILL $$\n"), {}, "was ended by signal 9"},
+      {Script("tool", "exit 0\n", 0644),
+       {},
+       "could not be started: " + std::string(std::strerror(EACCES))},
+      {m_folder + "/missing", {}, "could not be started: " + std::string(std::strerror(ENOENT))},
+      {forever, {10000, {}}, limit},
+      {forever, {0, [] { return true; }}, "was ended on request"},
+      {Script("leader.sh", keepGroup + deafChild + "sleep 300\n"), {10000, {}}, limit},
   };
-  for (const auto& [limits, text] : cases) {
+  for (const auto& [program, limits, text] : cases) {
+    SCOPED_TRACE(program + " " + text);
+    std::filesystem::remove(m_folder + "/group");
     const std::optional<std::string> result = test::RunInChild(
         [&] {
+          // The program's orphans become this child's own: ended ones are reaped here at once.
+          ::prctl(PR_SET_CHILD_SUBREAPER, 1);
           FastClock clock;
-          const std::string result = RunExternalCommand(program, {}, clock, limits).Text();
-          return clock.NowMs() >= limits.limitMs ? result : "ended early: " + result;
+          const std::string said = RunExternalCommand(program, {}, clock, limits).Text();
+          if (clock.NowMs() < limits.limitMs)
+            return "ended early: " + said;
+          const std::string group = test::TempDir::ReadFile(m_folder + "/group");
+          const auto left = [&] { return !group.empty() && ::kill(-std::stoi(group), 0) == 0; };
+          for (int tries = 0; tries < 100 && left(); ++tries, ::usleep(10000))
+            while (::waitpid(-std::stoi(group), nullptr, WNOHANG) > 0) {
+            }
+          return left() ? "a process of the program is left: " + said : said;
         },
         8);
-    EXPECT_EQ(result.value_or("still running after 8 s"), prefix + text);
-    const pid_t group = std::stoi(test::TempDir::ReadFile(m_folder + "/group"));
-    // Killed children are gone once their new parent has reaped them.
-    for (int tries = 0; tries < 200 && ::kill(-group, 0) == 0; ++tries) ::usleep(10000);
-    EXPECT_EQ(::kill(-group, 0), -1) << "a process of the program is left";
-    ::kill(-group, SIGKILL);
+    EXPECT_EQ(result.value_or("still running after 8 s"),
+              text.empty() ? "" : "Velorantica: external command \"" + program + "\" " + text);
+    const std::string group = test::TempDir::ReadFile(m_folder + "/group");
+    if (group.empty())
+      continue;
+    ::kill(-std::stoi(group), SIGKILL);
   }
   EXPECT_EQ(CommandLimitMs(3000), 10000u);
   EXPECT_EQ(CommandLimitMs(25000), 25000u);

@@ -17,6 +17,17 @@
 namespace vel {
 namespace {
 
+// A copy of this program started with VELORANTICA_LINGER=file writes its process id there and
+// stays for five minutes, as a program's background child would.
+const bool kLingers = [] {
+  char path[MAX_PATH] = {};
+  if (!::GetEnvironmentVariableA("VELORANTICA_LINGER", path, MAX_PATH))
+    return false;
+  test::TempDir::WriteFile(path, std::to_string(::GetCurrentProcessId()) + "\n");
+  ::Sleep(300000);
+  ::ExitProcess(0);
+}();
+
 TEST(ExternalCommandWin32, ProgramsAndBatchFilesGetEveryWordAsItIs) {
   test::TempDir temp;
   const std::string folder = temp / "some dir", program = folder + "\\record args.exe",
@@ -44,6 +55,28 @@ TEST(ExternalCommandWin32, ProgramsAndBatchFilesGetEveryWordAsItIs) {
   EXPECT_EQ(RunExternalCommand(missing, {}, SteadyClock()).Text(),
             "Velorantica: external command \"" + missing +
                 "\" could not be started: " + SystemErrorText(ERROR_FILE_NOT_FOUND));
+}
+
+// What a batch file starts in the background ends with it.
+TEST(ExternalCommandWin32, WhatTheProgramStartedEndsWithIt) {
+  test::TempDir temp;
+  const std::string program = temp / "linger.exe", pidFile = temp / "pid.txt",
+                    batch = temp / "starts.bat";
+  ASSERT_TRUE(test::CopyThisProgramTo(program));
+  test::TempDir::WriteFile(batch, "@echo off\r\nstart \"\" /b \"" + program + "\"\r\n" +
+                                      "for /l %%i in (1,1,500) do if not exist \"" + pidFile +
+                                      "\" ping -n 1 -w 10 127.0.0.1 >nul\r\nexit /b 0\r\n");
+  ::SetEnvironmentVariableA("VELORANTICA_LINGER", pidFile.c_str());
+  EXPECT_TRUE(RunExternalCommand(batch, {}, SteadyClock()));
+  ::SetEnvironmentVariableA("VELORANTICA_LINGER", nullptr);
+  const std::string pid = test::TempDir::ReadFile(pidFile);
+  ASSERT_FALSE(pid.empty()) << "the background program did not start";
+  HANDLE child = ::OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, std::stoul(pid));
+  if (!child)
+    return;  // gone already
+  EXPECT_EQ(::WaitForSingleObject(child, 3000), WAIT_OBJECT_0) << "the background program is left";
+  ::TerminateProcess(child, 1);
+  ::CloseHandle(child);
 }
 
 }  // namespace

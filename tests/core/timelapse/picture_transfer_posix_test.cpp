@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -16,6 +17,7 @@
 
 #include "core/platform/clock.h"
 #include "fixtures/volume_fixture.h"
+#include "support/qvsim_recording.h"
 
 namespace vel {
 namespace {
@@ -210,14 +212,105 @@ TEST_F(PictureTransferTest, ADriveThatIsNoCameraIsRefusedWithItsText) {
   EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
   m_volumes.Mount("254:0", m_camera, "ext4", "/dev/vda");
   const Result fixed = Transfer(true, 0);
-  EXPECT_EQ(fixed.Text(), "Detecting USB drive type failed." + retry);
+  EXPECT_EQ(fixed.Text(), "Detecting USB drive type failed." + retry + "\n\nFound " + m_camera +
+                              " (ext4 from /dev/vda), of type DRIVE_FIXED.");
   EXPECT_EQ(fixed.Detail(),
             "Internal error during detecting drive type of calculated USB drive letter. It should "
             "be of type DRIVE_REMOVABLE but it is of type DRIVE_FIXED.\n");
   m_volumes.Unmount(m_camera);
+  // A FUSE file system is a drive whatever its source is called; a camera's by its DCIM.
+  m_volumes.Mount("0:45", m_camera, "fuse.fusefat", "fusefat");
+  EXPECT_EQ(Transfer(true, 0).Text(),
+            "Detecting USB drive type failed." + retry + "\n\nFound " + m_camera +
+                " (fuse.fusefat from fusefat), of type UNKNOWN"
+                ": a FUSE file system without a DCIM folder of a camera.");
+  m_volumes.Unmount(m_camera);
   AttachCamera();
   EXPECT_EQ(Transfer(true, 0).Text(), "Detecting USB drive letter failed." + retry);
   EXPECT_EQ(m_outcome.drive, "");
+}
+
+// FAT keeps times to two seconds: of equal times the higher folder, then file number is the
+// newer, and a picture copied in this series is not new again when a newer one goes.
+TEST_F(PictureTransferTest, PicturesOfEqualTimesAreTakenByTheirNumbers) {
+  AttachCamera();
+  Put("DCIM/100CASIO/IMAGE.JPG", 2);
+  for (const std::string picture : {"100CASIO/CIMG0009.JPG", "100CASIO/CIMG0010.JPG",
+                                    "101CASIO/CIMG0001.JPG", "101CASIO/CIMG0002.JPG"}) {
+    Put("DCIM/" + picture, 2, picture.c_str());
+    ASSERT_EQ(Transfer(false, 1).Text(), "");
+    EXPECT_EQ(m_outcome.storedName, picture.substr(9)) << picture << " not taken";
+    EXPECT_EQ(velotest::TempDir::ReadFile(m_outcome.StoredPath()), picture);
+  }
+  fs::remove(m_camera + "/DCIM/101CASIO/CIMG0002.JPG");
+  ASSERT_EQ(Transfer(false, 1).Text(), "");
+  EXPECT_FALSE(m_outcome.storedNew) << m_outcome.storedName << " was taken twice";
+}
+
+// Once a series has copied from a drive, a second camera's drive is passed over, beside it or
+// in its place (another volume at its root).
+TEST_F(PictureTransferTest, ASeriesKeepsToTheDriveItCopiedFromFirst) {
+  m_volumes.AddPartition("8:33", "devices/pci0000:00/0000:00:14.0/usb1/1-3/block/sdc", "sdc1");
+  m_volumes.NameUuid("1111-AAAA", "sdb1");
+  m_volumes.NameUuid("2222-BBBB", "sdc1");
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  AttachCamera();
+  ASSERT_EQ(Transfer(true, 1).Text(), "");
+  m_volumes.Unmount(m_camera);
+  for (const std::string& root : {m_volumes.dir() + "/second camera", m_camera}) {
+    SCOPED_TRACE(root);
+    velotest::WriteFile(root + "/DCIM/100CASIO/CIMG0005.JPG", "second camera");
+    m_volumes.Mount("8:33", root, "vfat", "/dev/sdc1");
+    m_clock = {};
+    const Result result = Transfer(true, 1, 1000);
+    EXPECT_NE(result.Text().find("\n\nPassed over: " + root + ". This series takes pictures only " +
+                                 "from " + m_camera + ", the camera's drive it copied from first."),
+              std::string::npos)
+        << result.Text();
+    EXPECT_EQ(m_clock.now, 1000);
+    EXPECT_EQ(Below(root), Files{"DCIM/100CASIO/CIMG0005.JPG"});
+    m_volumes.Unmount(root);
+  }
+}
+
+// A copy onto the camera's own drive (named so, through a link, or in a folder not made yet) or
+// into a folder gone with the volume it lay on (root only: a mount of its own) is refused and
+// deletes nothing.
+TEST_F(PictureTransferTest, ACopyWhereItWouldNotBeSafeIsRefused) {
+  Put("DCIM/100CASIO/CIMG0001.JPG", 1);
+  AttachCamera();
+  const std::string onCamera = m_camera + "/backup", link = m_volumes.dir() + "/to camera";
+  fs::create_directories(onCamera);
+  fs::create_symlink(onCamera, link);
+  const std::string lies = " lies on the camera's own drive " + m_camera + ", so a copy";
+  const std::string onStick = m_dest + "/pictures";
+  const std::pair<std::string, std::string> cases[] = {
+      {onCamera, lies},
+      {link, lies},
+      {m_camera + "/not made", lies},
+      {onStick, " is no longer on the drive it was on when the series started"},
+  };
+  for (const auto& [destination, says] : cases) {
+    SCOPED_TRACE(destination);
+    if (destination == onStick) {
+      if (!test::CanMountCards())
+        GTEST_SKIP() << "the unmounted destination needs root";
+      ASSERT_TRUE(test::IsolateMounts());
+      ASSERT_EQ(::mount("tmpfs", m_dest.c_str(), "tmpfs", 0, nullptr), 0);
+      fs::create_directories(onStick);
+    }
+    m_transfer.StartSeries({destination, true, 0});
+    if (destination == onStick) {
+      ASSERT_EQ(::umount(m_dest.c_str()), 0);
+    }
+    const Result refused =
+        m_transfer
+            .CopyNewestPicture(m_atStart, {destination, true, 0}, m_clock, 0, m_volumes.Sources())
+            .result;
+    EXPECT_NE(refused.Text().find(destination + says), std::string::npos) << refused.Text();
+    EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0001.JPG"});
+    EXPECT_EQ(Below(m_dest), Files{});
+  }
 }
 
 // A new volume is a camera by a camera's DCIM folder (CASIO first), awaited until the delay ends.

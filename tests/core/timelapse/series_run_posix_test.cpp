@@ -121,6 +121,11 @@ struct Rig {
     settings = LoadSettings(IniProfile::FromText(profile + "\nDestFileDir=" + dest + "\n"));
     velotest::WriteFile(dest + "/.keep", "");
     EXPECT_TRUE(port.Open(camera.linePath));
+    NewRun();
+  }
+  // A series object of its own, as a program started anew has.
+  void NewRun() {
+    run.reset();
     run = std::make_unique<SeriesRun>(settings, port, camera, view);
     run->SetVolumeSources(volumes.Sources());
     run->SetLogFolder(volumes.dir() + "/logs");
@@ -422,6 +427,45 @@ TEST(SeriesRun, AResumedSeriesKeepsItsGridNumberingAndLog) {
   EXPECT_NE(log.find("Shot 5 of 5"), std::string::npos);
   EXPECT_NE(log.find("Series ended: 5 pictures taken"), std::string::npos) << log;
   EXPECT_FALSE(ReadSeriesState(statePath).Value().running);
+}
+
+// A series stopped after a copy and resumed by a program started anew keeps to the
+// destination volume and the camera's drive it had: once the state says another one, the
+// picture stays on the camera.
+TEST(SeriesRun, AResumedSeriesKeepsToItsDestinationVolumeAndDrive) {
+  enum Change { None, OtherVolume, OtherCard };
+  const std::tuple<const char*, Change, const char*> cases[] = {
+      {"as it was", None, nullptr},
+      {"the destination on another volume", OtherVolume, "The destination volume is gone"},
+      {"another card at the drive", OtherCard, "Passed over: "},
+  };
+  for (const auto& [name, change, failure] : cases) {
+    SCOPED_TRACE(name);
+    Rig r("[Interval]\nCount=2\nMinute=10\n[Options]\nModel=5\nCopyFile=1\nDeleteAfterCopy=1");
+    SeriesState state;
+    r.RunSeries([&](std::uint32_t) {
+      state = ReadSeriesState(r.run->StatePath()).Value();
+      r.killed = true;
+    });
+    ASSERT_TRUE(state.transfer.destinationPlace && state.transfer.drive);
+    EXPECT_EQ(state.transfer.destination, r.dest);
+    EXPECT_EQ(state.transfer.drive->root, r.camera.drive);
+    r.NewRun();  // what a kill leaves is the state as it was after the first shot
+    if (change == OtherVolume)
+      ++state.transfer.destinationPlace->volume;
+    if (change == OtherCard)
+      state.transfer.drive->volume = "uuid:0000-0001";
+    ASSERT_TRUE(WriteSeriesState(SeriesStatePath(state.logPath), state));
+    r.killed = false;
+    const std::size_t stored = r.view.stored.size();
+    r.Wait(r.run->Resume(ReadSeriesState(SeriesStatePath(state.logPath)).Value()));
+    EXPECT_EQ(r.view.stored.size(), stored + (failure ? 0 : 1));
+    EXPECT_EQ(fs::exists(r.camera.drive + "/DCIM/100CASIO/CIMG0003.JPG"), failure != nullptr);
+    EXPECT_EQ(r.view.copyFailures.size(), failure ? 1u : 0u);
+    if (failure && !r.view.copyFailures.empty()) {
+      EXPECT_NE(r.view.copyFailures[0].find(failure), std::string::npos) << r.view.copyFailures[0];
+    }
+  }
 }
 
 }  // namespace

@@ -33,6 +33,11 @@ TEST(Volumes, DrivesAndTheirTypesComeFromTheMountTableAndSysfs) {
   volumes.Mount("11:0", "/mnt/dvd", "iso9660", "/dev/sr0");
   volumes.Mount("253:0", "/mnt/zram", "ext4", "/dev/zram0");
   volumes.Mount("8:33", "/mnt/gone", "ext4", "/dev/sdc1");
+  // FUSE file systems name their source as they like: a camera's card by its DCIM.
+  const std::string fuseCard = volumes.dir() + "/fuse card";
+  velotest::WriteFile(fuseCard + "/DCIM/100CASIO/CIMG0001.JPG", "");
+  volumes.Mount("0:45", fuseCard, "fuse.fusefat", "fusefat");
+  volumes.Mount("0:46", volumes.dir(), "fuse", "archive.zip");
   std::vector<std::pair<std::string, DriveType>> drives;
   for (const Drive& drive : ListDrives(volumes.Sources()))
     drives.emplace_back(drive.root, drive.type);
@@ -45,9 +50,12 @@ TEST(Volumes, DrivesAndTheirTypesComeFromTheMountTableAndSysfs) {
                         {"/media/CAMERA", DriveType::Fixed},
                         {"/mnt/dvd", DriveType::Cdrom},
                         {"/mnt/zram", DriveType::Ramdisk},
-                        {"/mnt/gone", DriveType::Unknown}}));
-  EXPECT_EQ(RemovableMountPoints(volumes.Sources()),
-            (std::vector<std::string>{"/mnt/usb\\disk", "/mnt/card", "/media/anna/MY CAMERA"}));
+                        {"/mnt/gone", DriveType::Unknown},
+                        {fuseCard, DriveType::Removable},
+                        {volumes.dir(), DriveType::Unknown}}));
+  EXPECT_EQ(
+      RemovableMountPoints(volumes.Sources()),
+      (std::vector<std::string>{"/mnt/usb\\disk", "/mnt/card", "/media/anna/MY CAMERA", fuseCard}));
 }
 
 TEST(Volumes, TheNewDrivesAreThoseMountedSinceTheSnapshot) {

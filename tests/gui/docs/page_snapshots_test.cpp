@@ -25,6 +25,23 @@ void CheckAndSave(const std::vector<QWidget*>& controls, QWidget& picture, const
     // Labels and check boxes; the link fits itself to its text.
     if (qobject_cast<QCheckBox*>(control) || control->metaObject() == &QLabel::staticMetaObject)
       QVERIFY2(control->width() >= control->sizeHint().width(), qPrintable(what));
+    // A list shows its entry whole.
+    if (auto* list = qobject_cast<QComboBox*>(control)) {
+      QStyleOptionComboBox option;
+      option.initFrom(list);
+      const QSize text(list->fontMetrics().horizontalAdvance(list->currentText()),
+                       list->fontMetrics().height());
+      QVERIFY2(
+          list->width() >=
+              list->style()->sizeFromContents(QStyle::CT_ComboBox, &option, text, list).width(),
+          qPrintable(what + ": " + list->currentText()));
+    }
+    // What lies in a group box keeps off its frame and title.
+    for (QWidget* box : controls)
+      if (auto* group = qobject_cast<QGroupBox*>(box);
+          group && group->geometry().contains(control->geometry()))
+        QVERIFY2(group->contentsRect().translated(group->pos()).contains(control->geometry()),
+                 qPrintable(what));
     if (qobject_cast<QLineEdit*>(control) || qobject_cast<QComboBox*>(control) ||
         qobject_cast<QTimeEdit*>(control))
       QVERIFY2(!control->accessibleName().isEmpty(), qPrintable(what));

@@ -136,15 +136,6 @@ class HyperLinkTest : public QObject {
     QTest::keyClick(w.widget, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(w.opened.size(), 4);
   }
-  void desktopOpenerExplainsAnAddressItCannotOpen() {
-    LinkWindow w(QStringLiteral("http://[no-host"));  // no valid address: nothing opens it
-    w.link.SetOpener({});
-    w.Click();
-    QCOMPARE(w.boxes.Boxes().size(), std::size_t(1));
-    QCOMPARE(w.boxes.Boxes()[0].text,
-             "Unable to open hyperlink:\n\nThere is no application "
-             "associated\nwith the given filename extension.");
-  }
 };
 
 QTEST_MAIN(HyperLinkTest)

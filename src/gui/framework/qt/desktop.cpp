@@ -1,11 +1,11 @@
 #include "gui/framework/desktop.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QUrl>
 
 #include "core/weblink/open_link.h"
 #include "gui/framework/qt/qt_window.h"
+#include "gui/framework/ui_clock.h"
 
 namespace fw {
 
@@ -14,14 +14,12 @@ void Beep() {
 }
 
 // The shell and the program registered for web pages on Windows; elsewhere
-// whatever the desktop opens web addresses with.
+// the desktop's opener, whose answer is waited for, so a failure is told.
 vel::Result OpenAddress(std::string_view address) {
 #ifdef Q_OS_WIN
   return vel::OpenLinkWithShell(address);
 #else
-  if (QDesktopServices::openUrl(QUrl(qt::ToQt(address))))
-    return vel::Result::Success();
-  return vel::Result::Failure(vel::LinkErrorText(vel::kNoHandlerReason));
+  return vel::OpenLinkWithDesktop(address, TheUiClock());
 #endif
 }
 
