@@ -77,6 +77,7 @@ void NoteCopy(ShotRecord& record, const CopyOutcome& copied) {
 Result SeriesLog::Open(const std::string& folder, const LocalTime& start) {
   Close();
   m_lastError.clear();
+  m_recent.clear();
   if (Result made = CreateFolders(folder); !made)
     return Result::Failure("The series log cannot be written in " + folder + ": " + made.Text() +
                            ". The series goes on without it.");
@@ -116,11 +117,15 @@ void SeriesLog::Write(const LocalTime& time, const std::string& text) {
     return;
   char date[16];
   std::snprintf(date, sizeof date, "%04d-%02d-%02d", time.year, time.month, time.day);
+  std::string line = std::string(date) + ' ' + TimeWord(time) + ' ' + text;
   errno = 0;
-  m_file << date << ' ' << TimeWord(time) << ' ' << text << '\n';
+  m_file << line << '\n';
   m_file.flush();
   if (!m_file.good() && m_lastError.empty())
     m_lastError = errno != 0 ? std::strerror(errno) : "write error";
+  m_recent.push_back(std::move(line));
+  if (m_recent.size() > kRecentLines)
+    m_recent.pop_front();
 }
 
 void SeriesLog::Close() {

@@ -6,9 +6,11 @@
 #include "core/app/settings.h"
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
+#include "core/camera/models.h"
 #include "core/platform/clock.h"
 #include "core/platform/user_dirs.h"
 #include "core/timelapse/external_command.h"
+#include "core/timelapse/picture_transfer_files.h"
 #include "core/timelapse/status_text.h"
 
 namespace vel {
@@ -42,7 +44,7 @@ class SeriesRun::Executor final : public ShotExecutor {
     return written;
   }
   void WaitMs(std::uint32_t ms) override { m_run.m_clock.WaitMs(ms); }
-  void ShowStatus(const std::string& text) override { m_run.m_view.ShowStatus(text); }
+  void ShowStatus(const std::string& text) override { m_run.ShowStatus(text); }
   CopyOutcome CopyPicture(const TransferSettings& settings, std::uint32_t waitMs) override {
     CopyOutcome copied = m_run.Copy(settings, waitMs);
     NoteCopy(m_record, copied);
@@ -87,7 +89,7 @@ bool SeriesRun::Begin() {
   m_transfer.StartSeries(TransferSettings::Of(m_settings));
   m_wallOffsetMs = m_clock.WallMs() - m_clock.NowMs();
   if (!ReadSchedule(std::nullopt)) {
-    m_view.ShowIdle(m_schedule.IdleText());
+    ShowIdle();
     return false;
   }
   if (m_filter) {
@@ -95,19 +97,22 @@ bool SeriesRun::Begin() {
     const std::int64_t startMs =
         m_calendar.startAt ? std::max(now, *m_calendar.startAt * 1000 - m_wallOffsetMs) : now;
     if (!m_schedule.StartScheduled(series, startMs, m_filter.get())) {
-      m_view.ShowIdle(m_schedule.IdleText());
+      ShowIdle();
       return false;
     }
+    m_begun = true;
     OpenLog();
     LogLine(SeriesStartLogText(series, ShotSettings::Of(m_settings)) + "; " +
             ScheduleLogText(m_calendar, m_endWallSeconds));
     WriteState(Running());
+    Publish();
     return true;
   }
   if (!m_schedule.Start(series)) {
-    m_view.ShowIdle(m_schedule.IdleText());
+    ShowIdle();
     return false;
   }
+  m_begun = true;
   OpenLog();
   LogLine(SeriesStartLogText(series, ShotSettings::Of(m_settings)));
   TakeShot();
@@ -119,7 +124,7 @@ bool SeriesRun::Begin() {
     return true;
   }
   Finish();
-  m_view.ShowIdle(m_schedule.IdleText());
+  ShowIdle();
   return false;
 }
 
@@ -136,7 +141,7 @@ SeriesSchedule::Tick SeriesRun::OnTick() {
     TakeShot();
   } else if (tick == SeriesSchedule::Tick::Finish) {
     Finish();
-    m_view.ShowIdle(m_schedule.IdleText());
+    ShowIdle();
   }
   return tick;
 }
@@ -149,7 +154,7 @@ void SeriesRun::Cancel() {
   if (m_shooting)
     return;
   Finish();
-  m_view.ShowIdle(m_schedule.IdleText());
+  ShowIdle();
 }
 
 bool SeriesRun::Running() const {
@@ -167,6 +172,58 @@ SeriesProgress SeriesRun::Progress() {
   return m_schedule.Progress(m_clock.NowMs(), Infinity());
 }
 
+SeriesStatus SeriesRun::Status() {
+  SeriesStatus status;
+  status.model = ModelName(m_settings.Model);
+  status.phase = Running() ? SeriesPhase::Running
+                 : m_begun ? SeriesPhase::Ended
+                           : SeriesPhase::Idle;
+  status.statusText = m_statusText;
+  status.shot = m_schedule.Taken();
+  status.count = Infinity() ? 0 : m_schedule.Count();
+  status.failedShots = m_schedule.FailedShots();
+  status.failedCopies = m_schedule.FailedCopies();
+  status.missedFrames = m_schedule.MissedFrames();
+  if (Running()) {
+    const std::int64_t now = m_clock.NowMs();
+    const SeriesProgress progress = m_schedule.Progress(now, Infinity());
+    status.backToBack = progress.backToBack;
+    if (progress.nextShotMs && !progress.backToBack) {
+      status.nextShotInMs = std::max<std::int64_t>(0, *progress.nextShotMs - now);
+      status.nextShotTime = StatusTimeText(WallTimeAt(*progress.nextShotMs));
+    }
+    if (progress.lastShotMs)
+      status.plannedEnd = StatusTimeText(WallTimeAt(*progress.lastShotMs));
+    status.nextWindow = NextWindowText();
+  }
+  status.picturePath = m_picturePath;
+  status.thumbnailPath = m_thumbnailPath;
+  status.pictureShot = m_pictureShot;
+  const auto& lines = m_log.RecentLines();
+  status.logLines.assign(lines.begin(), lines.end());
+  return status;
+}
+
+LocalTime SeriesRun::WallTimeAt(std::int64_t ms) {
+  // To the nearest second, as the window's progress line shows it.
+  const std::int64_t wallMs = ms + m_clock.WallMs() - m_clock.NowMs() + 500;
+  return LocalTimeAt(wallMs >= 0 ? wallMs / 1000 : (wallMs - 999) / 1000);
+}
+
+std::string SeriesRun::NextWindowText() {
+  if (!m_filter)
+    return {};
+  const std::int64_t nowWall = m_clock.WallMs() / 1000;
+  const auto next = m_calendar.NextWindow(nowWall);
+  if (!next || (m_endWallSeconds && next->at >= *m_endWallSeconds))
+    return {};
+  const std::string window = m_calendar.windows.empty() ? std::string() : WindowText(next->window);
+  if (next->at <= nowWall)
+    return window.empty() ? std::string("open now") : window + ", open now";
+  return (window.empty() ? std::string() : window + " ") + "on " +
+         WeekdayName(Weekday(LocalTimeAt(next->at))) + ", opens " + MomentText(next->at);
+}
+
 std::string SeriesRun::ProgressText() const {
   if (Infinity())
     return "picture " + std::to_string(m_schedule.Taken()) + " taken";
@@ -181,6 +238,7 @@ void SeriesRun::TakeShot() {
   m_lastShotWallMs = m_clock.WallMs();
   const std::int64_t shotStart = m_clock.NowMs();
   const std::uint32_t shot = m_schedule.BeginShot();
+  Publish();
   const ShotSettings settings = ShotSettings::Of(m_settings);
   ShotRecord record{shot, settings.infinity ? 0 : m_schedule.Count()};
   record.startTime = startTime;
@@ -197,7 +255,7 @@ void SeriesRun::TakeShot() {
   if (!done && !m_keepUsbMode) {
     m_schedule.ShotFailed();
     record.shotFailure = done.Text();
-    m_view.ShowStatus(ShotFailedText(shot));
+    ShowStatus(ShotFailedText(shot));
   }
   m_log.Write(startTime, ShotLogText(record));  // stamped with the shot's start
   CheckLog();
@@ -211,7 +269,9 @@ void SeriesRun::TakeShot() {
   // Infinity is read afresh: a series made finite while it ran ends here.
   if (m_schedule.Cancelled() || m_schedule.Complete(Infinity())) {
     Finish();
-    m_view.ShowIdle(m_schedule.IdleText());
+    ShowIdle();
+  } else {
+    Publish();
   }
 }
 
@@ -223,6 +283,34 @@ void SeriesRun::Finish() {
                            m_schedule.FailedShots(), m_schedule.MissedFrames()));
   WriteState(false);  // over: nothing to go on with at the next start
   m_log.Close();
+}
+
+void SeriesRun::ShowStatus(const std::string& text) {
+  m_statusText = text;
+  m_view.ShowStatus(text);
+}
+
+void SeriesRun::ShowIdle() {
+  m_statusText = m_schedule.IdleText();
+  m_view.ShowIdle(m_statusText);
+  Publish();
+}
+
+void SeriesRun::Publish() {
+  if (m_statusListener)
+    m_statusListener(Status());
+}
+
+void SeriesRun::NoteStoredPicture(const CopyOutcome& copied) {
+  // Only the thumbnail, or only the picture, is stored when the settings say so.
+  const auto stored = [](const std::string& path) {
+    std::error_code ignored;
+    return std::filesystem::is_regular_file(path, ignored) ? path : std::string();
+  };
+  m_picturePath = stored(copied.StoredPath());
+  m_thumbnailPath = stored(copied.destination + kPathSeparator + std::string(kThumbnailFolder) +
+                           kPathSeparator + copied.storedName);
+  m_pictureShot = m_schedule.Taken();
 }
 
 void SeriesRun::LeaveCameraSafe() {
@@ -270,12 +358,14 @@ bool SeriesRun::Resume(const SeriesState& state) {
           (state.lastShotWallMs ? MomentText(state.lastShotWallMs / 1000) : std::string("none")) +
           "): " + std::to_string(skipped) + (skipped == 1 ? " shot" : " shots") +
           " missed while the program was not running");
+  m_begun = true;
   if (!Running()) {
     Finish();
-    m_view.ShowIdle(m_schedule.IdleText());
+    ShowIdle();
     return false;
   }
   WriteState(true);
+  Publish();
   return true;
 }
 
@@ -419,6 +509,7 @@ CopyOutcome SeriesRun::Copy(const TransferSettings& settings, std::uint32_t wait
     std::error_code error;
     if (const auto bytes = std::filesystem::file_size(copied.StoredPath(), error); !error)
       m_lastShot.pictureBytes = bytes;
+    NoteStoredPicture(copied);
     m_view.ShowStoredPicture(copied);
   } else {
     m_schedule.FrameMissed();

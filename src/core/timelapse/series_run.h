@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,10 +9,11 @@
 #include "core/platform/result.h"
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/series_calendar.h"
-#include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_log.h"
+#include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_schedule.h"
 #include "core/timelapse/series_state.h"
+#include "core/timelapse/series_status.h"
 #include "core/timelapse/shot_plan.h"
 #include "core/timelapse/volumes.h"
 
@@ -92,6 +94,11 @@ class SeriesRun {
   // The clock of the waits that let the camera go after a series was ended
   // at once (the front end's shot clock then waits no more).
   void SetSafeClock(Clock& clock) { m_safeClock = &clock; }
+  // Told the series' status whenever it moves: at Start, as each shot
+  // begins and ends, at the end. Called on the series' own thread, between
+  // the steps of a shot, never during one.
+  using StatusListener = std::function<void(const SeriesStatus&)>;
+  void SetStatusListener(StatusListener listener) { m_statusListener = std::move(listener); }
 
   // Starts a new series and takes its first shot at once when the start
   // condition holds (an interval or Bulb, and a count or Infinity). True
@@ -133,6 +140,8 @@ class SeriesRun {
   std::string StatePath() const;
   // "picture N of M taken" or, for an endless series, "picture N taken".
   std::string ProgressText() const;
+  // Where the series stands now, for a page that shows it.
+  SeriesStatus Status();
   // The camera had to be left in USB mode (its drive could not be let go).
   bool LeftInUsbMode() const { return m_keepUsbMode; }
   // The series was ended at once (StopRequest::AtOnce).
@@ -154,7 +163,12 @@ class SeriesRun {
   // Keeps the series' state beside its log, running or not.
   void WriteState(bool running);
   void NoteClockJump();
-  std::int64_t WallMsAt(std::int64_t ms);
+  LocalTime WallTimeAt(std::int64_t ms);
+  std::string NextWindowText();
+  void ShowStatus(const std::string& text);
+  void ShowIdle();
+  void Publish();
+  void NoteStoredPicture(const CopyOutcome& copied);
   bool Infinity() const;
   std::int64_t UntilNextShotMs();
   void OpenLog();
@@ -188,6 +202,13 @@ class SeriesRun {
   // The name the picture copied last was stored under, for the external
   // program; kept across series.
   std::string m_storedName;
+  // For the status: the status line, the stored picture and its thumbnail.
+  StatusListener m_statusListener;
+  std::string m_statusText;
+  std::string m_picturePath;
+  std::string m_thumbnailPath;
+  std::uint32_t m_pictureShot = 0;
+  bool m_begun = false;  // a series was started
   bool m_shooting = false;
   bool m_tickPending = false;
   bool m_keepUsbMode = false;
