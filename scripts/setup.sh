@@ -46,7 +46,7 @@ option_on() {
   [[ ! ${value^^} =~ ^(OFF|0|NO|FALSE|N)$ ]]
 }
 
-PACKAGES=(cmake ninja-build g++ pkg-config libmount-dev)
+PACKAGES=(cmake ninja-build g++ pkg-config libmount-dev libmicrohttpd-dev)
 if option_on GUI; then
   PACKAGES+=(qt6-base-dev libgl-dev libxcb1-dev fonts-dejavu-core)
 fi
@@ -58,6 +58,8 @@ if option_on TESTS; then
   PACKAGES+=(fuse fusefat dosfstools mtools)
   # The film's tests run the real ffmpeg.
   PACKAGES+=(ffmpeg)
+  # The status page's tests ask it with curl and open it in a real browser.
+  PACKAGES+=(curl chromium)
   # The window's tests: an X server of their own, the desktop's validators.
   if option_on GUI; then
     PACKAGES+=(xvfb xauth desktop-file-utils appstream)

@@ -1,0 +1,23 @@
+# Writes OUTPUT, a C++ source that holds files as std::string_view
+# constants of namespace NAMESPACE. FILES is a list of NAME=PATH pairs.
+# Run as a script: cmake -DOUTPUT=... -DNAMESPACE=... "-DFILES=a=x;b=y" -P embed_files.cmake
+set(text "// Made by cmake/embed_files.cmake from the files named below; not to be edited.\n")
+string(APPEND text "#include <string_view>\n\nnamespace ${NAMESPACE} {\n")
+foreach(pair IN LISTS FILES)
+  string(FIND "${pair}" "=" at)
+  string(SUBSTRING "${pair}" 0 ${at} name)
+  math(EXPR at "${at} + 1")
+  string(SUBSTRING "${pair}" ${at} -1 path)
+  file(READ "${path}" hex HEX)
+  string(LENGTH "${hex}" digits)
+  math(EXPR size "${digits} / 2")
+  string(REGEX REPLACE "([0-9a-f][0-9a-f])" "'\\\\x\\1'," bytes "${hex}")
+  string(REGEX REPLACE "(('\\\\x..',){16})" "\\1\n    " bytes "${bytes}")
+  get_filename_component(file_name "${path}" NAME)
+  string(APPEND text "\n// ${file_name}\nstatic constexpr char ${name}Bytes[] = {\n    ${bytes}'\\0'};\n")
+  string(APPEND text "extern const std::string_view ${name}(${name}Bytes, ${size});\n")
+endforeach()
+string(APPEND text "\n}  // namespace ${NAMESPACE}\n")
+file(WRITE "${OUTPUT}.new" "${text}")
+file(COPY_FILE "${OUTPUT}.new" "${OUTPUT}" ONLY_IF_DIFFERENT)
+file(REMOVE "${OUTPUT}.new")
