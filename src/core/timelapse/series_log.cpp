@@ -109,7 +109,17 @@ Result SeriesLog::Reopen(const std::string& path) {
                            (errno != 0 ? std::strerror(errno) : "open failed") +
                            ". The series goes on without it.");
   m_path = path;
+  // The lines of the series so far, for the ones written last.
+  m_recent.clear();
+  std::ifstream before(path, std::ios::binary);
+  for (std::string line; std::getline(before, line);) Remember(std::move(line));
   return Result::Success();
+}
+
+void SeriesLog::Remember(std::string line) {
+  m_recent.push_back(std::move(line));
+  if (m_recent.size() > kRecentLines)
+    m_recent.pop_front();
 }
 
 void SeriesLog::Write(const LocalTime& time, const std::string& text) {
@@ -123,9 +133,7 @@ void SeriesLog::Write(const LocalTime& time, const std::string& text) {
   m_file.flush();
   if (!m_file.good() && m_lastError.empty())
     m_lastError = errno != 0 ? std::strerror(errno) : "write error";
-  m_recent.push_back(std::move(line));
-  if (m_recent.size() > kRecentLines)
-    m_recent.pop_front();
+  Remember(std::move(line));
 }
 
 void SeriesLog::Close() {

@@ -57,12 +57,14 @@ class SeriesLog {
   bool Healthy() const { return m_lastError.empty(); }
   const std::string& LastError() const { return m_lastError; }
 
-  // The lines written last, oldest first, as they stand in the file; kept
-  // after Close until the next Open.
+  // The lines written last (after Reopen, the file's last ones), oldest
+  // first, as they stand in the file; kept after Close until the next Open.
   static constexpr std::size_t kRecentLines = 20;
   const std::deque<std::string>& RecentLines() const { return m_recent; }
 
  private:
+  void Remember(std::string line);
+
   std::ofstream m_file;
   std::deque<std::string> m_recent;
   std::string m_path;

@@ -121,6 +121,7 @@ bool SeriesRun::Begin() {
   // The grid of the later shots is anchored at the end of the first one.
   if (m_schedule.FinishFirstShot(m_clock.NowMs())) {
     WriteState(Running());
+    Publish();  // with the grid laid: the next shot's countdown
     return true;
   }
   Finish();
@@ -211,7 +212,8 @@ LocalTime SeriesRun::WallTimeAt(std::int64_t ms) {
 }
 
 std::string SeriesRun::NextWindowText() {
-  if (!m_filter)
+  // Daily windows only: a start or a stop alone is the next shot's time.
+  if (!m_filter || (m_calendar.windows.empty() && m_calendar.days == SeriesCalendar::kEveryDay))
     return {};
   const std::int64_t nowWall = m_clock.WallMs() / 1000;
   const auto next = m_calendar.NextWindow(nowWall);
@@ -270,8 +272,8 @@ void SeriesRun::TakeShot() {
   if (m_schedule.Cancelled() || m_schedule.Complete(Infinity())) {
     Finish();
     ShowIdle();
-  } else {
-    Publish();
+  } else if (m_schedule.TimerRunning()) {
+    Publish();  // the first shot's end is told with the grid laid after it
   }
 }
 

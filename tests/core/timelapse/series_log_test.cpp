@@ -41,6 +41,18 @@ TEST(SeriesLog, OneFilePerSeriesAndOneLinePerEvent) {
             "external program: exited with status 0\n"
             "2026-12-07 10:15:00 Shot 4: sent 42 62; drive E:\\; no new picture\n"
             "2026-12-07 10:15:00 Shot 5 of 5: sent nothing; shot failed: Input/output error\n");
+
+  // The last lines stay at hand, after Close too, until the next Open; Reopen finds them again.
+  for (int i = 1; i <= 25; ++i) second.Write(start, "line " + std::to_string(i));
+  second.Close();
+  for (int reopened = 0; reopened < 2; ++reopened) {
+    ASSERT_EQ(second.RecentLines().size(), SeriesLog::kRecentLines);
+    EXPECT_EQ(second.RecentLines().front(), "2026-12-07 10:15:00 line 6");
+    EXPECT_EQ(second.RecentLines().back(), "2026-12-07 10:15:00 line 25");
+    ASSERT_TRUE(second.Reopen(second.Path()));
+  }
+  ASSERT_TRUE(second.Open(dir / "logs", start));
+  EXPECT_TRUE(second.RecentLines().empty());
 }
 
 // A name from the card or the destination cannot split a line or forge a

@@ -159,10 +159,27 @@ struct Rig {
   std::unique_ptr<SeriesRun> run;
 };
 
+// Local time for the texts of clock times: a zone with daylight saving.
+class BerlinTime {
+ public:
+  BerlinTime() {
+    ::setenv("TZ", "Europe/Berlin", 1);
+    ::tzset();
+  }
+  ~BerlinTime() {
+    ::unsetenv("TZ");
+    ::tzset();
+  }
+};
+
 // Three shots with focus, the later ones on a grid of 10 s laid at the end
 // of the first; the texts of the described series; a log line per shot.
 TEST(SeriesRun, ShotsKeepToTheGridOfTheEndOfTheFirst) {
+  BerlinTime berlin;
   Rig r("[Interval]\nCount=3\nSecond=10\nFocus=1\nFocusSeconds=2\n[Options]\nModel=5");
+  std::vector<SeriesStatus> published;
+  r.run->SetStatusListener(
+      [&published](const SeriesStatus& status) { published.push_back(status); });
   r.RunSeries();
   const Bytes shot = {'A', 'a', 'B', 'b'};
   Bytes all;
@@ -178,6 +195,29 @@ TEST(SeriesRun, ShotsKeepToTheGridOfTheEndOfTheFirst) {
   const std::string log = r.Log();
   EXPECT_NE(log.find("Shot 3 of 3: sent 41 61 42 62\n"), std::string::npos) << log;
   EXPECT_NE(log.find("Series ended: 3 pictures taken, 0 copies failed"), std::string::npos) << log;
+
+  // A page is told of each shot as it begins and ends (the first with the grid laid after it).
+  std::vector<std::pair<std::uint32_t, SeriesPhase>> steps;
+  for (const SeriesStatus& status : published) steps.emplace_back(status.shot, status.phase);
+  const auto running = SeriesPhase::Running;
+  EXPECT_EQ(steps, (decltype(steps){{1, running},
+                                    {1, running},
+                                    {2, running},
+                                    {2, running},
+                                    {3, running},
+                                    {3, SeriesPhase::Ended}}));
+  const SeriesStatus& laid = published.at(1);
+  EXPECT_EQ(laid.model, "QV-3000EX");
+  EXPECT_EQ(laid.count, 3u);
+  EXPECT_EQ(laid.nextShotInMs, 10000);
+  EXPECT_EQ(laid.nextShotTime, "29.08.2026 12:40:12");
+  EXPECT_EQ(laid.plannedEnd, "29.08.2026 12:40:22");
+  EXPECT_EQ(laid.statusText, "Doze (picture 1 of 3 taken)");
+  const SeriesStatus& ended = published.back();
+  EXPECT_EQ(ended.statusText, "Idle (3 pictures taken)");
+  EXPECT_FALSE(ended.nextShotInMs);
+  ASSERT_EQ(ended.logLines.size(), 5u);
+  EXPECT_EQ(ended.logLines[4] + "\n", log.substr(log.rfind('\n', log.size() - 2) + 1));
 }
 
 // A shot longer than the interval: the next one is due at once, once, and
@@ -267,7 +307,15 @@ TEST(SeriesRun, CopiesNameTheirPicturesAndFailuresAreShown) {
   r.run->SetProgramClock(SteadyClock());  // the program really runs
   r.RunSeries([&r](std::uint32_t taken) {
     r.settings.DestFileDir = taken == 1 ? r.dest + "/gone" : r.dest;
+    if (taken == 2) {  // the second copy failed: the first picture is still the last
+      EXPECT_EQ(r.run->Status().picturePath, r.dest + "/CIMG0001.JPG");
+    }
   });
+  const SeriesStatus status = r.run->Status();
+  EXPECT_EQ(status.picturePath, r.dest + "/CIMG0003.JPG");
+  EXPECT_EQ(status.thumbnailPath, r.dest + "/PREVIEW/CIMG0003.JPG");
+  EXPECT_EQ(status.pictureShot, 3u);
+  EXPECT_EQ(status.failedCopies, 1u);
   EXPECT_EQ(velotest::TempDir::ReadFile(words),
             "1 3 CIMG0001.JPG\n2 3 CIMG0001.JPG\n3 3 CIMG0003.JPG\n");
   EXPECT_EQ(r.view.stored,
@@ -280,19 +328,6 @@ TEST(SeriesRun, CopiesNameTheirPicturesAndFailuresAreShown) {
   EXPECT_NE(r.view.warnings[0].find(r.volumes.dir() + "/logs"), std::string::npos)
       << r.view.warnings[0];
 }
-
-// Local time for the schedule's tests: a zone with daylight saving.
-class BerlinTime {
- public:
-  BerlinTime() {
-    ::setenv("TZ", "Europe/Berlin", 1);
-    ::tzset();
-  }
-  ~BerlinTime() {
-    ::unsetenv("TZ");
-    ::tzset();
-  }
-};
 
 std::int64_t Berlin(const char* moment) {
   return ParseMoment(moment, 0).Value();
@@ -427,6 +462,9 @@ TEST(SeriesRun, AResumedSeriesKeepsItsGridNumberingAndLog) {
   EXPECT_NE(log.find("Shot 5 of 5"), std::string::npos);
   EXPECT_NE(log.find("Series ended: 5 pictures taken"), std::string::npos) << log;
   EXPECT_FALSE(ReadSeriesState(statePath).Value().running);
+  // The page shows the log's lines from before the stop too.
+  const std::vector<std::string> lines = second.run->Status().logLines;
+  EXPECT_NE(lines.at(1).find("Shot 1 of 5"), std::string::npos) << lines.at(1);
 }
 
 // A series stopped after a copy and resumed by a program started anew keeps to the

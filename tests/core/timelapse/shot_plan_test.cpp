@@ -95,9 +95,8 @@ TEST(ShotPlan, EachKindOfShotSendsItsBytesWaitsAndTexts) {
         LoadSettings(IniProfile::FromText(std::string("[Options]\n") + c.profile));
     RecordingExecutor run;
     run.writesLeft = c.writesLeft;
-    const Result ran = RunShotPlan(BuildShotPlan(ShotSettings::Of(settings),
-                                                 {3, 10, LocalTime{2003, 6, 7, 14, 5, 9}}),
-                                   run);
+    const Result ran = RunShotPlan(
+        BuildShotPlan(ShotSettings::Of(settings), {3, 10, LocalTime{2003, 6, 7, 14, 5, 9}}), run);
     EXPECT_EQ(run.log, c.expected);
     EXPECT_EQ(ran.Text(), c.writesLeft < 1000 ? "lost" : "");
   }
