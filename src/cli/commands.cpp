@@ -127,7 +127,7 @@ int ResumeSeries(const Invocation& run) {
   if (!Open(port, run, settings))
     return kExitFailed;
   vel::EndSignals signals;
-  return RunSeries(settings, run.cardDevice, port, signals, &state);
+  return RunSeries(settings, run.cardDevice, run.serve, port, signals, &state);
 }
 
 }  // namespace
@@ -154,7 +154,7 @@ int Series(const Invocation& run, const vel::Settings& settings) {
     return kExitFailed;
   vel::EndSignals signals;
   SendChosenModes(port, run, settings);
-  return RunSeries(settings, run.cardDevice, port, signals);
+  return RunSeries(settings, run.cardDevice, run.serve, port, signals);
 }
 
 }  // namespace cli

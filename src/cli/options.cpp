@@ -11,6 +11,7 @@
 #include "core/camera/models.h"
 #include "core/direct/direct_pages.h"
 #include "core/platform/clock.h"
+#include "core/status/status_page.h"
 #include "core/timelapse/series_calendar.h"
 
 namespace cli {
@@ -46,7 +47,7 @@ constexpr std::string_view kSeriesSummary =
     "anchored at the end of the first shot. Ctrl+C (SIGINT) or SIGTERM ends it\n"
     "after the shot under way, with the camera back in REC mode; a second one\n"
     "ends it at once after letting go of the keys. The series log's path is\n"
-    "printed at the start.";
+    "printed at the start, and the status page's addresses with --serve.";
 #endif
 
 constexpr std::array kCommands = {
@@ -387,6 +388,18 @@ constexpr std::array kOptions = {
     OptionEntry{"-o", "FILE", Bit(Command::Movie), "the film's file or folder",
                 [](Invocation& run, const std::string& value, std::string&) {
                   run.film.output = value;
+                  return true;
+                }},
+    OptionEntry{"--serve", "ADDR:PORT", Bit(Command::Series),
+                "serve a read-only status page of the series at ADDR:PORT\n"
+                "(0.0.0.0:8080 the local network, 127.0.0.1:8080 this machine\n"
+                "only); after the last shot it stays up until ended",
+                [](Invocation& run, const std::string& value, std::string& error) {
+                  if (const auto address = vel::ParseListenAddress(value); !address) {
+                    error = address.Text();
+                    return false;
+                  }
+                  run.serve = value;
                   return true;
                 }},
 };

@@ -41,6 +41,7 @@ struct Invocation {
   bool dryRun = false;
   std::vector<std::string> windows;  // --window, each given
   std::vector<std::string> given;    // the options' names, in order
+  std::string serve;                 // where the status page listens, "ADDR:PORT"; empty: nowhere
   std::vector<std::function<void(vel::Settings&)>> edits;
 
   void ApplyTo(vel::Settings& settings) const {

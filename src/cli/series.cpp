@@ -1,5 +1,6 @@
 #include "cli/series.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -12,6 +13,7 @@
 #include "core/platform/end_signals.h"
 #include "core/platform/files.h"
 #include "core/platform/user_dirs.h"
+#include "core/status/status_server.h"
 #include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_run.h"
 #include "core/timelapse/series_state.h"
@@ -19,6 +21,8 @@
 
 namespace cli {
 namespace {
+
+constexpr std::int64_t kPageRefreshMs = 1000;
 
 // What the series shows on a terminal or a pipe, and the card device it
 // mounts around each copy when it was given one.
@@ -101,20 +105,40 @@ class TerminalView final : public vel::SeriesView {
   std::vector<std::string> m_failures;  // for the summary
 };
 
-// Waits for the next shot, counting down on a terminal; false when an end
-// signal came first.
+// Waits for the next shot, counting down on a terminal and keeping the
+// status page's state fresh (a schedule's window opens and closes between
+// shots); false when an end signal came first.
 bool AwaitNextShot(vel::SeriesRun& run, ShotClock& clock, vel::EndSignals& signals,
-                   Progress& progress) {
+                   Progress& progress, vel::StatusServer* page) {
   for (;;) {
     const std::int64_t now = clock.NowMs(), left = run.NextDueMs() - now;
     progress.ShowWait(run.Progress(), now, run.ScheduleText());
     if (left <= 0)
       return true;
-    // On a terminal the countdown changes every second.
-    const std::int64_t step = progress.OnTerminal() ? (left - 1) % 1000 + 1 : left;
+    if (page)
+      page->Publish(run.Status());
+    // On a terminal the countdown changes every second; the page's state
+    // is taken anew every few seconds.
+    std::int64_t step = progress.OnTerminal() ? (left - 1) % 1000 + 1 : left;
+    if (page)
+      step = std::min<std::int64_t>(step, kPageRefreshMs);
     if (signals.Wait(step, 1))
       return false;
   }
+}
+
+// Starts the status page at address, with the series' state from now on,
+// and prints where to open it; false after telling why it cannot.
+bool ServePage(vel::StatusServer& page, const std::string& address, vel::SeriesRun& run) {
+  page.Publish(run.Status());
+  if (const vel::Result started = page.Start(address); !started) {
+    std::fprintf(stderr, "%s: %s\n", kProgramName, started.Text().c_str());
+    return false;
+  }
+  for (const std::string& url : page.Urls()) std::printf("Status page: %s\n", url.c_str());
+  std::fflush(stdout);
+  run.SetStatusListener([&page](const vel::SeriesStatus& status) { page.Publish(status); });
+  return true;
 }
 
 void Summarize(const vel::SeriesRun& run, TerminalView& view) {
@@ -170,23 +194,39 @@ vel::ResultOf<std::optional<vel::SeriesState>> SeriesToResume(const std::string&
   return std::optional(std::move(state).Value());
 }
 
-int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel::CComPort& port,
-              vel::EndSignals& signals, const vel::SeriesState* resumed) {
+int RunSeries(const vel::Settings& settings, const std::string& cardDevice,
+              const std::string& serve, vel::CComPort& port, vel::EndSignals& signals,
+              const vel::SeriesState* resumed) {
   if (settings.CopyFile != 0) {
     // Unlike the window's chooser, a command line may name a new folder.
     (void)vel::CreateFolders(settings.DestFileDir);
   }
+  // Made before the series and gone after it, which tells it its state.
+  std::unique_ptr<vel::StatusServer> page;
   ShotClock clock(signals);
   TerminalView view(cardDevice, signals);
   vel::SeriesRun run(settings, port, clock, view);
   view.Attach(run);
+  if (!serve.empty()) {
+    page = std::make_unique<vel::StatusServer>();
+    if (!ServePage(*page, serve, run))
+      return kExitFailed;
+  }
   bool more = resumed ? run.Resume(*resumed) : run.Begin();
   while (more && signals.Count() == 0 && run.Running() &&
-         AwaitNextShot(run, clock, signals, view.Lines()))
+         AwaitNextShot(run, clock, signals, view.Lines(), page.get()))
     run.OnTick();
   if (run.Running())
     run.Cancel();
   Summarize(run, view);
+  // A series that ended by itself stays on the page until the program is
+  // ended; one ended by a signal ends the program too.
+  if (page && signals.Count() == 0) {
+    std::printf("The status page stays up until Ctrl+C (SIGINT) or SIGTERM.\n");
+    std::fflush(stdout);
+    while (!signals.Wait(60'000, 1)) {
+    }
+  }
   const vel::SeriesSchedule& schedule = run.Schedule();
   const bool failed =
       schedule.FailedShots() + schedule.FailedCopies() != 0 || run.Aborted() || run.LeftInUsbMode();

@@ -16,10 +16,12 @@ namespace cli {
 
 // Runs the core's time-lapse series on an open port (a new one, or the one
 // resumed goes on with), waiting for its shots in a plain loop and showing
-// its progress on standard output. Returns the exit status: 1 when a shot or
-// a copy failed or the series was ended at once, else 0.
-int RunSeries(const vel::Settings& settings, const std::string& cardDevice, vel::CComPort& port,
-              vel::EndSignals& signals, const vel::SeriesState* resumed = nullptr);
+// its progress on standard output, and on a status page at serve when it is
+// not empty. Returns the exit status: 1 when a shot or a copy failed, the
+// series was ended at once or the page cannot be served, else 0.
+int RunSeries(const vel::Settings& settings, const std::string& cardDevice,
+              const std::string& serve, vel::CComPort& port, vel::EndSignals& signals,
+              const vel::SeriesState* resumed = nullptr);
 
 // The plan of a new series of the settings, one line each on standard output.
 void PrintPlan(const vel::Settings& settings);

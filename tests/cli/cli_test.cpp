@@ -15,6 +15,7 @@
 #include <tuple>
 
 #include "support/child_process.h"
+#include "support/http_client.h"
 #include "support/pseudo_terminal.h"
 #include "support/qvsim_recording.h"
 #include "support/temp_dir.h"
@@ -230,6 +231,38 @@ TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
   EXPECT_NE(ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos) << log;
 }
 
+// The page answers during the series and after it, until the program is ended; 200 idle
+// connections, a 1 MB header and paths out of the page keep no shot off its grid.
+TEST_F(Cli, SeriesServesItsStatusPageUntilEnded) {
+  StartCamera(5);
+  auto cli = Start({"series", "--count", "5", "--interval", "1", "--serve", "127.0.0.1:0"});
+  ASSERT_TRUE(cli->WaitFor("Shot 1 of 5")) << cli->Output() << cli->Errors();
+  const std::string out = cli->Output(), label = "Status page: http://127.0.0.1:";
+  ASSERT_NE(out.find(label), std::string::npos) << out;
+  const std::size_t at = out.find(label) + 13;
+  const std::string url = out.substr(at, out.find('\n', at) - at);
+  const HttpAnswer running = Curl(url + "status.json");
+  EXPECT_NE(running.body.find("\"state\": \"running\","), std::string::npos) << running.body;
+  EXPECT_NE(running.body.find("\"count\": 5,"), std::string::npos) << running.body;
+  std::vector<int> idle;
+  for (int i = 0; i < 200; ++i) idle.push_back(Connect(PortOf(url), "127.0.0.2"));
+  const std::string header = m_dir / "header";
+  TempDir::WriteFile(header, "X-Big: " + std::string(1 << 20, 'a') + "\n");
+  EXPECT_NE(Curl(url + "status.json", {"-H", "@" + header}).code, 200);
+  for (const char* outside : {"../etc/passwd", "%2e%2e/", "%2e%2e/%2e%2e/etc/passwd"})
+    EXPECT_EQ(Curl(url + outside, {"--path-as-is"}).body, "Not found.\n") << outside;
+  ASSERT_TRUE(cli->WaitFor("stays up until Ctrl+C", 20000)) << cli->Output();
+  const HttpAnswer ended = Curl(url + "status.json");
+  for (const char* field : {"\"state\": \"ended\",", "\"shot\": 5,", "\"nextShotInMs\": null,"})
+    EXPECT_NE(ended.body.find(field), std::string::npos) << field << "\n" << ended.body;
+  EXPECT_EQ(cli->Stop(SIGTERM), 0) << cli->Errors();
+  for (int fd : idle) ::close(fd);
+  const Recording received = Received();
+  ASSERT_EQ(received.bytes.size(), 10u);
+  for (std::size_t press = 2; press < 10; press += 2)
+    EXPECT_NEAR(received.GapBefore(press), 1000, 60) << press;
+}
+
 TEST_F(Cli, FailuresNameWhatToCheck) {
   const std::tuple<std::vector<std::string>, int, std::string> cases[] = {
       {{"key", "Shutter", "--port", "/dev/velorantica-none"}, 1, "port /dev/velorantica-none"},
@@ -245,6 +278,8 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"key", "Shutter", "--exposure", "Program AE"}, 2, "takes no exposure or drive mode"},
       {{"series", "--window", "7-18"}, 2, "--window cannot read the window \"7-18\""},
       {{"series", "--resume", "--count", "3"}, 2, "--count cannot be given with --resume"},
+      {{"series", "--serve", "8080"}, 2, "--serve takes ADDR:PORT"},
+      {{"series", "--serve", "192.0.2.1:8080"}, 1, "Cannot serve the status page on 192.0.2.1"},
   };
   TempDir::WriteFile(m_profile, "[Options]\nModel=5\n[Interval]\nCount=3\nSecond=1\n");
   for (const auto& [args, status, says] : cases) {
@@ -360,8 +395,14 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   const std::string device = losetup.FirstLine();
   ASSERT_FALSE(device.empty()) << losetup.Errors();
   StartCamera(5, "DelayRecUsb=2\nDelayUsbRec=1\n");
-  auto cli = Start({"series", "--interval", "1", "--copy", m_dir / "out", "--card-device", device});
-  EXPECT_EQ(cli->Wait(20000), 0) << cli->Output() << cli->Errors();
+  auto cli = Start({"series", "--interval", "1", "--copy", m_dir / "out", "--card-device", device,
+                    "--serve", "127.0.0.1:0"});
+  // The status page sends the stored picture, after the series too.
+  ASSERT_TRUE(cli->WaitFor("stays up until", 20000)) << cli->Output() << cli->Errors();
+  const std::string out = cli->Output(), label = "Status page: ";
+  const std::size_t at = out.find(label) + label.size();
+  EXPECT_EQ(Curl(out.substr(at, out.find('\n', at) - at) + "last.jpg").body, "picture");
+  EXPECT_EQ(cli->Stop(SIGTERM), 0);
   ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
   EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
   EXPECT_EQ(TempDir::ReadFile("/proc/self/mountinfo").find(device), std::string::npos);
