@@ -41,7 +41,8 @@ class IniProfile;
   X(Schedule, std::string, ScheduleStop, "")    \
   X(Schedule, std::string, ScheduleFor, "")     \
   X(Schedule, std::string, ScheduleWindows, "") \
-  X(Schedule, std::string, ScheduleDays, "")
+  X(Schedule, std::string, ScheduleDays, "")    \
+  X(StatusPage, std::string, StatusPageAddress, "")
 
 // The program's settings, one member per profile key, named after the key.
 // Integers are 32-bit, flags hold 0 or 1. The front end keeps one of these

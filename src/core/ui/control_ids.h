@@ -68,6 +68,8 @@ enum TimeLapseControl : int {
   kProgressLine = 1073,
   kLastPictureView = 1074,
   kLastPictureLine = 1075,
+  kStatusPageLabel = 1076,
+  kStatusPageLine = 1077,
 };
 
 enum OptionsControl : int {

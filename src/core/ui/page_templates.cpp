@@ -78,6 +78,9 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     // The picture stored last: small at the top right, its path below.
     {kLastPictureView, ControlKind::Picture, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
     {kLastPictureLine, ControlKind::Static, "", 4, 150, 222, 8},
+    // Where the series' status page is served, when it is.
+    {kStatusPageLabel, ControlKind::Static, "Status page:", 133, 66, 93, 8},
+    {kStatusPageLine, ControlKind::Static, "", 133, 76, 93, 8},
 };
 
 // Options page.

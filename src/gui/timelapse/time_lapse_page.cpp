@@ -74,11 +74,12 @@ bool CTimeLapse::OnInitDialog() {
     Item(upDown).SetRange(kUpDownLower, kUpDownUpper);
   // The log's place shows once a series has a log, the last picture's once
   // one was stored.
-  for (int id :
-       {vel::kSeriesLogLabel, vel::kSeriesLogLink, vel::kLastPictureView, vel::kLastPictureLine})
+  for (int id : {vel::kSeriesLogLabel, vel::kSeriesLogLink, vel::kLastPictureView,
+                 vel::kLastPictureLine, vel::kStatusPageLabel, vel::kStatusPageLine})
     Item(id).Show(false);
   Item(vel::kSeriesLogLink).SetAccessibleName("Series log");
   UpdateData(false);
+  ServeStatusPage();
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/status/status_server.h"
 #include "core/timelapse/series_run.h"
 #include "core/timelapse/volumes.h"
 #include "gui/framework/input_hold.h"
@@ -103,6 +104,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
 
   // The page's series, made at its first use.
   vel::SeriesRun& Series();
+  // The series' status page, served from the page's start until the
+  // program ends when the profile names an address; the line tells where.
+  void ServeStatusPage();
   // Enables an edit and its arrows together.
   void EnablePair(int editId, int upDownId, bool enable);
   void ApplyEnableRules();
@@ -132,6 +136,8 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // The series timer is armed for a part of a wait too long for it.
   bool m_partialWait = false;
 
+  // Before the series, which tells it its state until the end.
+  std::unique_ptr<vel::StatusServer> m_statusPage;
   std::unique_ptr<vel::SeriesRun> m_series;
   vel::VolumeSources m_volumeSources;
   std::string m_logFolder;

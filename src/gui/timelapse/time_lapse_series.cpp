@@ -6,6 +6,7 @@
 #include <iostream>
 #include <limits>
 
+#include "core/camera/models.h"
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
 #include "gui/framework/desktop.h"
@@ -99,8 +100,34 @@ vel::SeriesRun& CTimeLapse::Series() {
     m_series->SetVolumeSources(m_volumeSources);
     if (!m_logFolder.empty())
       m_series->SetLogFolder(m_logFolder);
+    if (m_statusPage)
+      m_series->SetStatusListener(
+          [page = m_statusPage.get()](const vel::SeriesStatus& status) { page->Publish(status); });
   }
   return *m_series;
+}
+
+void CTimeLapse::ServeStatusPage() {
+  if (theSettings.StatusPageAddress.empty())
+    return;
+  m_statusPage = std::make_unique<vel::StatusServer>();
+  vel::SeriesStatus idle;
+  idle.model = std::string(vel::ModelName(theSettings.Model));
+  m_statusPage->Publish(idle);
+  std::string text, all;
+  if (const vel::Result started = m_statusPage->Start(theSettings.StatusPageAddress); started) {
+    const std::vector<std::string> urls = m_statusPage->Urls();
+    for (const std::string& url : urls) all += (all.empty() ? "" : "\n") + url;
+    text = urls.empty() ? all : urls.front();
+  } else {
+    m_statusPage.reset();
+    std::cerr << "velorantica: " << started.Text() << std::endl;
+    text = all = started.Text();
+  }
+  fw::Control line = Item(vel::kStatusPageLine);
+  line.SetText(FitToLine(vel::kStatusPageLine, text));
+  line.SetToolTip(all);
+  for (int id : {vel::kStatusPageLabel, vel::kStatusPageLine}) Item(id).Show(true);
 }
 
 void CTimeLapse::SetVolumeSources(vel::VolumeSources sources) {

@@ -95,7 +95,8 @@ TEST(Settings, MissingKeysAndAnEmptyComPortLoadTheDefaults) {
           DefaultDestFileDir() +
           "\nDeleteAfterCopy=0\nDelayRecUsb=8\nDelayUsbRec=3\nDelayBulb=20\nModel=7\n"
           "ExposureMode=5\nDriveMode=0\nCopyAndDelete=0\nCommandCheck=0\n\n[Schedule]\n"
-          "ScheduleStart=\nScheduleStop=\nScheduleFor=\nScheduleWindows=\nScheduleDays=\n");
+          "ScheduleStart=\nScheduleStop=\nScheduleFor=\nScheduleWindows=\nScheduleDays=\n\n"
+          "[StatusPage]\nStatusPageAddress=\n");
   const Settings loaded = LoadSettings(IniProfile::FromText("[options]\ncomport=\nmodel=2\n"));
   EXPECT_EQ(loaded.ComPort, "COM1");
   EXPECT_EQ(loaded.Model, 2);

@@ -11,6 +11,7 @@
 
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
+#include "support/http_client.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
 #include "timelapse/fixtures/volume_fixture.h"
@@ -65,6 +66,7 @@ class TimeLapsePageTest : public QObject {
   void copyFailureShowsABoxThatDoesNotBlock();
   void failedCopiesStayInSightAndInTheLog();
   void cancelEndsTheExternalProgramAtOnce();
+  void statusPageIsServedFromTheStartAndNamed();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -309,6 +311,37 @@ void TimeLapsePageTest::cancelEndsTheExternalProgramAtOnce() {
   QVERIFY2(clock.elapsed() < 3000, qPrintable(QString::number(clock.elapsed())));
   QCOMPARE(f.statuses.last(), "Idle (1 picture taken, cancelled)");
   QVERIFY(::kill(std::stoi(TempDir::ReadFile(dir / "pid")), 0) != 0);
+}
+
+// With an address in the profile the page serves the series' status from its start and shows
+// where; an address it cannot take is named instead.
+void TimeLapsePageTest::statusPageIsServedFromTheStartAndNamed() {
+  {
+    TimeLapseFixture f("Count=3\nHour=1\n", "\n[StatusPage]\nStatusPageAddress=127.0.0.1:0\n");
+    auto* line = f.Item<QLabel>(vel::kStatusPageLine);
+    QVERIFY(line->isVisible() && f.Item<QLabel>(vel::kStatusPageLabel)->isVisible());
+    const std::string url = line->text().toStdString();
+    QVERIFY2(url.rfind("http://127.0.0.1:", 0) == 0 && url.back() == '/', url.c_str());
+    QVERIFY(
+        Curl(url + "status.json").body.find("\"model\": \"QV-3000EX\",\n  \"state\": \"idle\"") !=
+        std::string::npos);
+    f.Click(vel::kStartButton);
+    const std::string running = Curl(url + "status.json").body;
+    QVERIFY2(running.find("\"state\": \"running\",") != std::string::npos &&
+                 running.find("\"shot\": 1,") != std::string::npos,
+             running.c_str());
+  }
+  const int taken = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+  socklen_t length = sizeof address;
+  QVERIFY(::bind(taken, reinterpret_cast<sockaddr*>(&address), length) == 0 &&
+          ::listen(taken, 1) == 0 &&
+          ::getsockname(taken, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+  const std::string busy = "127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  TimeLapseFixture f("Count=3\nHour=1\n", "\n[StatusPage]\nStatusPageAddress=" + busy + "\n");
+  QCOMPARE(f.Item<QLabel>(vel::kStatusPageLine)->toolTip().toStdString(),
+           "Cannot serve the status page on " + busy + ": Address already in use.");
+  ::close(taken);
 }
 
 QTEST_MAIN(TimeLapsePageTest)
