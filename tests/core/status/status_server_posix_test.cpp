@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 #include <poll.h>
+#include <sys/resource.h>
 
+#include <algorithm>
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <tuple>
 
 #include "support/http_client.h"
@@ -122,6 +126,23 @@ TEST_F(Server, ListensOnlyWhereTold) {
   EXPECT_FALSE(second.Serving());
   server.Stop();
   EXPECT_EQ(Connect(port), -1);
+}
+
+// The server's thread gives way to the series': it alone runs nicer.
+TEST_F(Server, ItsThreadRunsNicerThanTheSeries) {
+  Serve();
+  ASSERT_EQ(Curl(url + "status.json").code, 200);
+  std::vector<int> nices;
+  for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+    const std::string stat = TempDir::ReadFile(task.path() / "stat");
+    std::istringstream fields(stat.substr(stat.rfind(')') + 2));
+    std::string field;
+    for (int i = 0; i < 17; ++i) fields >> field;  // the state is field 3, the nice field 19
+    nices.push_back(std::stoi(field));
+  }
+  std::sort(nices.begin(), nices.end());
+  const int own = ::getpriority(PRIO_PROCESS, 0);
+  EXPECT_EQ(nices, (std::vector<int>{own, std::min(own + 10, 19)}));
 }
 
 }  // namespace
