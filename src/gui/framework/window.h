@@ -17,6 +17,7 @@ class WindowImpl;
 enum class Notify {
   Clicked,    // a button or check box was clicked, a link or picture activated
   SelChange,  // the user chose an entry of a list
+  DropDown,   // a list is about to drop down: its entries may be filled again
   DeltaPos,   // an up-down arrow proposes a step of +1 or -1
 };
 
@@ -151,6 +152,10 @@ class Window {
   template <class W>
   void MapSelChange(int id, void (W::*handler)()) {
     Map(id, Notify::SelChange, [this, handler](int) { (static_cast<W*>(this)->*handler)(); });
+  }
+  template <class W>
+  void MapDropDown(int id, void (W::*handler)()) {
+    Map(id, Notify::DropDown, [this, handler](int) { (static_cast<W*>(this)->*handler)(); });
   }
   template <class W>
   void MapDeltaPos(int id, void (W::*handler)(int delta)) {

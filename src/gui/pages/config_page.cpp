@@ -1,5 +1,6 @@
 #include "gui/pages/config_page.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "core/camera/models.h"
@@ -33,29 +34,11 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-int FindExact(const fw::Control& list, std::string_view text) {
-  for (int i = 0; i < list.ItemCount(); ++i)
-    if (EqualIgnoringCase(list.ItemText(i), text))
-      return i;
-  return -1;
-}
-
-// Selects the entry that is the port, ignoring case; a port that is not
-// present now (COM9, an unplugged adapter) gets an entry of its own, so
-// that it stays the setting until the user picks another one.
-void SelectPort(fw::Control list, const std::string& port) {
-  int index = FindExact(list, port);
-  if (index < 0) {
-    list.AddItem(port);
-    index = list.ItemCount() - 1;
-  }
-  list.Select(index);
-}
-
 }  // namespace
 
 CConfig::CConfig() : fw::CPropertyPage(vel::ConfigTemplate()) {
   MapSelChange(vel::kComPortList, &CConfig::OnSelChangeComPort);
+  MapDropDown(vel::kComPortList, &CConfig::FillPortList);
   MapSelChange(vel::kModelList, &CConfig::OnSelChangeModel);
 }
 
@@ -63,21 +46,42 @@ void CConfig::SetDeviceRoot(std::string root) {
   DeviceRoot() = std::move(root);
 }
 
-// COM1 to COM6, then the serial devices present now. The current choice is
-// kept, whether or not its device is still there.
+// COM1 to COM6, then the serial devices present now, each shown with what
+// the system says it is. The current choice is kept, whether or not its
+// device is still there.
 void CConfig::FillPortList() {
+  const std::string current = SelectedPort();
+  m_ports = vel::SerialPortList(DeviceRoot());
   fw::Control list = Item(vel::kComPortList);
-  const int selected = list.Selection();
-  const std::string current = selected >= 0 ? list.ItemText(selected) : std::string();
   list.ClearItems();
-  for (std::string_view entry : vel::ComPortEntries()) list.AddItem(entry);
-  for (const std::string& device : vel::PresentSerialDevices(DeviceRoot()))
-    if (FindExact(list, device) < 0)
-      list.AddItem(device);
+  for (const vel::SerialPortEntry& entry : m_ports) list.AddItem(entry.text);
   if (current.empty())
     list.Select(-1);
   else
-    SelectPort(list, current);
+    SelectPort(current);
+}
+
+std::string CConfig::SelectedPort() const {
+  const int selected = Item(vel::kComPortList).Selection();
+  return selected >= 0 && selected < static_cast<int>(m_ports.size())
+             ? m_ports[static_cast<std::size_t>(selected)].name
+             : std::string();
+}
+
+// Selects the entry that is the port, ignoring case; a port that is not
+// present now (COM9, an unplugged adapter) gets an entry of its own, so
+// that it stays the setting until the user picks another one.
+void CConfig::SelectPort(const std::string& port) {
+  const auto found = std::find_if(m_ports.begin(), m_ports.end(), [&port](const auto& entry) {
+    return EqualIgnoringCase(entry.name, port);
+  });
+  const int index = static_cast<int>(found - m_ports.begin());
+  fw::Control list = Item(vel::kComPortList);
+  if (found == m_ports.end()) {
+    m_ports.push_back({port, port, {}, port, false});
+    list.AddItem(port);
+  }
+  list.Select(index);
 }
 
 bool CConfig::OnInitDialog() {
@@ -110,17 +114,22 @@ void CConfig::DoDataExchange(fw::DataExchange& dx) {
   fw::DDX_CBIndex(dx, vel::kModelList, Model);
 }
 
-// Saving takes the list's text. Loading selects the entry equal to the
-// setting rather than the first one that merely begins with it, so that
-// "/dev/ttyUSB1" never turns into "/dev/ttyUSB10"; only an empty setting is
-// left to the list's own match, which picks the first port.
+// The list shows what each device is; the setting is the name the port
+// opens. Loading selects the entry of that name rather than the first one
+// that merely begins with it, so that "/dev/ttyUSB1" never turns into
+// "/dev/ttyUSB10"; only an empty setting takes the first port.
 void CConfig::ExchangeComPort(fw::DataExchange& dx) {
-  if (dx.m_saveAndValidate || ComPort.empty()) {
-    fw::DDX_CBString(dx, vel::kComPortList, ComPort);
+  if (!dx.m_saveAndValidate) {
+    if (ComPort.empty())
+      Item(vel::kComPortList).Select(0);
+    else
+      SelectPort(ComPort);
     return;
   }
-  SelectPort(Item(vel::kComPortList), ComPort);
-  fw::RememberLoadedBytes(dx, vel::kComPortList, ComPort);
+  const std::string port = SelectedPort();
+  if (!fw::AcceptsName(port))
+    dx.Fail(vel::kComPortList);
+  ComPort = port;
 }
 
 void CConfig::OnSelChangeComPort() {

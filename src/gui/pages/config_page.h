@@ -2,7 +2,9 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
+#include "core/camera/serial_ports.h"
 #include "gui/framework/property_page.h"
 
 // The Config page: camera model, serial port and the three delays. A new
@@ -37,8 +39,13 @@ class CConfig : public fw::CPropertyPage {
   void OnSelChangeComPort();
   void OnSelChangeModel();
 
+  // Lists the ports again, at each visit and each time the list drops down.
   void FillPortList();
+  std::string SelectedPort() const;
+  void SelectPort(const std::string& port);
   void ExchangeComPort(fw::DataExchange& dx);
 
   std::function<void()> m_modelChanged;
+  // The port list's entries, in its order.
+  std::vector<vel::SerialPortEntry> m_ports;
 };

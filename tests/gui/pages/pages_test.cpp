@@ -152,17 +152,27 @@ void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   QVERIFY(!CameraPort().IsOpen());
   auto* ports = f.Item<QComboBox>(vel::kComPortList);
   QCOMPARE(ports->itemText(0), "COM1");
-  QCOMPARE(Entries(ports).mid(6),
-           (QStringList{devices("ttyUSB10"), devices("ttyACM0"), devices("ttyUSB1")}));
+  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyACM0", "ttyUSB10", devices("ttyUSB1")}));
   QCOMPARE(ports->currentText(), devices("ttyUSB1"));
   f.ShowPage(kOptionsPage);
   QCOMPARE(ComPort, devices / "ttyUSB1");
   std::filesystem::remove(devices / "ttyACM0");
   TempDir::WriteFile(devices / "ttyUSB2", "");
   f.ShowPage(kConfigPage);  // each visit lists the devices present then
-  QCOMPARE(Entries(ports).mid(6),
-           (QStringList{devices("ttyUSB2"), devices("ttyUSB10"), devices("ttyUSB1")}));
+  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyUSB2", "ttyUSB10", devices("ttyUSB1")}));
   QCOMPARE(ports->currentText(), devices("ttyUSB1"));
+  // An adapter plugged in now is listed, as what it is, when the list drops down.
+  PseudoTerminal adapter;
+  std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB3");
+  std::filesystem::create_directories(devices / "serial/by-id");
+  std::filesystem::create_symlink("../../ttyUSB3", devices / "serial/by-id/usb-FTDI_FT232R-if00");
+  ports->showPopup();
+  ports->hidePopup();
+  QCOMPARE(Entries(ports).mid(6, 3), (QStringList{"ttyUSB2", "ttyUSB3 - FTDI FT232R", "ttyUSB10"}));
+  QCOMPARE(ports->currentText(), devices("ttyUSB1"));
+  f.Pick(vel::kComPortList, "ttyUSB3 - FTDI FT232R");
+  QCOMPARE(ComPort, devices / "ttyUSB3");
+  QVERIFY(CameraPort().IsOpen());
 }
 
 // With the adapter present, and unplugged while listed.
@@ -176,7 +186,7 @@ void PagesTest::choosingAPortReopensIt() {
     f.ShowPage(kConfigPage);
     if (!present)
       std::filesystem::remove(devices / "ttyUSB0");
-    f.Pick(vel::kComPortList, devices("ttyUSB0"));
+    f.Pick(vel::kComPortList, "ttyUSB0");
     QCOMPARE(ComPort, devices / "ttyUSB0");
     QCOMPARE(boxes.Boxes().size(), std::size_t{1});
     const QString text = boxes.Boxes()[0].text;

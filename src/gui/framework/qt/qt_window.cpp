@@ -13,6 +13,7 @@
 
 #include "core/ui/dialog_template.h"
 #include "gui/framework/qt/dialog_units.h"
+#include "gui/framework/qt/drop_down_list.h"
 #include "gui/framework/qt/key_repeat_filter.h"
 #include "gui/framework/qt/link_label.h"
 #include "gui/framework/qt/picture_preview.h"
@@ -106,6 +107,9 @@ void QtWindow::Connect(int id, QWidget* widget) {
   } else if (auto* list = qobject_cast<QComboBox*>(widget)) {
     connect(list, &QComboBox::activated, this,
             [this, id] { m_owner.Dispatch(id, Notify::SelChange); });
+    if (auto* dropDown = qobject_cast<DropDownList*>(widget))
+      connect(dropDown, &DropDownList::DroppingDown, this,
+              [this, id] { m_owner.Dispatch(id, Notify::DropDown); });
   } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
     connect(button, &QAbstractButton::clicked, this,
             [this, id] { m_owner.Dispatch(id, Notify::Clicked); });

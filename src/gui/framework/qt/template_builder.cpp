@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <memory>
 
+#include "gui/framework/qt/drop_down_list.h"
 #include "gui/framework/qt/link_label.h"
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/framework/qt/up_down.h"
@@ -50,7 +51,7 @@ QWidget* MakeEdit(const vel::ControlTemplate& control, QWidget* parent) {
 }
 
 QWidget* MakeList(const vel::ControlTemplate& control, QWidget* parent) {
-  auto* list = new QComboBox(parent);
+  auto* list = new DropDownList(parent);
   for (std::string_view item : control.items) list->addItem(TemplateText(item));
   list->setCurrentIndex(-1);
   return list;

@@ -273,6 +273,8 @@ bool Win32Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
       const WORD code = HIWORD(wParam);
       if (code == CBN_SELCHANGE && KindOf(id) == K::ComboList)
         m_owner.Dispatch(id, Notify::SelChange);
+      else if (code == CBN_DROPDOWN && KindOf(id) == K::ComboList)
+        m_owner.Dispatch(id, Notify::DropDown);
       else if (code == BN_CLICKED && KindOf(id) != K::ComboList && KindOf(id) != K::Edit)
         m_owner.Dispatch(id, Notify::Clicked);
       else
