@@ -25,6 +25,8 @@ constexpr std::string_view kDriveTypeDetail =
 constexpr std::string_view kNoFilesFound = "No files found in ";
 constexpr std::string_view kNoFilesFoundEnd = " !?";
 constexpr std::string_view kCopyError = "Copy error.\nSystem error message:\n\n";
+// What failed and where it was to go, after the system's text.
+constexpr std::string_view kCopyErrorFiles = "\n\nPicture: %s\nDestination folder: %s";
 
 constexpr std::string_view kPictureFolder = "DCIM";
 constexpr std::string_view kSkippedFolder = "HTML";  // compared with case
@@ -222,8 +224,11 @@ std::optional<Drive> DriveOfAnotherType(const std::vector<Drive>& drives) {
   return drives.front();
 }
 
-Result CopyFailure(const std::string& systemText) {
-  return Result::Failure(std::string(kCopyError) + systemText);
+// file: the picture's or thumbnail's path on the camera's drive.
+Result CopyFailure(const std::string& systemText, const std::string& file,
+                   const std::string& destination) {
+  return Result::Failure(std::string(kCopyError) + systemText +
+                         Fill(kCopyErrorFiles, {file, destination}));
 }
 
 std::string JoinedPath(const std::string& folder, const std::string& name) {
@@ -422,6 +427,9 @@ ResultOf<std::string> PictureTransfer::CopyAndDeleteLastPicture(const CameraDriv
   const FilePair thumbnail{
       {m_lastFile[0], m_lastFile[1], std::string(kThumbnailFolder), m_strLastName},
       thumbnailFolder};
+  const std::string pictureFolder = m_strLastPath.substr(0, m_strLastPath.rfind(kPathSeparator));
+  const std::string thumbnailPath =
+      JoinPath(JoinPath(pictureFolder, kThumbnailFolder), m_strLastName);
 
   // Which file each copy was taken from, once it is complete.
   std::optional<FileIdentity> pictureCopied;
@@ -443,14 +451,16 @@ ResultOf<std::string> PictureTransfer::CopyAndDeleteLastPicture(const CameraDriv
       const std::string wanted = pictureCopied ? storedName : m_strLastName;
       const ResultOf<StoredCopy> copy = camera.CopyOut(files.camera, files.destination, wanted);
       if (!copy)
-        return CopyFailure(copy.Text());
+        return CopyFailure(copy.Text(), isPicture ? m_strLastPath : thumbnailPath,
+                           files.destination);
       if (!pictureCopied)
         storedName = copy->name;
       copied = copy->source;
     } else if (settings.deleteAfterCopy && copied) {
       // Only a file whose copy is complete on disk is deleted.
       if (Result removal = camera.Remove(files.camera, *copied); !removal)
-        return CopyFailure(removal.Text());
+        return CopyFailure(removal.Text(), isPicture ? m_strLastPath : thumbnailPath,
+                           files.destination);
     }
   }
   return storedName;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 #include "core/platform/files.h"
 #include "core/timelapse/picture_transfer_files.h"
@@ -53,11 +54,20 @@ std::string LogName(const LocalTime& start) {
 
 std::string OneLine(std::string text) {
   std::string line;
+  bool lineEnded = false;
   for (char c : text) {
-    const bool breakChar = c == '\n' || c == '\r';
-    if (breakChar && (line.empty() || line.back() == ' '))
+    if (c == '\n' || c == '\r') {
+      lineEnded = !line.empty();
       continue;
-    line += breakChar ? ' ' : c;
+    }
+    if (lineEnded) {
+      while (!line.empty() && line.back() == ' ') line.pop_back();
+      if (!line.empty() && std::string_view(".:;,!?").find(line.back()) == std::string_view::npos)
+        line += '.';
+      line += ' ';
+      lineEnded = false;
+    }
+    line += c;
   }
   while (!line.empty() && line.back() == ' ') line.pop_back();
   return line;

@@ -81,8 +81,10 @@ inline constexpr std::string_view kSeriesLogProgram = "velorantica";
 std::string EscapeLogField(std::string_view text);
 std::string UnescapeLogField(std::string_view text);
 
-// A text of several lines as one line, as the log and the command line's
-// plain output show a failure's whole text.
+// A text of several lines as one line, as the log, the command line's plain
+// output and the window's failures line show a failure's whole text: a line
+// that ends without a stop or colon gets a full stop, so that the next one
+// does not read as its continuation.
 std::string OneLine(std::string text);
 
 // The texts of the log's lines.

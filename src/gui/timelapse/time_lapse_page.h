@@ -124,6 +124,8 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   void ShowProgress(std::string_view text, std::string_view announced);
   // A picture stored: the preview and the path line.
   void ShowLastPicture(const vel::CopyOutcome& copied);
+  // At Start: no picture of an earlier series stays in sight as if current.
+  void HideLastPicture();
   void OnLastPicture();
   // text shortened in its middle to the room from control id to the right
   // end of the lines below the status: a long path stays on the page, whole

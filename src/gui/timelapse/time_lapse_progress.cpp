@@ -84,6 +84,12 @@ void CTimeLapse::ShowLastPicture(const vel::CopyOutcome& copied) {
   line.Show(true);
 }
 
+void CTimeLapse::HideLastPicture() {
+  m_lastPicture.clear();
+  Item(vel::kLastPictureLine).SetText({});
+  for (int id : {vel::kLastPictureView, vel::kLastPictureLine}) Item(id).Show(false);
+}
+
 void CTimeLapse::SetPictureOpener(PictureOpener opener) {
   m_pictureOpener = std::move(opener);
 }

@@ -2,11 +2,11 @@
 // Cancel drive the core's series; the page shows what it tells.
 
 #include <algorithm>
-#include <cctype>
 #include <iostream>
 #include <limits>
 
 #include "core/camera/models.h"
+#include "core/timelapse/series_log.h"
 #include "core/timelapse/status_text.h"
 #include "core/ui/control_ids.h"
 #include "gui/framework/desktop.h"
@@ -23,24 +23,6 @@ namespace {
 // next tick goes in parts.
 constexpr std::int64_t kLongestTimerMs = std::numeric_limits<std::int32_t>::max();
 
-// The text with each run of blanks and line breaks made one blank, and none
-// at its ends.
-std::string Simplified(const std::string& text) {
-  std::string simple;
-  bool blank = false;
-  for (const char c : text) {
-    if (std::isspace(static_cast<unsigned char>(c))) {
-      blank = !simple.empty();
-      continue;
-    }
-    if (blank)
-      simple += ' ';
-    blank = false;
-    simple += c;
-  }
-  return simple;
-}
-
 }  // namespace
 
 CTimeLapse::~CTimeLapse() = default;
@@ -55,6 +37,7 @@ void CTimeLapse::OnStart() {
   m_failures.clear();
   m_warning.clear();
   ShowCopyFailures();
+  HideLastPicture();
   if (Series().Begin()) {
     m_nTimerId = kSeriesTimerId;
     ArmSeriesTimer();
@@ -191,8 +174,8 @@ void CTimeLapse::ShotEnded(const vel::ShotRecord&) {
 void CTimeLapse::ShowCopyFailure(const vel::Result& failure) {
   if (!failure.Detail().empty())
     std::cerr << failure.Detail() << std::flush;
-  m_failures =
-      vel::FailedCopiesText(Series().Schedule().FailedCopies()) + ": " + Simplified(failure.Text());
+  m_failures = vel::FailedCopiesText(Series().Schedule().FailedCopies()) + ": " +
+               vel::OneLine(failure.Text());
   ShowCopyFailures();
   fw::CloseForeignDialog();
   // An unattended series must not pile up boxes: the last one goes first.
@@ -223,13 +206,14 @@ void CTimeLapse::ShowLogPath(const std::string& logPath) {
 }
 
 // The failures line: the copies that failed and why, and a warning that does
-// not stop the series (its log cannot be written).
+// not stop the series (its log cannot be written). A text too long for the
+// line is cut in its middle, and shown whole in its tooltip.
 void CTimeLapse::ShowCopyFailures() {
   fw::Control line = Item(vel::kCopyFailuresLine);
   std::string text = m_failures;
   if (!m_warning.empty())
     text += (text.empty() ? "" : " - ") + m_warning;
-  line.SetText(text);
+  line.SetText(FitToLine(vel::kCopyFailuresLine, text));
   line.SetToolTip(text);
 }
 

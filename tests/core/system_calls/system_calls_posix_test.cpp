@@ -138,7 +138,9 @@ TEST_F(SystemCallsTest, OnlyAWholeFlushedCopyIsNamedAndLetsThePictureBeDeleted) 
     EXPECT_EQ(
         transfer.CopyNewestPicture(atStart, {dest, true, 0}, SteadyClock(), 0, volumes.Sources())
             .result.Text(),
-        failure ? "Copy error.\nSystem error message:\n\n" + SystemErrorText(failure) : "");
+        failure ? "Copy error.\nSystem error message:\n\n" + SystemErrorText(failure) +
+                      "\n\nPicture: " + picture + "\nDestination folder: " + dest
+                : "");
     EXPECT_EQ(std::filesystem::exists(picture), failure != 0);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dest), {}), failure ? 1 : 3);
   }

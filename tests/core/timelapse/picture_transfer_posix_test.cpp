@@ -123,7 +123,9 @@ TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
   Put("DCIM/100CASIO/CIMG0001.JPG", 1, "picture");
   AttachCamera();
   EXPECT_EQ(Transfer(true, 0).Text(),
-            "Copy error.\nSystem error message:\n\n" + std::string(std::strerror(ENOENT)));
+            "Copy error.\nSystem error message:\n\n" + std::string(std::strerror(ENOENT)) +
+                "\n\nPicture: " + m_camera + "/DCIM/100CASIO/PREVIEW/CIMG0001.JPG" +
+                "\nDestination folder: " + m_dest + "/PREVIEW");
   EXPECT_EQ(velotest::TempDir::ReadFile(m_camera + "/DCIM/100CASIO/CIMG0001.JPG"), "picture");
   EXPECT_EQ(Below(m_dest), Files{"CIMG0001.JPG"});
 }

@@ -237,6 +237,11 @@ void TimeLapsePageTest::lastPictureShowsAndOpens() {
   QTest::mouseClick(preview, Qt::LeftButton);
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Space}) QTest::keyClick(preview, key);
   QCOMPARE(opened, QStringList(3, stored));
+  CopyFile = 0;  // a series without copies shows nothing of the one before
+  f.Click(vel::kStartButton);
+  QVERIFY(!preview->isVisible() && !line->isVisible());
+  QTest::mouseClick(preview, Qt::LeftButton);
+  QCOMPARE(opened.size(), 3);
 }
 
 // An unattended series must neither wait for an OK nor pile up boxes.
@@ -282,8 +287,18 @@ void TimeLapsePageTest::failedCopiesStayInSightAndInTheLog() {
   f.Click(vel::kStartButton);
   QCOMPARE(f.statuses.last(), "Idle (1 picture taken, 1 copy failed)");
   const QString reason = QString::fromStdString(std::strerror(ENOTDIR));
-  QCOMPARE(f.Item<QLabel>(vel::kCopyFailuresLine)->text(),
-           "1 copy failed: Copy error. System error message: " + reason);
+  const QString picture = QString::fromStdString(camera + "/DCIM/100CASIO/CIMG0001.JPG");
+  const QString folder = QString::fromStdString(volumes.dir() + "/file/pictures");
+  QCOMPARE(boxes.Boxes().at(0).text, "Copy error.\nSystem error message:\n\n" + reason +
+                                         "\n\nPicture: " + picture +
+                                         "\nDestination folder: " + folder);
+  // Cut in its middle to stay on the page, whole in the tooltip.
+  auto* failures = f.Item<QLabel>(vel::kCopyFailuresLine);
+  QCOMPARE(failures->toolTip(), "1 copy failed: Copy error. System error message: " + reason +
+                                    ". Picture: " + picture + ". Destination folder: " + folder);
+  QVERIFY2(failures->text().contains(QChar(0x2026)) && failures->text().endsWith("/pictures") &&
+               failures->sizeHint().width() <= failures->width(),
+           qPrintable(failures->text()));
   QVERIFY(f.Item<QWidget>(vel::kSeriesLogLink)->isVisible());
   QVERIFY(TempDir::ReadFile(f.page->LogPath()).find(reason.toStdString()) != std::string::npos);
   QCOMPARE(TempDir::ReadFile(camera + "/DCIM/100CASIO/CIMG0001.JPG"), "picture");
