@@ -137,11 +137,23 @@ void TemplateBuilder::Name(const vel::ControlTemplate& control, QWidget* widget)
     widget->setAccessibleName(m_lastLabel);
   if (auto* upDown = qobject_cast<UpDown*>(widget))
     upDown->NameArrows(widget->accessibleName());
+  // A label labels the control right after it, when that control is one a
+  // label names; a button or check box, named by its own text, has none.
   if (m_pendingBuddyLabel && widget->focusPolicy() != Qt::NoFocus) {
-    m_pendingBuddyLabel->setBuddy(widget);
+    if (TakesLabelName(control.kind))
+      m_pendingBuddyLabel->setBuddy(widget);
     m_pendingBuddyLabel = nullptr;
   }
   using K = vel::ControlKind;
+  // The text right of a field ("Seconds before shot") tells its unit.
+  if (control.kind == K::Static && m_field && m_field->accessibleDescription().isEmpty()) {
+    const QRect field = m_field->geometry(), label = widget->geometry();
+    if (label.left() > field.left() && label.top() <= field.bottom() &&
+        field.top() <= label.bottom())
+      m_field->setAccessibleDescription(TemplateText(control.text));
+  }
+  if (control.kind != K::UpDown)
+    m_field = TakesLabelName(control.kind) ? widget : nullptr;
   if (control.kind == K::Static || control.kind == K::CheckBox) {
     m_lastLabel = TemplateText(control.text).replace(QLatin1Char('\n'), QLatin1Char(' '));
     m_lastLabel.remove(QLatin1Char('&'));

@@ -28,7 +28,8 @@ QSize TemplateSize(const vel::DialogTemplate& dialog, const QFont& font);
 // Builds the controls of a dialog template on a parent widget, placed in
 // dialog units, and names each for keyboard and assistive technology: a
 // list, edit, picker or up-down takes its accessible name from the label or
-// check box before it in template order. A one-line text grows to its text
+// check box before it in template order, and is labelled by that label; a
+// label right after it is its description. A one-line text grows to its text
 // rather than cut it.
 class TemplateBuilder {
  public:
@@ -50,6 +51,7 @@ class TemplateBuilder {
   bool m_grownLabel = false;  // m_previous is a label wider than its place
   QString m_lastLabel;
   QLabel* m_pendingBuddyLabel = nullptr;
+  QWidget* m_field = nullptr;  // the edit, list or picker just placed
   std::vector<QWidget*> m_groups;
 };
 
