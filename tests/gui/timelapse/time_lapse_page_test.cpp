@@ -99,6 +99,15 @@ void TimeLapsePageTest::pickerStoresTheIntervalAndBadCountsAreRefused() {
   picker->setTime(QTime(23, 59, 58));
   QVERIFY(f.page->UpdateData(true));
   QCOMPARE((std::array{Hour, Minute, Second}), (std::array{23, 59, 58}));
+  // Digits typed after a click go into the field clicked: "23:5|9:58".
+  QApplication::setActiveWindow(&f.Dialog());
+  QVERIFY(QTest::qWaitForWindowActive(&f.Dialog()));
+  auto* edit = picker->findChild<QLineEdit*>();
+  int x = 0;
+  while (x < edit->width() && edit->cursorPositionAt({x, edit->height() / 2}) != 4) ++x;
+  QTest::mouseClick(edit, Qt::LeftButton, {}, {x, edit->height() / 2});
+  QTest::keyClicks(edit, "07");
+  QCOMPARE(picker->time(), QTime(23, 7, 58));
   MessageBoxRecorder boxes;
   for (const char* text : {"", "4294967296"}) {
     f.Item<QLineEdit>(vel::kCountEdit)->setText(text);

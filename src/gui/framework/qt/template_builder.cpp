@@ -9,13 +9,13 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
-#include <QTimeEdit>
 #include <algorithm>
 #include <memory>
 
 #include "gui/framework/qt/drop_down_list.h"
 #include "gui/framework/qt/link_label.h"
 #include "gui/framework/qt/picture_preview.h"
+#include "gui/framework/qt/time_picker.h"
 #include "gui/framework/qt/up_down.h"
 
 namespace fw {
@@ -114,12 +114,8 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
     }
     case K::UpDownHorz:
       return new UpDown(Qt::Horizontal, m_parent);
-    case K::TimePicker: {
-      auto* picker = new QTimeEdit(m_parent);
-      picker->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-      picker->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-      return picker;
-    }
+    case K::TimePicker:
+      return new TimePicker(m_parent);
     case K::Icon:
       return MakeIcon(m_parent);
     case K::Picture:
