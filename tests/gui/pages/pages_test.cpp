@@ -168,8 +168,7 @@ void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   std::filesystem::create_symlink("../../ttyUSB3", devices / "serial/by-id/usb-FTDI_FT232R-if00");
   ports->showPopup();
   ports->hidePopup();
-  QCOMPARE(Entries(ports).mid(6, 4), (QStringList{"ttyUSB2", "ttyUSB3 - FTDI FT232R", "ttyUSB10",
-                                                  "serial/by-id/usb-FTDI_FT232R-if00 (ttyUSB3)"}));
+  QCOMPARE(ports->itemText(7), "ttyUSB3 - FTDI FT232R");
   f.Pick(vel::kComPortList, "ttyUSB3 - FTDI FT232R");
   QCOMPARE(ComPort, devices / "ttyUSB3");
 }
