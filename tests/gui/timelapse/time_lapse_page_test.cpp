@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "gui/app/camera_app.h"
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/http_client.h"
@@ -17,6 +18,7 @@
 #include "timelapse/fixtures/volume_fixture.h"
 
 using namespace vel::test;
+using fw::qt::ControlWidget;
 
 namespace {
 
@@ -67,6 +69,7 @@ class TimeLapsePageTest : public QObject {
   void failedCopiesStayInSightAndInTheLog();
   void cancelEndsTheExternalProgramAtOnce();
   void statusPageIsServedFromTheStartAndNamed();
+  void scheduleDialogLandsInTheProfile();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -182,7 +185,7 @@ void TimeLapsePageTest::progressLineForetellsTheSeries() {
     QVERIFY(!progress->accessibleName().contains("(in"));
   }
   f.Click(vel::kCancelButton);
-  QCOMPARE(progress->text(), "");
+  QVERIFY2(progress->text().startsWith("Plan: "), qPrintable(progress->text()));  // the next one's
   QVERIFY(!f.page->ProgressTimerRunning());
 }
 
@@ -342,6 +345,36 @@ void TimeLapsePageTest::statusPageIsServedFromTheStartAndNamed() {
   QCOMPARE(f.Item<QLabel>(vel::kStatusPageLine)->toolTip().toStdString(),
            "Cannot serve the status page on " + busy + ": Address already in use.");
   ::close(taken);
+}
+
+// The dialog opens on the stored days and refuses a window it cannot read; its OK stores what
+// it shows, which Exit saves; the progress line tells the schedule's end.
+void TimeLapsePageTest::scheduleDialogLandsInTheProfile() {
+  TempDir dir;
+  TimeLapseFixture f("Count=3\nHour=1\n", "\n[Schedule]\nScheduleDays=mon-fri\n");
+  MessageBoxRecorder boxes;
+  QTimer::singleShot(0, [&] {
+    fw::Window* dialog = fw::qt::WindowOf(QApplication::activeModalWidget());
+    const auto edit = [&](int id) { return qobject_cast<QLineEdit*>(ControlWidget(*dialog, id)); };
+    edit(vel::kScheduleStopEdit)->setText("2099-12-24 18:00");
+    edit(vel::kScheduleWindowsEdit)->setText("07:00-18, 20:00-22:00");
+    QTest::mouseClick(ControlWidget(*dialog, vel::kScheduleOk), Qt::LeftButton);
+    edit(vel::kScheduleWindowsEdit)->setText("07:00-18:00, 20:00-22:00");
+    QTest::mouseClick(ControlWidget(*dialog, vel::kScheduleOk), Qt::LeftButton);
+  });
+  f.Click(vel::kScheduleButton);
+  QCOMPARE(boxes.Boxes().at(0).text,
+           "Cannot read the window \"07:00-18\": write it as HH:MM-HH:MM.");
+  f.page->SetLogFolder(dir.Path());
+  f.Click(vel::kStartButton);
+  QVERIFY(f.Item<QLabel>(vel::kProgressLine)->text().endsWith("\nStops at 2099-12-24 18:00"));
+  f.Click(vel::kCancelButton);
+  QTest::mouseClick(f.Button(fw::CPropertySheet::IDCANCEL), Qt::LeftButton);
+  QCOMPARE(CCameraApp::SaveSettings(dir / "velorantica.ini", dir / "velorantica.ini"), 0);
+  const std::string profile = TempDir::ReadFile(dir / "velorantica.ini");
+  QVERIFY(profile.find("[Schedule]\nScheduleStart=\nScheduleStop=2099-12-24 18:00\nScheduleFor="
+                       "\nScheduleWindows=07:00-18:00, 20:00-22:00\nScheduleDays=mon,tue,wed,thu,"
+                       "fri\n") != std::string::npos);
 }
 
 QTEST_MAIN(TimeLapsePageTest)
