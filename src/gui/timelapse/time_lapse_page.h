@@ -59,6 +59,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // The Schedule... button: the dialog of the series' start, stop, daily
   // windows and days; its OK shows the plan anew.
   void OnSchedule();
+  // Goes on with a series the program was stopped in the middle of, as its
+  // state says; the settings must be the state's already.
+  void ResumeSeries(const vel::SeriesState& state);
   // A tick of the series timer, which the toolkit never delivers early; a
   // tick under any other id is ignored, and one that comes while a shot
   // runs is taken when the shot has ended.
@@ -110,6 +113,8 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
 
   // The page's series, made at its first use.
   vel::SeriesRun& Series();
+  // Starts a series, or goes on with the one resumed.
+  void Launch(const vel::SeriesState* resumed);
   // The series' status page, served from the page's start until the
   // program ends when the profile names an address; the line tells where.
   void ServeStatusPage();

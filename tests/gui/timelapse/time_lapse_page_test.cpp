@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/timelapse/series_state.h"
 #include "gui/app/camera_app.h"
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
@@ -70,6 +71,7 @@ class TimeLapsePageTest : public QObject {
   void cancelEndsTheExternalProgramAtOnce();
   void statusPageIsServedFromTheStartAndNamed();
   void scheduleDialogLandsInTheProfile();
+  void killedSeriesIsResumedAtStart();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -375,6 +377,31 @@ void TimeLapsePageTest::scheduleDialogLandsInTheProfile() {
   QVERIFY(profile.find("[Schedule]\nScheduleStart=\nScheduleStop=2099-12-24 18:00\nScheduleFor="
                        "\nScheduleWindows=07:00-18:00, 20:00-22:00\nScheduleDays=mon,tue,wed,thu,"
                        "fri\n") != std::string::npos);
+}
+
+// A series killed after its second shot, as its state says: at the next start the window asks,
+// and Yes goes on with its settings and numbering.
+void TimeLapsePageTest::killedSeriesIsResumedAtStart() {
+  TempDir logs;
+  vel::SeriesState state;
+  state.settings = vel::LoadSettings(
+      vel::IniProfile::FromText("[Interval]\nCount=4\nHour=1\n[Options]\nModel=5\n"));
+  state.logPath = logs / "series-20261208-070000.log";
+  state.running = true;
+  state.anchorWallMs = QDateTime::currentMSecsSinceEpoch() - 5'400'000;
+  state.nextSlot = 2;
+  state.counts.taken = 2;
+  QVERIFY(vel::WriteSeriesState(vel::SeriesStatePath(state.logPath), state));
+  TimeLapseFixture f("Count=9\nMinute=5\n");
+  MessageBoxRecorder boxes;
+  boxes.AnswerQuestions(true);
+  f.Sheet().OfferResume(logs.Path());
+  QTRY_COMPARE(boxes.Boxes().size(), std::size_t{1});
+  QCOMPARE(boxes.Boxes()[0].text.toStdString(), vel::ResumeQuestion(state));
+  QVERIFY(f.page->SeriesRunning() && !f.Enabled(vel::kStartButton));
+  f.page->OnTimer(CTimeLapse::kSeriesTimerId);
+  QCOMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
+  QCOMPARE(f.Camera().Read(2, 300), (Bytes{B, b}));
 }
 
 QTEST_MAIN(TimeLapsePageTest)
