@@ -70,6 +70,17 @@ enum TimeLapseControl : int {
   kLastPictureLine = 1075,
   kStatusPageLabel = 1076,
   kStatusPageLine = 1077,
+  kScheduleButton = 1079,
+};
+
+// The Schedule dialog of the Time Lapse page; its OK is 1, its Cancel 2.
+enum ScheduleControl : int {
+  kScheduleOk = 1,
+  kScheduleStartEdit = 1101,
+  kScheduleStopEdit = 1102,
+  kScheduleForEdit = 1103,
+  kScheduleWindowsEdit = 1104,
+  kMondayCheck = 1110,  // to 1116, Sunday
 };
 
 enum OptionsControl : int {

@@ -26,7 +26,7 @@ enum class ControlKind {
 
 enum ControlFlag : unsigned {
   kNoFlags = 0,
-  kMultiline = 1u << 0,     // caption holds a line feed and is drawn on two lines
+  kMultiline = 1u << 0,     // text wraps and may hold line feeds: drawn on several lines
   kCentered = 1u << 1,      // text centred horizontally
   kVCentered = 1u << 2,     // text centred vertically
   kReadOnly = 1u << 3,      // edit that shows but does not take typing

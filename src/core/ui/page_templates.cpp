@@ -67,20 +67,63 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     {kStatusTimeLine, ControlKind::Static, "Now", 12, 95, 110, 8},
     DefaultButton(kStartButton, "Start", 133, 92, 43, 14),
     DefaultButton(kCancelButton, "Cancel", 183, 92, 43, 14),
+    Button(kScheduleButton, "Schedule...", 133, 76, 43, 14),
     // Below the status: what went wrong with the copies of the series, and
     // where its log is.
     {kCopyFailuresLine, ControlKind::Static, "", 4, 110, 222, 8},
     {kSeriesLogLabel, ControlKind::Static, "Series log:", 4, 121, 40, 8},
     {kSeriesLogLink, ControlKind::HyperLink, "", 46, 121, 180, 8},
-    // While a series runs: when its next shot comes and when it ends; the
-    // reason when Start takes none.
-    {kProgressLine, ControlKind::Static, "", 4, 132, 222, 16, kMultiline},
+    // While a series runs: when its next shot comes, when it ends and what
+    // its schedule does next; the reason when Start takes none; before
+    // Start, the plan of the series.
+    {kProgressLine, ControlKind::Static, "", 4, 132, 222, 32, kMultiline},
     // The picture stored last: small at the top right, its path below.
     {kLastPictureView, ControlKind::Picture, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
-    {kLastPictureLine, ControlKind::Static, "", 4, 150, 222, 8},
+    {kLastPictureLine, ControlKind::Static, "", 4, 166, 222, 8},
     // Where the series' status page is served, when it is.
-    {kStatusPageLabel, ControlKind::Static, "Status page:", 133, 66, 93, 8},
-    {kStatusPageLine, ControlKind::Static, "", 133, 76, 93, 8},
+    {kStatusPageLabel, ControlKind::Static, "Status page:", 133, 55, 93, 8},
+    {kStatusPageLine, ControlKind::Static, "", 133, 64, 93, 8},
+};
+
+// Schedule dialog: each edit is named by the label before it, its hint
+// stands after it; an empty edit sets nothing.
+constexpr ControlTemplate DayCheck(int day, std::string_view text, std::string_view name) {
+  return {kMondayCheck + day,
+          ControlKind::CheckBox,
+          text,
+          7 + day * 30,
+          110,
+          28,
+          10,
+          kNoFlags,
+          {},
+          name};
+}
+
+constexpr ControlTemplate kScheduleControls[] = {
+    Label("Times: YYYY-MM-DD HH:MM, or HH:MM (the next such time)", 7, 6, 210, 8),
+    Label("Start at", 7, 22, 58, 8),
+    {kScheduleStartEdit, ControlKind::Edit, "", 70, 19, 80, 13},
+    Label("(empty: at once)", 154, 22, 63, 8),
+    Label("Stop at", 7, 38, 58, 8),
+    {kScheduleStopEdit, ControlKind::Edit, "", 70, 35, 80, 13},
+    Label("(empty: no end)", 154, 38, 63, 8),
+    Label("or stop after", 7, 54, 58, 8),
+    {kScheduleForEdit, ControlKind::Edit, "", 70, 51, 80, 13},
+    Label("(36h, 90m, 1h30m)", 154, 54, 63, 8),
+    Label("Daily windows", 7, 72, 58, 8),
+    {kScheduleWindowsEdit, ControlKind::Edit, "", 70, 70, 147, 13},
+    Label("HH:MM-HH:MM, several with commas; none: all day", 7, 86, 210, 8),
+    Label("Days of the week", 7, 99, 100, 8),
+    DayCheck(0, "Mon", "Monday"),
+    DayCheck(1, "Tue", "Tuesday"),
+    DayCheck(2, "Wed", "Wednesday"),
+    DayCheck(3, "Thu", "Thursday"),
+    DayCheck(4, "Fri", "Friday"),
+    DayCheck(5, "Sat", "Saturday"),
+    DayCheck(6, "Sun", "Sunday"),
+    DefaultButton(kScheduleOk, "OK", 113, 128, 50, 14),
+    Button(2, "Cancel", 167, 128, 50, 14),
 };
 
 // Options page.
@@ -154,7 +197,12 @@ std::span<const ControlTemplate> AboutControls() {
 }  // namespace
 
 const DialogTemplate& TimeLapseTemplate() {
-  static const DialogTemplate dialog{"Time Lapse", 230, 162, kTimeLapseControls};
+  static const DialogTemplate dialog{"Time Lapse", 230, 178, kTimeLapseControls};
+  return dialog;
+}
+
+const DialogTemplate& ScheduleTemplate() {
+  static const DialogTemplate dialog{"Schedule", 224, 148, kScheduleControls};
   return dialog;
 }
 

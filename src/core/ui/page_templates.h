@@ -12,6 +12,9 @@ const DialogTemplate& TimeLapseTemplate();
 const DialogTemplate& OptionsTemplate();
 const DialogTemplate& ConfigTemplate();
 const DialogTemplate& AboutTemplate();
+// The Time Lapse page's dialog for a series' start, stop, daily windows and
+// days of the week.
+const DialogTemplate& ScheduleTemplate();
 
 // The entries the Config page's port list starts with.
 std::span<const std::string_view> ComPortEntries();

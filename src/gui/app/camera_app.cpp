@@ -4,6 +4,7 @@
 
 #include "core/app/ini_profile.h"
 #include "core/platform/user_dirs.h"
+#include "core/timelapse/series_log.h"
 #include "gui/app/camera_sheet.h"
 #include "gui/framework/message_box.h"
 #include "gui/framework/program_state.h"
@@ -59,6 +60,7 @@ int CCameraApp::InitInstance() {
   const vel::ProfileLocation profile = Profile();
   const bool loaded = LoadSettings(vel::ProfileSource(profile));
   CCameraSheet sheet;
+  sheet.OfferResume(vel::SeriesLogFolder(std::string(vel::kSeriesLogProgram)));
   sheet.DoModal();
   return loaded ? SaveSettings(profile.path, vel::ProfileSource(profile)) : 0;
 }

@@ -1,6 +1,7 @@
 #include "gui/app/camera_sheet.h"
 
 #include "core/camera/models.h"
+#include "core/timelapse/series_state.h"
 #include "gui/direct/direct_control_page.h"
 #include "gui/framework/foreign_dialog.h"
 #include "gui/framework/message_box.h"
@@ -50,7 +51,46 @@ bool CCameraSheet::OnInitDialog() {
   const bool result = fw::CPropertySheet::OnInitDialog();
   Item(IDOK).Show(false);
   Item(IDCANCEL).SetText("Exit");
+  m_shown = true;
+  if (!m_resumeFolder.empty())
+    SetTimer(kResumeTimerId, 0);
   return result;
+}
+
+void CCameraSheet::OfferResume(std::string logFolder) {
+  m_resumeFolder = std::move(logFolder);
+  if (m_shown)
+    SetTimer(kResumeTimerId, 0);
+}
+
+void CCameraSheet::OnTimer(unsigned id) {
+  if (id != kResumeTimerId)
+    return;
+  KillTimer(id);
+  AskToResume();
+}
+
+void CCameraSheet::AskToResume() {
+  const std::optional<std::string> path = vel::LastRunningSeriesState(m_resumeFolder);
+  m_resumeFolder.clear();
+  if (!path)
+    return;
+  const vel::ResultOf<vel::SeriesState> state = vel::ReadSeriesState(*path);
+  if (!state || !fw::AskYesNo(this, vel::ResumeQuestion(state.Value()), fw::ProgramCaption()))
+    return;
+  // The series goes on with its own settings, on the port this window has
+  // open and with its status page.
+  const vel::Settings before = theSettings;
+  theSettings = state.Value().settings;
+  ComPort = before.ComPort;
+  StatusPageAddress = before.StatusPageAddress;
+  if (Model != before.Model)
+    OnModelChanged();
+  for (int i = 0; i < GetPageCount(); ++i)
+    if (fw::CPropertyPage* page = GetPage(i); page && page->HasWindow())
+      page->UpdateData(false);
+  SetActivePage(kTimeLapsePageIndex);
+  static_cast<CTimeLapse*>(m_timeLapse)->ResumeSeries(state.Value());
 }
 
 void CCameraSheet::OnVolumeRemoved() {

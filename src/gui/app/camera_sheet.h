@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include "gui/framework/property_sheet.h"
 
 namespace fw {
@@ -10,7 +12,10 @@ class CPropertyPage;
 // serial port that every page writes through.
 class CCameraSheet : public fw::CPropertySheet {
  public:
+  static constexpr int kTimeLapsePageIndex = 1;
   static constexpr int kConfigPageIndex = 3;
+  // The timer that asks about a series to resume once the window shows.
+  static constexpr unsigned kResumeTimerId = 4713;
 
   CCameraSheet();
   ~CCameraSheet() override;
@@ -25,6 +30,12 @@ class CCameraSheet : public fw::CPropertySheet {
   // signals and the desktop session's end come here.
   void EndRun();
 
+  // Once the window shows, asks whether to go on with the series that was
+  // running when the program or the machine stopped, if logFolder keeps its
+  // state; Yes takes up its settings and goes on with it on the Time Lapse
+  // page, No leaves it.
+  void OfferResume(std::string logFolder);
+
   fw::CPropertyPage* TimeLapsePage() const { return m_timeLapse; }
   fw::CPropertyPage* OptionsPage() const { return m_options; }
 
@@ -35,6 +46,7 @@ class CCameraSheet : public fw::CPropertySheet {
   // is closed.
   void OnVolumeRemoved() override;
   void OnEndRequested() override { EndRun(); }
+  void OnTimer(unsigned id) override;
 
  private:
   fw::CPropertyPage* m_directControl = nullptr;
@@ -43,6 +55,10 @@ class CCameraSheet : public fw::CPropertySheet {
   fw::CPropertyPage* m_config = nullptr;
   fw::CPropertyPage* m_about = nullptr;
   bool m_ending = false;
+  bool m_shown = false;
+  std::string m_resumeFolder;
+
+  void AskToResume();
 
   // A model chosen on the Config page: a new Direct Control page, title and
   // switch behaviour for it; the QV-4000 and QV-5700 pages send their mode

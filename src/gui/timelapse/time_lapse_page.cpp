@@ -10,6 +10,7 @@
 #include "gui/framework/data_exchange.h"
 #include "gui/framework/desktop.h"
 #include "gui/framework/program_state.h"
+#include "gui/timelapse/schedule_dialog.h"
 
 namespace {
 
@@ -63,6 +64,7 @@ CTimeLapse::CTimeLapse()
   MapClick(vel::kBulbCheck, &CTimeLapse::OnBulb);
   MapClick(vel::kFocusCheck, &CTimeLapse::OnFocus);
   MapClick(vel::kLastPictureView, &CTimeLapse::OnLastPicture);
+  MapClick(vel::kScheduleButton, &CTimeLapse::OnSchedule);
 }
 
 bool CTimeLapse::OnInitDialog() {
@@ -80,7 +82,21 @@ bool CTimeLapse::OnInitDialog() {
   Item(vel::kSeriesLogLink).SetAccessibleName("Series log");
   UpdateData(false);
   ServeStatusPage();
+  ShowPlan();
   return true;
+}
+
+bool CTimeLapse::OnSetActive() {
+  const bool active = fw::CPropertyPage::OnSetActive();
+  if (!SeriesRunning())
+    ShowPlan();
+  return active;
+}
+
+void CTimeLapse::OnSchedule() {
+  ScheduleDialog dialog(this);
+  if (dialog.DoModal() == vel::kScheduleOk && !SeriesRunning())
+    ShowPlan();
 }
 
 void CTimeLapse::DoDataExchange(fw::DataExchange& dx) {
@@ -139,6 +155,8 @@ void CTimeLapse::StoreAndEnable(int checkId) {
   UpdateData(true);
   const EnableRule& rule = RuleOf(checkId);
   EnablePair(rule.editId, rule.upDownId, RuleEnables(rule));
+  if (!SeriesRunning())
+    ShowPlan();
 }
 
 void CTimeLapse::SetStatus(std::string text) {

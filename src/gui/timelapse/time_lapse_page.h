@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/status/status_server.h"
 #include "core/timelapse/series_run.h"
@@ -55,6 +56,12 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Start and Cancel.
   void OnStart();
   void OnCancelSeries();
+  // The Schedule... button: the dialog of the series' start, stop, daily
+  // windows and days; its OK shows the plan anew.
+  void OnSchedule();
+  // Goes on with a series the program was stopped in the middle of, as its
+  // state says; the settings must be the state's already.
+  void ResumeSeries(const vel::SeriesState& state);
   // A tick of the series timer, which the toolkit never delivers early; a
   // tick under any other id is ignored, and one that comes while a shot
   // runs is taken when the shot has ended.
@@ -84,6 +91,8 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
 
  protected:
   bool OnInitDialog() override;
+  // Coming back from another page shows the plan of what it changed.
+  bool OnSetActive() override;
   void DoDataExchange(fw::DataExchange& dx) override;
 
  private:
@@ -104,6 +113,8 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
 
   // The page's series, made at its first use.
   vel::SeriesRun& Series();
+  // Starts a series, or goes on with the one resumed.
+  void Launch(const vel::SeriesState* resumed);
   // The series' status page, served from the page's start until the
   // program ends when the profile names an address; the line tells where.
   void ServeStatusPage();
@@ -122,6 +133,12 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   void UpdateProgress();
   // Shows text on the progress line; assistive technology hears announced.
   void ShowProgress(std::string_view text, std::string_view announced);
+  // Shows lines on the progress line; assistive technology hears announced.
+  void ShowProgressLines(const std::vector<std::string>& lines,
+                         const std::vector<std::string>& announced);
+  // Before Start: how many shots the settings give and when, the room at
+  // the destination, and whether a shot fits into the interval.
+  void ShowPlan();
   // A picture stored: the preview and the path line.
   void ShowLastPicture(const vel::CopyOutcome& copied);
   // At Start: no picture of an earlier series stays in sight as if current.

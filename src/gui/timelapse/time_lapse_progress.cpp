@@ -1,6 +1,9 @@
 // What the Time Lapse page tells of a series besides its status: when the
 // next shot comes and the series ends, and the picture stored last.
 
+#include <algorithm>
+#include <vector>
+
 #include "core/platform/files.h"
 #include "core/timelapse/picture_transfer.h"
 #include "core/timelapse/status_text.h"
@@ -28,12 +31,28 @@ std::string WallClock(std::int64_t ms, std::int64_t nowMs) {
   return vel::TimeWord(vel::LocalTimeAt(wallMs / 1000));
 }
 
+// The text without its countdown " (in 09:12:40)", for assistive
+// technology, which is told the line only when more than that changes.
+std::string WithoutCountdown(std::string text) {
+  if (const std::size_t at = text.find(" (in "); at != std::string::npos) {
+    const std::size_t end = text.find(')', at);
+    text.erase(at, end == std::string::npos ? std::string::npos : end - at + 1);
+  }
+  return text;
+}
+
+std::string Joined(const std::vector<std::string>& lines, const char* separator) {
+  std::string text;
+  for (const std::string& line : lines) text += (text.empty() ? "" : separator) + line;
+  return text;
+}
+
 }  // namespace
 
 void CTimeLapse::UpdateProgress() {
   KillTimer(kProgressTimerId);
   if (!SeriesRunning()) {
-    ShowProgress({}, {});
+    ShowPlan();
     return;
   }
   const std::int64_t now = fw::TheUiClock().NowMs();
@@ -50,8 +69,13 @@ void CTimeLapse::UpdateProgress() {
     until = *progress.nextShotMs - now;
     // Assistive technology hears the line when the shot or the end moves,
     // not at every turn of the countdown.
-    ShowProgress(vel::NextShotText(next, vel::CountdownText(until), end),
-                 vel::NextShotText(next, {}, end));
+    std::vector<std::string> lines = {vel::NextShotText(next, vel::CountdownText(until), end)};
+    std::vector<std::string> heard = {vel::NextShotText(next, {}, end)};
+    if (const std::string schedule = Series().ScheduleText(); !schedule.empty()) {
+      lines.push_back(schedule);
+      heard.push_back(WithoutCountdown(schedule));
+    }
+    ShowProgressLines(lines, heard);
   }
   SetTimer(kProgressTimerId, static_cast<std::uint32_t>(UntilTurnMs(until) + kAfterTurnMs));
 }
@@ -60,6 +84,23 @@ void CTimeLapse::ShowProgress(std::string_view text, std::string_view announced)
   fw::Control line = Item(vel::kProgressLine);
   line.SetAccessibleName(announced);
   line.SetText(text);
+  line.SetToolTip({});
+}
+
+void CTimeLapse::ShowProgressLines(const std::vector<std::string>& lines,
+                                   const std::vector<std::string>& announced) {
+  ShowProgress(Joined(lines, "\n"), Joined(announced, " "));
+}
+
+void CTimeLapse::ShowPlan() {
+  const vel::ShotMeasure last = m_series ? m_series->LastShot() : vel::ShotMeasure{};
+  std::vector<std::string> lines =
+      vel::PlanSeries(theSettings, fw::TheUiClock().WallMs(), last).Lines();
+  // The warnings come first: what the line has no room for is in its tooltip.
+  std::stable_partition(lines.begin(), lines.end(),
+                        [](const std::string& line) { return line.rfind("Warning:", 0) == 0; });
+  ShowProgressLines(lines, lines);
+  Item(vel::kProgressLine).SetToolTip(Joined(lines, "\n"));
 }
 
 std::string CTimeLapse::FitToLine(int id, const std::string& text) const {

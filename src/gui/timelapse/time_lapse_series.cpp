@@ -31,6 +31,17 @@ void CTimeLapse::OnStart() {
   if (Series().Shooting())
     return;
   UpdateData(true);
+  Launch(nullptr);
+}
+
+void CTimeLapse::ResumeSeries(const vel::SeriesState& state) {
+  if (SeriesRunning())
+    return;
+  UpdateData(false);  // the page shows the series' settings
+  Launch(&state);
+}
+
+void CTimeLapse::Launch(const vel::SeriesState* resumed) {
   Item(vel::kStartButton).Enable(false);
   Item(vel::kCancelButton).Enable(true);
   KillTimer(kSeriesTimerId);
@@ -38,12 +49,16 @@ void CTimeLapse::OnStart() {
   m_warning.clear();
   ShowCopyFailures();
   HideLastPicture();
-  if (Series().Begin()) {
+  if (resumed ? Series().Resume(*resumed) : Series().Begin()) {
     m_nTimerId = kSeriesTimerId;
     ArmSeriesTimer();
-  } else if (!vel::SeriesStartSettings::Of(theSettings).HasPace()) {
+  } else if (!resumed && !vel::SeriesStartSettings::Of(theSettings).HasPace()) {
     ShowProgress(vel::kNoPaceText, vel::kNoPaceText);
     return;
+  } else if (!SeriesRunning()) {
+    // A schedule that cannot be read ends a resume before Idle is shown.
+    Item(vel::kStartButton).Enable(true);
+    Item(vel::kCancelButton).Enable(false);
   }
   UpdateProgress();
 }

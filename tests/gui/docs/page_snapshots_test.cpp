@@ -6,6 +6,7 @@
 #include <QtWidgets>
 
 #include "gui/direct/mode_dialog.h"
+#include "gui/timelapse/schedule_dialog.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
 #include "timelapse/fixtures/volume_fixture.h"
@@ -149,6 +150,9 @@ void PageSnapshotsTest::modeDialogs() {
       controls.push_back(fw::qt::ControlWidget(*dialog, control.id));
     CheckAndSave(controls, *widget, names[static_cast<int>(layout.kind)]);
   }
+  ScheduleDialog schedule(&f.Sheet());
+  fw::qt::WidgetOf(&schedule)->show();
+  CheckAndSave(fw::qt::ControlWidgets(schedule), *fw::qt::WidgetOf(&schedule), "schedule_dialog");
 }
 
 QTEST_MAIN(PageSnapshotsTest)

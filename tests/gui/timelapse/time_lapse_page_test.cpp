@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/timelapse/series_state.h"
+#include "gui/app/camera_app.h"
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/http_client.h"
@@ -17,6 +19,7 @@
 #include "timelapse/fixtures/volume_fixture.h"
 
 using namespace vel::test;
+using fw::qt::ControlWidget;
 
 namespace {
 
@@ -67,6 +70,8 @@ class TimeLapsePageTest : public QObject {
   void failedCopiesStayInSightAndInTheLog();
   void cancelEndsTheExternalProgramAtOnce();
   void statusPageIsServedFromTheStartAndNamed();
+  void scheduleDialogLandsInTheProfile();
+  void killedSeriesIsResumedAtStart();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -189,7 +194,7 @@ void TimeLapsePageTest::progressLineForetellsTheSeries() {
     QVERIFY(!progress->accessibleName().contains("(in"));
   }
   f.Click(vel::kCancelButton);
-  QCOMPARE(progress->text(), "");
+  QVERIFY2(progress->text().startsWith("Plan: "), qPrintable(progress->text()));  // the next one's
   QVERIFY(!f.page->ProgressTimerRunning());
 }
 
@@ -358,6 +363,61 @@ void TimeLapsePageTest::statusPageIsServedFromTheStartAndNamed() {
   QCOMPARE(f.Item<QLabel>(vel::kStatusPageLine)->toolTip().toStdString(),
            "Cannot serve the status page on " + busy + ": Address already in use.");
   ::close(taken);
+}
+
+// The dialog opens on the stored days and refuses a window it cannot read; its OK stores what
+// it shows, which Exit saves; the progress line tells the schedule's end.
+void TimeLapsePageTest::scheduleDialogLandsInTheProfile() {
+  TempDir dir;
+  TimeLapseFixture f("Count=3\nHour=1\n", "\n[Schedule]\nScheduleDays=mon-fri\n");
+  MessageBoxRecorder boxes;
+  QTimer::singleShot(0, [&] {
+    fw::Window* dialog = fw::qt::WindowOf(QApplication::activeModalWidget());
+    const auto edit = [&](int id) { return qobject_cast<QLineEdit*>(ControlWidget(*dialog, id)); };
+    edit(vel::kScheduleStopEdit)->setText("2099-12-24 18:00");
+    edit(vel::kScheduleWindowsEdit)->setText("07:00-18, 20:00-22:00");
+    QTest::mouseClick(ControlWidget(*dialog, vel::kScheduleOk), Qt::LeftButton);
+    edit(vel::kScheduleWindowsEdit)->setText("07:00-18:00, 20:00-22:00");
+    QTest::mouseClick(ControlWidget(*dialog, vel::kScheduleOk), Qt::LeftButton);
+  });
+  f.Click(vel::kScheduleButton);
+  QCOMPARE(boxes.Boxes().at(0).text,
+           "Cannot read the window \"07:00-18\": write it as HH:MM-HH:MM.");
+  f.page->SetLogFolder(dir.Path());
+  f.Click(vel::kStartButton);
+  QVERIFY(f.Item<QLabel>(vel::kProgressLine)->text().endsWith("\nStops at 2099-12-24 18:00"));
+  f.Click(vel::kCancelButton);
+  QTest::mouseClick(f.Button(fw::CPropertySheet::IDCANCEL), Qt::LeftButton);
+  QCOMPARE(CCameraApp::SaveSettings(dir / "velorantica.ini", dir / "velorantica.ini"), 0);
+  const std::string profile = TempDir::ReadFile(dir / "velorantica.ini");
+  QVERIFY(profile.find("[Schedule]\nScheduleStart=\nScheduleStop=2099-12-24 18:00\nScheduleFor="
+                       "\nScheduleWindows=07:00-18:00, 20:00-22:00\nScheduleDays=mon,tue,wed,thu,"
+                       "fri\n") != std::string::npos);
+}
+
+// A series killed after its second shot, as its state says: at the next start the window asks,
+// and Yes goes on with its settings and numbering.
+void TimeLapsePageTest::killedSeriesIsResumedAtStart() {
+  TempDir logs;
+  vel::SeriesState state;
+  state.settings = vel::LoadSettings(
+      vel::IniProfile::FromText("[Interval]\nCount=4\nHour=1\n[Options]\nModel=5\n"));
+  state.logPath = logs / "series-20261208-070000.log";
+  state.running = true;
+  state.anchorWallMs = QDateTime::currentMSecsSinceEpoch() - 5'400'000;
+  state.nextSlot = 2;
+  state.counts.taken = 2;
+  QVERIFY(vel::WriteSeriesState(vel::SeriesStatePath(state.logPath), state));
+  TimeLapseFixture f("Count=9\nMinute=5\n");
+  MessageBoxRecorder boxes;
+  boxes.AnswerQuestions(true);
+  f.Sheet().OfferResume(logs.Path());
+  QTRY_COMPARE(boxes.Boxes().size(), std::size_t{1});
+  QCOMPARE(boxes.Boxes()[0].text.toStdString(), vel::ResumeQuestion(state));
+  QVERIFY(f.page->SeriesRunning() && !f.Enabled(vel::kStartButton));
+  f.page->OnTimer(CTimeLapse::kSeriesTimerId);
+  QCOMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
+  QCOMPARE(f.Camera().Read(2, 300), (Bytes{B, b}));
 }
 
 QTEST_MAIN(TimeLapsePageTest)
