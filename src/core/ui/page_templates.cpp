@@ -77,6 +77,8 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     {kProgressLine, ControlKind::Static, "", 4, 132, 222, 16, kMultiline},
     // The picture stored last: small at the top right, its path below.
     {kLastPictureView, ControlKind::Picture, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
+    // The film of the last series, below its last picture.
+    Button(kMakeFilmButton, "Make film...", 178, 47, 48, 14),
     {kLastPictureLine, ControlKind::Static, "", 4, 150, 222, 8},
     // Where the series' status page is served, when it is.
     {kStatusPageLabel, ControlKind::Static, "Status page:", 133, 66, 93, 8},

@@ -63,6 +63,7 @@ CTimeLapse::CTimeLapse()
   MapClick(vel::kBulbCheck, &CTimeLapse::OnBulb);
   MapClick(vel::kFocusCheck, &CTimeLapse::OnFocus);
   MapClick(vel::kLastPictureView, &CTimeLapse::OnLastPicture);
+  MapClick(vel::kMakeFilmButton, &CTimeLapse::OnMakeFilm);
 }
 
 bool CTimeLapse::OnInitDialog() {
@@ -80,6 +81,7 @@ bool CTimeLapse::OnInitDialog() {
   Item(vel::kSeriesLogLink).SetAccessibleName("Series log");
   UpdateData(false);
   ServeStatusPage();
+  UpdateFilmButton();
   return true;
 }
 

@@ -55,6 +55,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Start and Cancel.
   void OnStart();
   void OnCancelSeries();
+  // "Make film...": the film of the last series' stored pictures, its
+  // choices in a dialog, then ffmpeg followed in a progress dialog.
+  void OnMakeFilm();
   // A tick of the series timer, which the toolkit never delivers early; a
   // tick under any other id is ignored, and one that comes while a shot
   // runs is taken when the shot has ended.
@@ -122,6 +125,12 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   void UpdateProgress();
   // Shows text on the progress line; assistive technology hears announced.
   void ShowProgress(std::string_view text, std::string_view announced);
+  // The log whose pictures "Make film..." takes: the series run last on the
+  // page, else the latest log of the log folder; empty for none.
+  std::string FilmLog() const;
+  // "Make film..." is enabled while no series runs, when the last series'
+  // log names a stored picture.
+  void UpdateFilmButton();
   // A picture stored: the preview and the path line.
   void ShowLastPicture(const vel::CopyOutcome& copied);
   void OnLastPicture();

@@ -51,6 +51,7 @@ void CTimeLapse::OnStart() {
   UpdateData(true);
   Item(vel::kStartButton).Enable(false);
   Item(vel::kCancelButton).Enable(true);
+  Item(vel::kMakeFilmButton).Enable(false);
   KillTimer(kSeriesTimerId);
   m_failures.clear();
   m_warning.clear();
@@ -140,6 +141,7 @@ void CTimeLapse::SetLogFolder(std::string folder) {
   m_logFolder = std::move(folder);
   if (m_series)
     m_series->SetLogFolder(m_logFolder);
+  UpdateFilmButton();
 }
 
 bool CTimeLapse::SeriesRunning() const {
@@ -171,6 +173,7 @@ void CTimeLapse::ShowIdle(const std::string& idleText) {
   SetStatus(idleText);
   Item(vel::kStartButton).Enable(true);
   Item(vel::kCancelButton).Enable(false);
+  UpdateFilmButton();
   UpdateProgress();
 }
 
