@@ -6,6 +6,7 @@
 #include <QtWidgets>
 
 #include "gui/direct/mode_dialog.h"
+#include "gui/timelapse/film_dialogs.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
 #include "timelapse/fixtures/volume_fixture.h"
@@ -58,6 +59,7 @@ class PageSnapshotsTest : public QObject {
   void sheetPages_data();
   void sheetPages();
   void modeDialogs();
+  void filmDialogs();
   void runningSeriesWithItsLastPicture();
 };
 
@@ -148,6 +150,22 @@ void PageSnapshotsTest::modeDialogs() {
     for (const vel::ControlTemplate& control : layout.dialog.controls)
       controls.push_back(fw::qt::ControlWidget(*dialog, control.id));
     CheckAndSave(controls, *widget, names[static_cast<int>(layout.kind)]);
+  }
+}
+
+// The film's choices for a series of a few pictures, one left out, and its progress.
+void PageSnapshotsTest::filmDialogs() {
+  vel::test::SheetFixture f(5);
+  vel::FilmFrames frames;
+  frames.pictures = {"/home/camera/Pictures/timelapse/CIMG0001.JPG"};
+  frames.skipped = {{2, "/home/camera/Pictures/timelapse/CIMG0002.JPG", "missing"}};
+  frames.size = {2048, 1536};
+  CFilmDialog choices(frames, &f.Sheet());
+  CFilmProgressDialog progress(frames, {}, &f.Sheet());
+  for (auto [dialog, name] : {std::pair<fw::CDialog*, QString>{&choices, "film_dialog"},
+                              {&progress, "film_progress_dialog"}}) {
+    fw::qt::WidgetOf(dialog)->show();
+    CheckAndSave(fw::qt::ControlWidgets(*dialog), *fw::qt::WidgetOf(dialog), name);
   }
 }
 
