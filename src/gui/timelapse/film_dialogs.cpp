@@ -162,7 +162,8 @@ void CFilmProgressDialog::OnTimer(unsigned id) {
 
 void CFilmProgressDialog::Finish() {
   KillTimer(kPollTimerId);
-  m_worker.join();
+  if (m_worker.joinable())
+    m_worker.join();
   if (m_outcome.cancelled || !m_outcome.result)
     EndDialog(fw::CDialog::IDCANCEL);
   else
