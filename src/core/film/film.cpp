@@ -251,6 +251,13 @@ PictureSize FilmSize(PictureSize pictures, const FilmSettings& settings) {
           std::max(2, static_cast<int>(height & ~1LL))};
 }
 
+std::string DefaultFilmPath(const FilmFrames& frames) {
+  if (frames.pictures.empty())
+    return {};
+  const auto [folder, name] = FilmPlace(frames, {});
+  return Utf8Path(FsPath(folder) / FsPath(name));
+}
+
 FilmOutcome MakeFilm(const FilmFrames& frames, const FilmSettings& settings,
                      const FilmCallbacks& callbacks, Clock& clock) {
   FilmOutcome outcome;

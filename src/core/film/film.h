@@ -119,6 +119,10 @@ struct FilmOutcome {
   std::vector<std::string> messages;
 };
 
+// Where the film of the frames goes when no output is given: beside the
+// first picture, named after the series' start (before any "-2" numbering).
+std::string DefaultFilmPath(const FilmFrames& frames);
+
 // Makes the film of the frames with ffmpeg: an H.264 MP4 in yuv420p with its
 // index at the front (+faststart), one frame per picture at the rate asked.
 // The film is written to a hidden temporary file beside its place and gets

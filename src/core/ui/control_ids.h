@@ -70,6 +70,7 @@ enum TimeLapseControl : int {
   kLastPictureLine = 1075,
   kStatusPageLabel = 1076,
   kStatusPageLine = 1077,
+  kMakeFilmButton = 1078,
   kScheduleButton = 1079,
 };
 
@@ -81,6 +82,24 @@ enum ScheduleControl : int {
   kScheduleForEdit = 1103,
   kScheduleWindowsEdit = 1104,
   kMondayCheck = 1110,  // to 1116, Sunday
+};
+
+// The film dialog (the film's choices) and the dialog that follows the film
+// being made. OK and Cancel carry the system's command ids.
+enum FilmControl : int {
+  kFilmOkButton = 1,
+  kFilmCancelButton = 2,
+  kFilmRateEdit = 1101,
+  kFilmRateUpDown = 1102,
+  kFilmSizeEdit = 1103,
+  kFilmOriginalSizeCheck = 1104,
+  kFilmDeflickerCheck = 1105,
+  kFilmFileEdit = 1106,
+  kFilmFileChooser = 1107,
+  kFilmPicturesLine = 1108,
+  kFilmProgressLine = 1110,
+  kFilmProgressBar = 1111,
+  kFilmLink = 1112,
 };
 
 enum OptionsControl : int {

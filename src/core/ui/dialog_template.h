@@ -20,8 +20,9 @@ enum class ControlKind {
   UpDownHorz,  // horizontal arrows without a buddy
   TimePicker,  // 24-hour hours:minutes:seconds
   HyperLink,
-  Icon,     // the program's icon
-  Picture,  // a picture file, scaled down; it can be activated like a button
+  Icon,         // the program's icon
+  Picture,      // a picture file, scaled down; it can be activated like a button
+  ProgressBar,  // how far a long task has come
 };
 
 enum ControlFlag : unsigned {

@@ -79,6 +79,8 @@ constexpr ControlTemplate kTimeLapseControls[] = {
     {kProgressLine, ControlKind::Static, "", 4, 132, 222, 32, kMultiline},
     // The picture stored last: small at the top right, its path below.
     {kLastPictureView, ControlKind::Picture, "", 178, 4, 48, 40, kNoFlags, {}, "Last picture"},
+    // The film of the last series' stored pictures.
+    Button(kMakeFilmButton, "Make film...", 183, 76, 43, 14),
     {kLastPictureLine, ControlKind::Static, "", 4, 166, 222, 8},
     // Where the series' status page is served, when it is.
     {kStatusPageLabel, ControlKind::Static, "Status page:", 133, 55, 93, 8},

@@ -30,6 +30,12 @@ class FileChooser {
   // An existing file.
   virtual std::optional<std::string> ChooseExistingFile(const Window* owner,
                                                         const OpenFileRequest& request) = 0;
+
+  // A file to write, starting from startPath; an existing one is taken
+  // without a question (the caller never replaces it).
+  virtual std::optional<std::string> ChooseNewFile(const Window* owner,
+                                                   const OpenFileRequest& request,
+                                                   const std::string& startPath) = 0;
 };
 
 // The chooser in use: the one a test set, else the toolkit's own.

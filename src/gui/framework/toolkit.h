@@ -56,6 +56,8 @@ class WindowImpl {
   virtual void HoldThroughKeyRepeats(int id) = 0;
 
   virtual void ShowPicture(int id, const std::string& path, const std::string& source) = 0;
+  virtual void SetProgress(int id, int done, int total) = 0;
+  virtual int Progress(int id) const = 0;
 
   virtual void SetTimer(unsigned id, std::uint32_t ms) = 0;
   virtual void KillTimer(unsigned id) = 0;

@@ -113,6 +113,15 @@ void Control::ShowPicture(const std::string& path, const std::string& source) {
     m_window->ShowPicture(m_id, path, source);
 }
 
+void Control::SetProgress(int done, int total) {
+  if (Exists())
+    m_window->SetProgress(m_id, done, total);
+}
+
+int Control::Progress() const {
+  return Exists() ? m_window->Progress(m_id) : 0;
+}
+
 void Control::SetVisited(bool visited) {
   if (Exists())
     m_window->SetVisited(m_id, visited);

@@ -100,6 +100,10 @@ class Control {
   // Enter or Space) notifies Clicked.
   void ShowPicture(const std::string& path, const std::string& source);
 
+  // A progress bar: done of total steps (total 0: nothing to tell yet).
+  void SetProgress(int done, int total);
+  int Progress() const;
+
   // A button that stands for a camera key: the keyboard's repeats never let
   // it come up and go down again while its key is held.
   void HoldThroughKeyRepeats();

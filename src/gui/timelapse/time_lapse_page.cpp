@@ -65,6 +65,7 @@ CTimeLapse::CTimeLapse()
   MapClick(vel::kFocusCheck, &CTimeLapse::OnFocus);
   MapClick(vel::kLastPictureView, &CTimeLapse::OnLastPicture);
   MapClick(vel::kScheduleButton, &CTimeLapse::OnSchedule);
+  MapClick(vel::kMakeFilmButton, &CTimeLapse::OnMakeFilm);
 }
 
 bool CTimeLapse::OnInitDialog() {
@@ -83,6 +84,7 @@ bool CTimeLapse::OnInitDialog() {
   UpdateData(false);
   ServeStatusPage();
   ShowPlan();
+  UpdateFilmButton();
   return true;
 }
 

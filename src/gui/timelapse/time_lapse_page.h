@@ -62,6 +62,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Goes on with a series the program was stopped in the middle of, as its
   // state says; the settings must be the state's already.
   void ResumeSeries(const vel::SeriesState& state);
+  // "Make film...": the film of the last series' stored pictures, its
+  // choices in a dialog, then ffmpeg followed in a progress dialog.
+  void OnMakeFilm();
   // A tick of the series timer, which the toolkit never delivers early; a
   // tick under any other id is ignored, and one that comes while a shot
   // runs is taken when the shot has ended.
@@ -139,6 +142,12 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // Before Start: how many shots the settings give and when, the room at
   // the destination, and whether a shot fits into the interval.
   void ShowPlan();
+  // The log whose pictures "Make film..." takes: the series run last on the
+  // page, else the latest log of the log folder; empty for none.
+  std::string FilmLog() const;
+  // "Make film..." is enabled while no series runs, when the last series'
+  // log names a stored picture.
+  void UpdateFilmButton();
   // A picture stored: the preview and the path line.
   void ShowLastPicture(const vel::CopyOutcome& copied);
   // At Start: no picture of an earlier series stays in sight as if current.

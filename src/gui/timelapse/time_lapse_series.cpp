@@ -44,6 +44,7 @@ void CTimeLapse::ResumeSeries(const vel::SeriesState& state) {
 void CTimeLapse::Launch(const vel::SeriesState* resumed) {
   Item(vel::kStartButton).Enable(false);
   Item(vel::kCancelButton).Enable(true);
+  Item(vel::kMakeFilmButton).Enable(false);
   KillTimer(kSeriesTimerId);
   m_failures.clear();
   m_warning.clear();
@@ -138,6 +139,7 @@ void CTimeLapse::SetLogFolder(std::string folder) {
   m_logFolder = std::move(folder);
   if (m_series)
     m_series->SetLogFolder(m_logFolder);
+  UpdateFilmButton();
 }
 
 bool CTimeLapse::SeriesRunning() const {
@@ -169,6 +171,7 @@ void CTimeLapse::ShowIdle(const std::string& idleText) {
   SetStatus(idleText);
   Item(vel::kStartButton).Enable(true);
   Item(vel::kCancelButton).Enable(false);
+  UpdateFilmButton();
   UpdateProgress();
 }
 

@@ -6,6 +6,7 @@
 #include <QtWidgets>
 
 #include "gui/direct/mode_dialog.h"
+#include "gui/timelapse/film_dialogs.h"
 #include "gui/timelapse/schedule_dialog.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
@@ -59,6 +60,7 @@ class PageSnapshotsTest : public QObject {
   void sheetPages_data();
   void sheetPages();
   void modeDialogs();
+  void filmDialogs();
   void runningSeriesWithItsLastPicture();
 };
 
@@ -153,6 +155,22 @@ void PageSnapshotsTest::modeDialogs() {
   ScheduleDialog schedule(&f.Sheet());
   fw::qt::WidgetOf(&schedule)->show();
   CheckAndSave(fw::qt::ControlWidgets(schedule), *fw::qt::WidgetOf(&schedule), "schedule_dialog");
+}
+
+// The film's choices for a series of a few pictures, one left out, and its progress.
+void PageSnapshotsTest::filmDialogs() {
+  vel::test::SheetFixture f(5);
+  vel::FilmFrames frames;
+  frames.pictures = {"/home/camera/Pictures/timelapse/CIMG0001.JPG"};
+  frames.skipped = {{2, "/home/camera/Pictures/timelapse/CIMG0002.JPG", "missing"}};
+  frames.size = {2048, 1536};
+  CFilmDialog choices(frames, &f.Sheet());
+  CFilmProgressDialog progress(frames, {}, &f.Sheet());
+  for (auto [dialog, name] : {std::pair<fw::CDialog*, QString>{&choices, "film_dialog"},
+                              {&progress, "film_progress_dialog"}}) {
+    fw::qt::WidgetOf(dialog)->show();
+    CheckAndSave(fw::qt::ControlWidgets(*dialog), *fw::qt::WidgetOf(dialog), name);
+  }
 }
 
 QTEST_MAIN(PageSnapshotsTest)

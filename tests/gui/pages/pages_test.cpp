@@ -36,6 +36,10 @@ class Chooser : public fw::FileChooser {
                                                 const fw::OpenFileRequest&) override {
     return answer;
   }
+  std::optional<std::string> ChooseNewFile(const fw::Window*, const fw::OpenFileRequest&,
+                                           const std::string&) override {
+    return answer;
+  }
 };
 
 // A folder of serial devices for the Config page's port list.

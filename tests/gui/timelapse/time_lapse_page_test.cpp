@@ -9,10 +9,14 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/timelapse/series_log.h"
 #include "core/timelapse/series_state.h"
 #include "gui/app/camera_app.h"
+#include "gui/framework/desktop.h"
+#include "gui/framework/dialog.h"
 #include "gui/framework/qt/picture_preview.h"
 #include "gui/timelapse/time_lapse_page.h"
+#include "support/film_pictures.h"
 #include "support/http_client.h"
 #include "support/sheet_fixture.h"
 #include "support/temp_dir.h"
@@ -52,6 +56,28 @@ QList<QMessageBox*> OpenBoxes() {
   return boxes;
 }
 
+// Clicks a button of each dialog that comes up, in turn, once the dialog is on top and ready;
+// after 10 s it hides the dialog on top, so that a dialog that does not end fails the test.
+void ClickInDialogs(QList<std::tuple<QString, int, std::function<bool(fw::Window&)>>> steps) {
+  auto* timer = new QTimer;
+  QObject::connect(timer, &QTimer::timeout, [timer, steps, ticks = 0]() mutable {
+    QWidget* top = QApplication::activeModalWidget();
+    fw::Window* window = fw::qt::WindowOf(top);
+    if (++ticks > 500 && top)
+      top->hide();
+    if (steps.isEmpty() && (ticks > 500 || !window))
+      return timer->deleteLater();
+    if (steps.isEmpty())
+      return;
+    if (!window || top->windowTitle() != std::get<0>(steps.front()) ||
+        (std::get<2>(steps.front()) && !std::get<2>(steps.front())(*window)))
+      return;
+    QTest::mouseClick(fw::qt::ControlWidget(*window, std::get<1>(steps.takeFirst())),
+                      Qt::LeftButton);
+  });
+  timer->start(20);
+}
+
 }  // namespace
 
 class TimeLapsePageTest : public QObject {
@@ -72,6 +98,7 @@ class TimeLapsePageTest : public QObject {
   void statusPageIsServedFromTheStartAndNamed();
   void scheduleDialogLandsInTheProfile();
   void killedSeriesIsResumedAtStart();
+  void makeFilmTakesTheLastSeriesPictures();
 };
 
 // Infinity disables the count, Bulb and Focus enable their seconds, each
@@ -418,6 +445,52 @@ void TimeLapsePageTest::killedSeriesIsResumedAtStart() {
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);
   QCOMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
   QCOMPARE(f.Camera().Read(2, 300), (Bytes{B, b}));
+}
+
+// "Make film..." makes the film of the last series' stored pictures beside them and links it;
+// Cancel keeps nothing and leaves no ffmpeg. Without ffmpeg a box says how to get it; while a
+// series runs, or when the last one stored nothing, the button is disabled.
+void TimeLapsePageTest::makeFilmTakesTheLastSeriesPictures() {
+  TempDir dir;
+  const std::vector<std::string> names = PictureNames(30);
+  WritePictures(dir.Path(), names, 1280, 960, false);  // busy: Cancel meets ffmpeg at work
+  std::string log = "2026-12-07 10:15:00 Series started: 30 pictures, interval 00:00:05\n";
+  for (const std::string& name : names)
+    log +=
+        "2026-12-07 10:15:05 Shot 1: sent 42 62; stored " + vel::EscapeLogField(dir / name) + "\n";
+  TimeLapseFixture f("Count=3\nHour=1\n");
+  f.page->SetLogFolder(dir.Path());
+  QVERIFY(!f.Enabled(vel::kMakeFilmButton));
+  TempDir::WriteFile(dir / "series-2026-12-07-101500.log", log);
+  f.page->SetLogFolder(dir.Path());
+  QVERIFY(f.Enabled(vel::kMakeFilmButton));
+  const std::string film = dir / "series-2026-12-07-101500.mp4";
+  QString linked;
+  ClickInDialogs({{"Make film", vel::kFilmOkButton, {}},
+                  {"Making the film", fw::CDialog::IDCANCEL, [&linked](fw::Window& progress) {
+                     QWidget* link = fw::qt::ControlWidget(progress, vel::kFilmLink);
+                     return link->isVisible() && !(linked = link->toolTip()).isEmpty();
+                   }}});
+  f.Click(vel::kMakeFilmButton);
+  QCOMPARE(linked.toStdString(), fw::FileAddress(film));
+  QCOMPARE(ProbeFilm(film)["nb_read_frames"], "30");
+  ClickInDialogs(
+      {{"Make film", vel::kFilmOkButton, {}}, {"Making the film", fw::CDialog::IDCANCEL, {}}});
+  f.Click(vel::kMakeFilmButton);
+  const auto entries = std::distance(std::filesystem::directory_iterator(dir.Path()), {});
+  QCOMPARE(entries, static_cast<long>(names.size() + 2));  // the pictures, the log, one film
+  QCOMPARE(ProcessesNaming(dir.Path()), std::vector<std::string>{});
+  const QByteArray path = qgetenv("PATH");
+  qputenv("PATH", QByteArray::fromStdString(dir.Path()));
+  MessageBoxRecorder boxes;
+  f.Click(vel::kMakeFilmButton);
+  qputenv("PATH", path);
+  QCOMPARE(boxes.Boxes().size(), std::size_t{1});
+  QCOMPARE(boxes.Boxes()[0].text.toStdString(), vel::FfmpegMissingText());
+  f.Click(vel::kStartButton);
+  QVERIFY(!f.Enabled(vel::kMakeFilmButton));
+  f.Click(vel::kCancelButton);
+  QVERIFY(!f.Enabled(vel::kMakeFilmButton));  // its log names no stored picture
 }
 
 QTEST_MAIN(TimeLapsePageTest)

@@ -33,6 +33,21 @@ class QtFileChooser final : public FileChooser {
       return std::nullopt;
     return qt::FromQt(QDir::toNativeSeparators(dialog.selectedFiles().front()));
   }
+
+  std::optional<std::string> ChooseNewFile(const Window* owner, const OpenFileRequest& request,
+                                           const std::string& startPath) override {
+    QStringList filters;
+    for (const std::string& filter : request.filters) filters << qt::ToQt(filter);
+    QFileDialog dialog(qt::WidgetOf(owner));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setNameFilters(filters);
+    dialog.setDefaultSuffix(qt::ToQt(request.defaultSuffix));
+    dialog.selectFile(qt::ToQt(startPath));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+      return std::nullopt;
+    return qt::FromQt(QDir::toNativeSeparators(dialog.selectedFiles().front()));
+  }
 };
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QTimeEdit>
 #include <QTimer>
 #include <algorithm>
@@ -299,6 +300,18 @@ void QtWindow::SetVisited(int id, bool visited) {
 void QtWindow::ShowPicture(int id, const std::string& path, const std::string& source) {
   if (auto* picture = As<PicturePreview>(*this, id))
     picture->ShowPicture(ToQt(path), ToQt(source));
+}
+
+void QtWindow::SetProgress(int id, int done, int total) {
+  if (auto* bar = As<QProgressBar>(*this, id)) {
+    bar->setRange(0, std::max(total, 1));
+    bar->setValue(std::clamp(done, 0, std::max(total, 1)));
+  }
+}
+
+int QtWindow::Progress(int id) const {
+  auto* bar = As<QProgressBar>(*this, id);
+  return bar ? bar->value() : 0;
 }
 
 void QtWindow::HoldThroughKeyRepeats(int id) {

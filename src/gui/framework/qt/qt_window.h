@@ -68,6 +68,8 @@ class QtWindow : public QObject, public virtual WindowImpl {
   void SetVisited(int id, bool visited) override;
   void HoldThroughKeyRepeats(int id) override;
   void ShowPicture(int id, const std::string& path, const std::string& source) override;
+  void SetProgress(int id, int done, int total) override;
+  int Progress(int id) const override;
   void CreateControls(const vel::DialogTemplate& dialogTemplate) override;
   void SetTimer(unsigned id, std::uint32_t ms) override;
   void KillTimer(unsigned id) override;

@@ -6,6 +6,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QStyle>
@@ -120,6 +121,12 @@ QWidget* TemplateBuilder::Build(const vel::ControlTemplate& control) {
       return MakeIcon(m_parent);
     case K::Picture:
       return new qt::PicturePreview(m_parent);
+    case K::ProgressBar: {
+      auto* bar = new QProgressBar(m_parent);
+      bar->setRange(0, 1);
+      bar->setValue(0);
+      return bar;
+    }
   }
   return new QWidget(m_parent);
 }

@@ -390,6 +390,26 @@ class Win32FileChooser final : public FileChooser {
     return Utf8(path);
   }
 
+  std::optional<std::string> ChooseNewFile(const Window* owner, const OpenFileRequest& request,
+                                           const std::string& startPath) override {
+    const std::wstring filters = FilterPairs(request.filters), suffix = Wide(request.defaultSuffix);
+    std::wstring path = Wide(startPath);
+    path.resize(std::max<std::size_t>(path.size() + 1, 32768), L'\0');
+    OPENFILENAMEW info{};
+    info.lStructSize = sizeof info;
+    info.hwndOwner = Root(owner);
+    info.lpstrFilter = filters.c_str();
+    info.nFilterIndex = 1;
+    info.lpstrFile = path.data();
+    info.nMaxFile = static_cast<DWORD>(path.size());
+    info.lpstrDefExt = suffix.empty() ? nullptr : suffix.c_str();
+    info.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (!GetSaveFileNameW(&info))
+      return std::nullopt;
+    path.resize(wcslen(path.c_str()));
+    return Utf8(path);
+  }
+
  private:
   static HWND Root(const Window* owner) {
     HWND hwnd = win32::HandleOf(owner);

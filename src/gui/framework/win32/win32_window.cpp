@@ -83,6 +83,8 @@ DWORD ControlStyle(const vel::ControlTemplate& control) {
       return style | WS_TABSTOP | BS_OWNERDRAW;
     case K::Icon:
       return style | SS_ICON;
+    case K::ProgressBar:
+      return style | PBS_SMOOTH;
   }
   return style;
 }
@@ -123,6 +125,9 @@ void AppendClass(std::vector<WORD>& out, const vel::ControlTemplate& control) {
       return;
     case K::TimePicker:
       Append(out, DATETIMEPICK_CLASSW);
+      return;
+    case K::ProgressBar:
+      Append(out, PROGRESS_CLASSW);
       return;
   }
 }
@@ -532,6 +537,20 @@ void Win32Window::SetVisited(int id, bool visited) {
   m_visited[id] = visited;
   if (HWND control = Control(id))
     InvalidateRect(control, nullptr, TRUE);
+}
+
+void Win32Window::SetProgress(int id, int done, int total) {
+  HWND control = Control(id);
+  if (!control)
+    return;
+  const int most = std::max(total, 1);
+  SendMessageW(control, PBM_SETRANGE32, 0, most);
+  SendMessageW(control, PBM_SETPOS, static_cast<WPARAM>(std::clamp(done, 0, most)), 0);
+}
+
+int Win32Window::Progress(int id) const {
+  HWND control = Control(id);
+  return control ? static_cast<int>(SendMessageW(control, PBM_GETPOS, 0, 0)) : 0;
 }
 
 // A key held on a button repeats only its WM_KEYDOWN, which a button takes
