@@ -365,11 +365,14 @@ void TimeLapsePageTest::statusPageIsServedFromTheStartAndNamed() {
   ::close(taken);
 }
 
-// The dialog opens on the stored days and refuses a window it cannot read; its OK stores what
-// it shows, which Exit saves; the progress line tells the schedule's end.
+// The plan follows the count typed; the dialog opens on the stored days and refuses a window it
+// cannot read; its OK stores what it shows, which Exit saves; the progress line tells the end.
 void TimeLapsePageTest::scheduleDialogLandsInTheProfile() {
   TempDir dir;
   TimeLapseFixture f("Count=3\nHour=1\n", "\n[Schedule]\nScheduleDays=mon-fri\n");
+  f.Item<QLineEdit>(vel::kCountEdit)->setText("7");
+  IdleOnce();  // the plan follows what is typed
+  QVERIFY(f.Item<QLabel>(vel::kProgressLine)->text().startsWith("Plan: 7 shots, the first at "));
   MessageBoxRecorder boxes;
   QTimer::singleShot(0, [&] {
     fw::Window* dialog = fw::qt::WindowOf(QApplication::activeModalWidget());
