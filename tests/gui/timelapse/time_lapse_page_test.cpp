@@ -418,6 +418,7 @@ void TimeLapsePageTest::killedSeriesIsResumedAtStart() {
   QTRY_COMPARE(boxes.Boxes().size(), std::size_t{1});
   QCOMPARE(boxes.Boxes()[0].text.toStdString(), vel::ResumeQuestion(state));
   QVERIFY(f.page->SeriesRunning() && !f.Enabled(vel::kStartButton));
+  QCOMPARE(f.Item<QTimeEdit>(vel::kIntervalPicker)->time(), QTime(1, 0));  // its settings shown
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);
   QCOMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
   QCOMPARE(f.Camera().Read(2, 300), (Bytes{B, b}));
