@@ -95,6 +95,15 @@ bool CTimeLapse::OnSetActive() {
   return active;
 }
 
+void CTimeLapse::ResumeSeries(const vel::SeriesState& state) {
+  if (SeriesRunning())
+    return;
+  // The page shows the series' settings, its interval too.
+  m_timeInterval = TimeOfDay(Hour, Minute, Second);
+  UpdateData(false);
+  Launch(&state);
+}
+
 void CTimeLapse::OnSchedule() {
   ScheduleDialog dialog(this);
   if (dialog.DoModal() == vel::kScheduleOk && !SeriesRunning())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -96,6 +97,7 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   bool OnInitDialog() override;
   // Coming back from another page shows the plan of what it changed.
   bool OnSetActive() override;
+  int OnKickIdle(int idleCount) override;
   void DoDataExchange(fw::DataExchange& dx) override;
 
  private:
@@ -148,6 +150,9 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // "Make film..." is enabled while no series runs, when the last series'
   // log names a stored picture.
   void UpdateFilmButton();
+  // The settings with the series' values as the controls show them, where
+  // they can be read, though not stored yet.
+  vel::Settings ShownSettings() const;
   // A picture stored: the preview and the path line.
   void ShowLastPicture(const vel::CopyOutcome& copied);
   // At Start: no picture of an earlier series stays in sight as if current.
@@ -158,6 +163,10 @@ class CTimeLapse : public fw::CPropertyPage, private vel::SeriesView {
   // in the tooltip.
   std::string FitToLine(int id, const std::string& text) const;
 
+  // What the plan shown was made of: the series' values on the page and
+  // the minute of the clock.
+  using PlanInputs = std::array<std::int64_t, 10>;
+  PlanInputs m_planInputs{};
   // Only its time of day counts: hours, minutes and seconds of the interval.
   fw::TimeOfDay m_timeInterval;
   unsigned m_nTimerId = 0;

@@ -95,12 +95,55 @@ void CTimeLapse::ShowProgressLines(const std::vector<std::string>& lines,
 void CTimeLapse::ShowPlan() {
   const vel::ShotMeasure last = m_series ? m_series->LastShot() : vel::ShotMeasure{};
   std::vector<std::string> lines =
-      vel::PlanSeries(theSettings, fw::TheUiClock().WallMs(), last).Lines();
+      vel::PlanSeries(ShownSettings(), fw::TheUiClock().WallMs(), last).Lines();
   // The warnings come first: what the line has no room for is in its tooltip.
   std::stable_partition(lines.begin(), lines.end(),
                         [](const std::string& line) { return line.rfind("Warning:", 0) == 0; });
+  // Assistive technology is told the line again only when it changed.
+  if (Joined(lines, "\n") == Item(vel::kProgressLine).Text())
+    return;
   ShowProgressLines(lines, lines);
   Item(vel::kProgressLine).SetToolTip(Joined(lines, "\n"));
+}
+
+vel::Settings CTimeLapse::ShownSettings() const {
+  vel::Settings shown = theSettings;
+  const auto number = [this](int id, int& value) {
+    const std::string text = Item(id).Text();
+    if (!text.empty() && text.size() < 10 && text.find_first_not_of("0123456789") == text.npos)
+      value = std::stoi(text);
+  };
+  number(vel::kCountEdit, shown.Count);
+  number(vel::kBulbSecondsEdit, shown.BulbSeconds);
+  number(vel::kFocusSecondsEdit, shown.FocusSeconds);
+  if (Item(vel::kIntervalPicker).Exists()) {
+    shown.Infinity = Item(vel::kInfinityCheck).Checked();
+    shown.Bulb = Item(vel::kBulbCheck).Checked();
+    shown.Focus = Item(vel::kFocusCheck).Checked();
+    const fw::TimeOfDay interval = Item(vel::kIntervalPicker).Time();
+    shown.Hour = interval.hour;
+    shown.Minute = interval.minute;
+    shown.Second = interval.second;
+  }
+  return shown;
+}
+
+// Between inputs the plan follows what the page shows, and its times the
+// clock, minute by minute.
+int CTimeLapse::OnKickIdle(int) {
+  if (SeriesRunning())
+    return 0;
+  const vel::Settings shown = ShownSettings();
+  const PlanInputs inputs = {shown.Count,  shown.Infinity,
+                             shown.Bulb,   shown.BulbSeconds,
+                             shown.Focus,  shown.FocusSeconds,
+                             shown.Hour,   shown.Minute,
+                             shown.Second, fw::TheUiClock().WallMs() / 60'000};
+  if (inputs != m_planInputs) {
+    m_planInputs = inputs;
+    ShowPlan();
+  }
+  return 0;
 }
 
 std::string CTimeLapse::FitToLine(int id, const std::string& text) const {

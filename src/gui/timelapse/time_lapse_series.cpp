@@ -34,13 +34,6 @@ void CTimeLapse::OnStart() {
   Launch(nullptr);
 }
 
-void CTimeLapse::ResumeSeries(const vel::SeriesState& state) {
-  if (SeriesRunning())
-    return;
-  UpdateData(false);  // the page shows the series' settings
-  Launch(&state);
-}
-
 void CTimeLapse::Launch(const vel::SeriesState* resumed) {
   Item(vel::kStartButton).Enable(false);
   Item(vel::kCancelButton).Enable(true);

@@ -392,11 +392,14 @@ void TimeLapsePageTest::statusPageIsServedFromTheStartAndNamed() {
   ::close(taken);
 }
 
-// The dialog opens on the stored days and refuses a window it cannot read; its OK stores what
-// it shows, which Exit saves; the progress line tells the schedule's end.
+// The plan follows the count typed; the dialog opens on the stored days and refuses a window it
+// cannot read; its OK stores what it shows, which Exit saves; the progress line tells the end.
 void TimeLapsePageTest::scheduleDialogLandsInTheProfile() {
   TempDir dir;
   TimeLapseFixture f("Count=3\nHour=1\n", "\n[Schedule]\nScheduleDays=mon-fri\n");
+  f.Item<QLineEdit>(vel::kCountEdit)->setText("7");
+  IdleOnce();  // the plan follows what is typed
+  QVERIFY(f.Item<QLabel>(vel::kProgressLine)->text().startsWith("Plan: 7 shots, the first at "));
   MessageBoxRecorder boxes;
   QTimer::singleShot(0, [&] {
     fw::Window* dialog = fw::qt::WindowOf(QApplication::activeModalWidget());
@@ -442,6 +445,7 @@ void TimeLapsePageTest::killedSeriesIsResumedAtStart() {
   QTRY_COMPARE(boxes.Boxes().size(), std::size_t{1});
   QCOMPARE(boxes.Boxes()[0].text.toStdString(), vel::ResumeQuestion(state));
   QVERIFY(f.page->SeriesRunning() && !f.Enabled(vel::kStartButton));
+  QCOMPARE(f.Item<QTimeEdit>(vel::kIntervalPicker)->time(), QTime(1, 0));  // its settings shown
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);
   QCOMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
   QCOMPARE(f.Camera().Read(2, 300), (Bytes{B, b}));
