@@ -260,6 +260,9 @@ run_gui_tests() {
   sleep 1
   # A session of its own, whose desktop is on that display.
   wineserver -k >/dev/null 2>&1 || true
+  # A series the CLI's tests left running would make the window ask first
+  # whether to go on with it.
+  rm -f "$PREFIX_DIR"/drive_c/users/*/AppData/Local/velorantica/*.state
   DISPLAY=:$number run_linux_driven gui_wine_tests "velorantica.exe" \
     VELORANTICA_WINE_GUI="$ROOT/build-win64/src/gui/velorantica.exe" \
     VELORANTICA_WINE_DRIVER="$ROOT/build-win64/tests/gui/win32/window_driver.exe" \
