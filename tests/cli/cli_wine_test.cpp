@@ -67,8 +67,8 @@ TEST_F(WineCli, TheMappedPortIsListedAndAKeySendsItsBytesWithItsHold) {
 }
 
 // Three shots on the grid of one second from the end of the first, each on its line, and the
-// series log named after the plan; then Ctrl+C, which Wine gives the program for SIGINT, ends an
-// endless series after its shot with the shutter let go.
+// series log named after the plan; then Ctrl+C, which Wine gives the program for the terminal's
+// SIGINT, ends an endless series after its shot with the shutter let go.
 TEST_F(WineCli, ASeriesKeepsItsGridAndCtrlCEndsItAfterTheShot) {
   StartCamera();
   auto cli = Start({"series", "--count", "3", "--interval", "1"});
@@ -85,7 +85,7 @@ TEST_F(WineCli, ASeriesKeepsItsGridAndCtrlCEndsItAfterTheShot) {
   StartCamera();
   cli = Start({"series", "--endless", "--interval", "1"});
   ASSERT_TRUE(cli->WaitFor("Shot 2 at", 20000)) << cli->Errors();
-  cli->Signal(SIGINT);
+  cli->SignalGroup(SIGINT);
   EXPECT_EQ(cli->Wait(10000), 0) << cli->Output();
   EXPECT_NE(cli->Output().find("cancelled)"), std::string::npos) << cli->Output();
   received = Received();

@@ -18,8 +18,9 @@ extern char** environ;
 namespace vel::test {
 
 // A real process, its output read as it grows; extra "NAME=value" entries win over the test's.
-// Its standard output goes to outputPath when one is given (a terminal, /dev/full); it then
-// runs in a session of its own, whose controlling terminal that terminal becomes.
+// It runs in a process group of its own; its standard output goes to outputPath when one is
+// given (a terminal, /dev/full), and it then runs in a session of its own, whose controlling
+// terminal that terminal becomes.
 class ChildProcess {
  public:
   ChildProcess(const std::string& program, std::vector<std::string> args,
@@ -33,7 +34,8 @@ class ChildProcess {
     ::posix_spawn_file_actions_addopen(&actions, 2, m_err.c_str(), O_WRONLY | O_CREAT, 0600);
     posix_spawnattr_t session;
     ::posix_spawnattr_init(&session);
-    ::posix_spawnattr_setflags(&session, outputPath.empty() ? 0 : POSIX_SPAWN_SETSID);
+    ::posix_spawnattr_setflags(&session,
+                               outputPath.empty() ? POSIX_SPAWN_SETPGROUP : POSIX_SPAWN_SETSID);
     if (::posix_spawn(&m_pid, program.c_str(), &actions, &session, Pointers(args).data(),
                       Pointers(environment).data()) != 0)
       m_pid = -1;
@@ -68,6 +70,9 @@ class ChildProcess {
     return ran && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   void Signal(int signal) { m_pid > 0 && ::kill(m_pid, signal); }
+  // To the program's whole process group, as a terminal's Ctrl+C is sent: Wine's launcher runs
+  // a Windows program in a process of its own, in the launcher's group.
+  void SignalGroup(int signal) { m_pid > 0 && ::kill(-m_pid, signal); }
   // Sends the signal and waits; a program not ended within ten seconds is killed.
   int Stop(int signal = SIGTERM) {
     if (m_pid > 0)
