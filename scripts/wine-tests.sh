@@ -12,7 +12,9 @@
 # qvsim, the simulated camera built for Linux in build/, through COM7, which
 # Wine maps to the link qvsim keeps to its terminal
 # (tests/cli/cli_wine_test.cpp, tests/gui/win32/window_wine_test.cpp; the
-# window on an Xvfb display of its own).
+# window on an Xvfb display of its own). For the window's copying series
+# qvsim's card is a plain folder that window_driver.exe maps to the
+# removable drive CARD_DRIVE while the camera is in USB mode.
 #
 # Prints, per test program, how many of its tests passed, and per
 # architecture a closing "N passed, M failed" line. Exits non-zero when a
@@ -24,6 +26,8 @@ ROOT=$PWD
 PORT=COM8
 PEER=COM9
 CAMERA_PORT=COM7
+# The letter Wine's mount manager gives qvsim's card folder in USB mode.
+CARD_DRIVE=Q
 PREFIX_DIR=$ROOT/build-win64/wine-prefix
 SERIAL_DIR=$ROOT/build-win64/wine-serial
 LOG_DIR=$ROOT/build-win64/wine-logs
@@ -258,12 +262,15 @@ run_gui_tests() {
   Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
   xvfb=$!
   sleep 1
-  # A session of its own, whose desktop is on that display.
+  # A session of its own, whose desktop is on that display; without the card's
+  # drive a broken-off run may have left.
   wineserver -k >/dev/null 2>&1 || true
+  rm -f "$PREFIX_DIR/dosdevices/${CARD_DRIVE,,}:"
   DISPLAY=:$number run_linux_driven gui_wine_tests "velorantica.exe" \
     VELORANTICA_WINE_GUI="$ROOT/build-win64/src/gui/velorantica.exe" \
     VELORANTICA_WINE_DRIVER="$ROOT/build-win64/tests/gui/win32/window_driver.exe" \
-    VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini"
+    VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini" \
+    VELORANTICA_WINE_CARD_DRIVE=$CARD_DRIVE
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
   wait "$xvfb" 2>/dev/null || true
