@@ -124,7 +124,11 @@ runs_32bit() {
 
 # Debian's wine scripts take the 32-bit loader whenever it is installed; where
 # it cannot run, wine and the tools that call it go through the 64-bit one.
-use_64bit_loader() {
+# The tests that signal a 64-bit program always start it through the 64-bit
+# loader: the 32-bit one hands it to start.exe, and the process started is
+# then start.exe, whom a Ctrl+C meant for the program reaches instead.
+LOADER_64=$ROOT/build-win64/wine-bin/wine
+make_64bit_loader() {
   local bin=$ROOT/build-win64/wine-bin name
   mkdir -p "$bin"
   for name in wine wine-stable; do
@@ -135,10 +139,18 @@ exec /usr/lib/wine/wine64 "$@"
       >"$bin/$name"
     chmod +x "$bin/$name"
   done
-  export PATH=$bin:$PATH
+}
+
+use_64bit_loader() {
+  export PATH=$ROOT/build-win64/wine-bin:$PATH
 }
 
 make_prefix() {
+  # A prefix made before the 32-bit loader was installed lacks the 32-bit
+  # DLLs that loader needs for Wine's own tools: it is made anew.
+  if runs_32bit && [[ ! -f $PREFIX_DIR/drive_c/windows/syswow64/kernel32.dll ]]; then
+    rm -rf "$PREFIX_DIR"
+  fi
   if [[ ! -f $PREFIX_DIR/system.reg ]]; then
     echo "Creating the Wine prefix $PREFIX_DIR"
     wineboot --init </dev/null >/dev/null 2>&1
@@ -234,7 +246,7 @@ run_linux_driven() {
   local program
   program=$(find "$ROOT/build/tests" -name "$target" -type f -perm -u+x | head -n 1)
   if ((status == 0)); then
-    env VELORANTICA_WINE="$(command -v wine)" VELORANTICA_WINE_COM=$CAMERA_PORT \
+    env VELORANTICA_WINE="$LOADER_64" VELORANTICA_WINE_COM=$CAMERA_PORT \
       VELORANTICA_WINE_COM_LINK=$SERIAL_DIR/camera "$@" \
       timeout 300 "$program" </dev/null >"$log" 2>&1 || status=$?
   fi
@@ -283,6 +295,7 @@ build build-win64 mingw-w64-x86_64.cmake
 build build-win32 mingw-w64-i686.cmake
 
 mkdir -p "$LOG_DIR"
+make_64bit_loader
 runs_32bit || use_64bit_loader
 # A session left over from an interrupted run would keep the old port map.
 wineserver -k >/dev/null 2>&1 || true
