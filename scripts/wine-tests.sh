@@ -12,7 +12,9 @@
 # qvsim, the simulated camera built for Linux in build/, through COM7, which
 # Wine maps to the link qvsim keeps to its terminal
 # (tests/cli/cli_wine_test.cpp, tests/gui/win32/window_wine_test.cpp; the
-# window on an Xvfb display of its own).
+# window on an Xvfb display of its own). For the window's copying series
+# qvsim's card is a plain folder that window_driver.exe maps to the
+# removable drive CARD_DRIVE while the camera is in USB mode.
 #
 # Prints, per test program, how many of its tests passed, and per
 # architecture a closing "N passed, M failed" line. Exits non-zero when a
@@ -24,6 +26,8 @@ ROOT=$PWD
 PORT=COM8
 PEER=COM9
 CAMERA_PORT=COM7
+# The letter Wine's mount manager gives qvsim's card folder in USB mode.
+CARD_DRIVE=Q
 PREFIX_DIR=$ROOT/build-win64/wine-prefix
 SERIAL_DIR=$ROOT/build-win64/wine-serial
 LOG_DIR=$ROOT/build-win64/wine-logs
@@ -120,7 +124,11 @@ runs_32bit() {
 
 # Debian's wine scripts take the 32-bit loader whenever it is installed; where
 # it cannot run, wine and the tools that call it go through the 64-bit one.
-use_64bit_loader() {
+# The tests that signal a 64-bit program always start it through the 64-bit
+# loader: the 32-bit one hands it to start.exe, and the process started is
+# then start.exe, whom a Ctrl+C meant for the program reaches instead.
+LOADER_64=$ROOT/build-win64/wine-bin/wine
+make_64bit_loader() {
   local bin=$ROOT/build-win64/wine-bin name
   mkdir -p "$bin"
   for name in wine wine-stable; do
@@ -131,10 +139,18 @@ exec /usr/lib/wine/wine64 "$@"
       >"$bin/$name"
     chmod +x "$bin/$name"
   done
-  export PATH=$bin:$PATH
+}
+
+use_64bit_loader() {
+  export PATH=$ROOT/build-win64/wine-bin:$PATH
 }
 
 make_prefix() {
+  # A prefix made before the 32-bit loader was installed lacks the 32-bit
+  # DLLs that loader needs for Wine's own tools: it is made anew.
+  if runs_32bit && [[ ! -f $PREFIX_DIR/drive_c/windows/syswow64/kernel32.dll ]]; then
+    rm -rf "$PREFIX_DIR"
+  fi
   if [[ ! -f $PREFIX_DIR/system.reg ]]; then
     echo "Creating the Wine prefix $PREFIX_DIR"
     wineboot --init </dev/null >/dev/null 2>&1
@@ -230,7 +246,7 @@ run_linux_driven() {
   local program
   program=$(find "$ROOT/build/tests" -name "$target" -type f -perm -u+x | head -n 1)
   if ((status == 0)); then
-    env VELORANTICA_WINE="$(command -v wine)" VELORANTICA_WINE_COM=$CAMERA_PORT \
+    env VELORANTICA_WINE="$LOADER_64" VELORANTICA_WINE_COM=$CAMERA_PORT \
       VELORANTICA_WINE_COM_LINK=$SERIAL_DIR/camera "$@" \
       timeout 300 "$program" </dev/null >"$log" 2>&1 || status=$?
   fi
@@ -258,15 +274,17 @@ run_gui_tests() {
   Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
   xvfb=$!
   sleep 1
-  # A session of its own, whose desktop is on that display.
+  # A session of its own, whose desktop is on that display; without the card's
+  # drive a broken-off run may have left, and without a series the CLI's tests
+  # left running (the window would ask first whether to go on with it).
   wineserver -k >/dev/null 2>&1 || true
-  # A series the CLI's tests left running would make the window ask first
-  # whether to go on with it.
   rm -f "$PREFIX_DIR"/drive_c/users/*/AppData/Local/velorantica/*.state
+  rm -f "$PREFIX_DIR/dosdevices/${CARD_DRIVE,,}:"
   DISPLAY=:$number run_linux_driven gui_wine_tests "velorantica.exe" \
     VELORANTICA_WINE_GUI="$ROOT/build-win64/src/gui/velorantica.exe" \
     VELORANTICA_WINE_DRIVER="$ROOT/build-win64/tests/gui/win32/window_driver.exe" \
-    VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini"
+    VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini" \
+    VELORANTICA_WINE_CARD_DRIVE=$CARD_DRIVE
   wineserver -k >/dev/null 2>&1 || true
   kill "$xvfb" 2>/dev/null || true
   wait "$xvfb" 2>/dev/null || true
@@ -279,6 +297,7 @@ build build-win64 mingw-w64-x86_64.cmake
 build build-win32 mingw-w64-i686.cmake
 
 mkdir -p "$LOG_DIR"
+make_64bit_loader
 runs_32bit || use_64bit_loader
 # A session left over from an interrupted run would keep the old port map.
 wineserver -k >/dev/null 2>&1 || true

@@ -171,7 +171,8 @@ bool VirtualCamera::OpenRecord(std::string& error) {
 bool VirtualCamera::PrepareCard(std::string& error) {
   if (m_options.cardFolder.empty())
     return true;
-  if (std::string refusal = CardRefusal(); !refusal.empty()) {
+  std::string refusal = m_options.plainCard ? std::string() : CardRefusal();
+  if (!refusal.empty()) {
     error = refusal;
     return false;
   }
@@ -184,6 +185,8 @@ bool VirtualCamera::PrepareCard(std::string& error) {
   settings.gid = m_gid;
   settings.model = std::string(vel::ModelName(m_decoder.Model()));
   settings.helper = m_selfPath;
+  settings.plainFolder = m_options.plainCard;
+  settings.usbCommand = m_options.usbCommand;
   m_card = std::make_unique<MemoryCard>(std::move(settings), [this](const std::string& text) {
     // Until the terminal's path is out as the first line, notes wait.
     if (m_started)
@@ -218,8 +221,11 @@ void VirtualCamera::PrintSummary() {
   if (m_record)
     m_console.Line("Recording bytes to " + m_options.record);
   if (m_card) {
-    m_console.Line("Card: " + m_card->ImagePath() + ", REC mode; USB mode mounts it at " +
-                   m_card->MountPoint() + "; next picture " + PictureName(m_card->NextNumber()));
+    const std::string where =
+        m_options.plainCard
+            ? m_card->MountPoint() + ", REC mode; USB mode shows it"
+            : m_card->ImagePath() + ", REC mode; USB mode mounts it at " + m_card->MountPoint();
+    m_console.Line("Card: " + where + "; next picture " + PictureName(m_card->NextNumber()));
   }
   m_console.Line("Waiting for command bytes; Ctrl+C ends.");
 }

@@ -123,6 +123,7 @@ class PrivateMount {
   }
 
   std::string Path(const std::string& inside) const { return m_folder + "/" + inside; }
+  const std::string& Root() const { return m_folder; }
 
  private:
   std::string m_folder;
@@ -145,10 +146,10 @@ bool MakeOwnedFolder(const std::string& path, const HelperArgs& args, std::strin
   return true;
 }
 
-bool MakePictureFolders(const PrivateMount& card, const HelperArgs& args, std::string& error) {
-  return MakeOwnedFolder(card.Path("DCIM"), args, error) &&
-         MakeOwnedFolder(card.Path(kPictureFolder), args, error) &&
-         MakeOwnedFolder(card.Path(kPreviewFolder), args, error);
+bool MakePictureFolders(const std::string& root, const HelperArgs& args, std::string& error) {
+  return MakeOwnedFolder(root + "/DCIM", args, error) &&
+         MakeOwnedFolder(root + "/" + kPictureFolder, args, error) &&
+         MakeOwnedFolder(root + "/" + kPreviewFolder, args, error);
 }
 
 int HighestNumber(const std::string& folder) {
@@ -187,7 +188,7 @@ bool WriteOwnedFile(const std::string& path, const std::vector<std::uint8_t>& by
 int HelperPrepare(const HelperArgs& args) {
   PrivateMount card;
   std::string error;
-  if (!card.Mount(args.image, error) || !MakePictureFolders(card, args, error)) {
+  if (!card.Mount(args.image, error) || !MakePictureFolders(card.Root(), args, error)) {
     std::fprintf(stderr, "qvsim: %s\n", error.c_str());
     return 1;
   }
@@ -195,31 +196,39 @@ int HelperPrepare(const HelperArgs& args) {
   return 0;
 }
 
-int HelperShoot(const HelperArgs& args, int number, std::time_t when, const std::string& model) {
-  PrivateMount card;
-  std::string error;
-  if (!card.Mount(args.image, error) || !MakePictureFolders(card, args, error)) {
-    std::fprintf(stderr, "qvsim: %s\n", error.c_str());
-    return 1;
-  }
-  const std::string folder = card.Path(kPictureFolder) + "/";
-  const std::string previews = card.Path(kPreviewFolder) + "/";
+// Stores the first free picture from number on, with its thumbnail, in the
+// card's folders under root; its number, or 0 with the reason in error.
+int StorePicture(const std::string& root, int number, std::time_t when, const std::string& model,
+                 const HelperArgs& args, std::string& error) {
+  const std::string folder = root + "/" + kPictureFolder + "/";
+  const std::string previews = root + "/" + kPreviewFolder + "/";
   while (number <= kLastNumber &&
          (Exists(folder + PictureName(number)) || Exists(previews + PictureName(number))))
     ++number;
   if (number > kLastNumber) {
-    std::fprintf(stderr, "qvsim: no free picture number left on the card\n");
-    return 1;
+    error = "no free picture number left on the card";
+    return 0;
   }
   const ShotInfo shot{number, when, model, PictureName(number)};
   const GrayImage picture = DrawShot(shot);
   if (!WriteOwnedFile(folder + shot.fileName, EncodeJpeg(picture), args, error) ||
       !WriteOwnedFile(previews + shot.fileName, EncodeJpeg(Downscale(picture, kThumbnailFactor)),
-                      args, error)) {
+                      args, error))
+    return 0;
+  return number;
+}
+
+int HelperShoot(const HelperArgs& args, int number, std::time_t when, const std::string& model) {
+  PrivateMount card;
+  std::string error;
+  int stored = 0;
+  if (card.Mount(args.image, error) && MakePictureFolders(card.Root(), args, error))
+    stored = StorePicture(card.Root(), number, when, model, args, error);
+  if (stored == 0) {
     std::fprintf(stderr, "qvsim: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%d\n", number);
+  std::printf("%d\n", stored);
   return 0;
 }
 
@@ -294,6 +303,8 @@ std::string MemoryCard::ImagePath() const {
 }
 
 std::string MemoryCard::MountPoint() const {
+  if (m_settings.plainFolder)
+    return m_settings.folder;
   return "/media/" + m_settings.user + "/" + m_settings.label;
 }
 
@@ -361,6 +372,12 @@ bool MemoryCard::Prepare(std::string& error) {
       return false;
     }
   }
+  if (m_settings.plainFolder) {
+    if (!MakePictureFolders(m_settings.folder, {{}, m_settings.uid, m_settings.gid}, error))
+      return false;
+    m_nextNumber = HighestNumber(m_settings.folder + "/" + kPictureFolder) + 1;
+    return true;
+  }
   if (!Exists(ImagePath()) && !CreateImage(error))
     return false;
   if (!LockImage(error) || !ReleaseStaleMount(error))
@@ -380,14 +397,22 @@ void MemoryCard::TakePicture(std::time_t when) {
     m_log("Card: the camera is in USB mode and takes no picture");
     return;
   }
-  std::vector<std::string> command = HelperCommand("shoot");
-  command.push_back(std::to_string(m_nextNumber));
-  command.push_back(std::to_string(static_cast<long long>(when)));
-  command.push_back(m_settings.model);
-  const ProgramResult shot = RunProgram(command, true);
   long long number = 0;
-  if (shot.exitCode != 0 || !ParseNumber(shot.output, number)) {
-    m_log("Card: storing the picture failed");
+  std::string error = "storing the picture failed";
+  if (m_settings.plainFolder) {
+    number = StorePicture(m_settings.folder, m_nextNumber, when, m_settings.model,
+                          {{}, m_settings.uid, m_settings.gid}, error);
+  } else {
+    std::vector<std::string> command = HelperCommand("shoot");
+    command.push_back(std::to_string(m_nextNumber));
+    command.push_back(std::to_string(static_cast<long long>(when)));
+    command.push_back(m_settings.model);
+    const ProgramResult shot = RunProgram(command, true);
+    if (shot.exitCode != 0 || !ParseNumber(shot.output, number))
+      number = 0;
+  }
+  if (number <= 0) {
+    m_log("Card: " + error);
     return;
   }
   m_nextNumber = static_cast<int>(number) + 1;
@@ -396,7 +421,17 @@ void MemoryCard::TakePicture(std::time_t when) {
         "/" + name);
 }
 
+bool MemoryCard::RunUsbCommand(const char* mode, std::string& error) {
+  if (m_settings.usbCommand.empty() || Succeeds({"/bin/sh", "-c", m_settings.usbCommand + " \"$@\"",
+                                                 "qvsim", mode, m_settings.folder}))
+    return true;
+  error = "the USB command failed: " + m_settings.usbCommand + " " + mode + " " + m_settings.folder;
+  return false;
+}
+
 bool MemoryCard::MountForUsb(std::string& error) {
+  if (m_settings.plainFolder)
+    return RunUsbCommand("usb", error);
   const std::string userFolder = "/media/" + m_settings.user;
   const std::string mountPoint = MountPoint();
   if (!MakeFolder("/media", 0755, error) || !MakeFolder(userFolder, 0755, error) ||
@@ -412,6 +447,8 @@ bool MemoryCard::MountForUsb(std::string& error) {
 }
 
 bool MemoryCard::UnmountFromUsb(std::string& error) {
+  if (m_settings.plainFolder)
+    return RunUsbCommand("rec", error);
   const std::string mountPoint = MountPoint();
   const std::string umount = FindProgram("umount");
   bool done = false;

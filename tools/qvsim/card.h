@@ -33,6 +33,10 @@ struct CardSettings {
   gid_t gid = 0;
   std::string model;   // camera name printed on the pictures
   std::string helper;  // this program's path; it writes the card in a private mount
+  // A plain folder is the card itself, written in place, with no image and
+  // no mount: the USB command, when given, shows it to the computer.
+  bool plainFolder = false;
+  std::string usbCommand;
 };
 
 // Why the card cannot be played on this machine; empty when it can.
@@ -42,7 +46,8 @@ std::string CardRefusal();
 // is in REC mode and mounted under /media/<user>/<label> in USB mode, as a
 // desktop mounts a camera on its USB cable. Pictures are written through a
 // helper process with a mount namespace of its own, so the short mounts for
-// writing never show up as drives to anybody.
+// writing never show up as drives to anybody. Or a plain folder, for a
+// computer that is shown it otherwise (a drive letter of Wine's).
 class MemoryCard {
  public:
   using Log = std::function<void(const std::string&)>;
@@ -77,6 +82,7 @@ class MemoryCard {
   bool ReleaseStaleMount(std::string& error);
   bool MountForUsb(std::string& error);
   bool UnmountFromUsb(std::string& error);
+  bool RunUsbCommand(const char* mode, std::string& error);
   std::vector<std::string> HelperCommand(const std::string& action) const;
 
   CardSettings m_settings;

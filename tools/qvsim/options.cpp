@@ -24,6 +24,7 @@ bool ValidLabel(std::string_view label) {
 std::string UsageText() {
   return "Usage: qvsim [--model N] [--link PATH] [--record FILE]\n"
          "             [--card DIR [--label NAME] [--mount-delay MS]] [--user NAME]\n"
+         "             [--card-folder DIR [--usb-command CMD] [--mount-delay MS]]\n"
          "\n"
          "A stand-in Casio QV camera on a pseudo-terminal. The first line of output is\n"
          "the terminal's path; point the program's ComPort at it. Every command byte\n"
@@ -38,6 +39,11 @@ std::string UsageText() {
          "                 each REC/USB switch mounts it under /media/<user>/<label> or\n"
          "                 unmounts it. Needs root and loop devices.\n"
          "  --label NAME   card volume label (default: the model name)\n"
+         "  --card-folder DIR  play the card as a plain folder, without root: DIR holds\n"
+         "                 DCIM/100CASIO as the computer sees it in USB mode\n"
+         "  --usb-command CMD  shell command run at each REC/USB switch of a card folder\n"
+         "                 as CMD usb DIR or CMD rec DIR, to show the folder to the\n"
+         "                 computer as a drive and take it away (Wine: a drive letter)\n"
          "  --mount-delay MS  the card is mounted MS milliseconds after the switch to\n"
          "                 USB mode (default 0)\n"
          "  --user NAME    owner of the card's files and the terminal, and the <user> of\n"
@@ -62,8 +68,10 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
       target = &options.link;
     else if (arg == "--record")
       target = &options.record;
-    else if (arg == "--card")
+    else if (arg == "--card" || arg == "--card-folder")
       target = &options.cardFolder;
+    else if (arg == "--usb-command")
+      target = &options.usbCommand;
     else if (arg == "--label")
       target = &options.label;
     else if (arg == "--user")
@@ -78,6 +86,11 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
     }
     const std::string_view value = argv[++i];
     if (target) {
+      if (target == &options.cardFolder && (!target->empty() || options.plainCard)) {
+        error = "--card and --card-folder name one card";
+        return std::nullopt;
+      }
+      options.plainCard = options.plainCard || arg == "--card-folder";
       *target = value;
     } else if (!ParseInt(value, *number) || *number < 0) {
       error = std::string(arg) + " takes a number, not " + std::string(value);
@@ -88,7 +101,11 @@ std::optional<Options> ParseOptions(int argc, const char* const* argv, std::stri
     error = "--label must be 1 to 16 characters without /";
     return std::nullopt;
   }
-  if (!options.label.empty() && options.cardFolder.empty()) {
+  if (!options.usbCommand.empty() && !options.plainCard) {
+    error = "--usb-command belongs to --card-folder";
+    return std::nullopt;
+  }
+  if (!options.label.empty() && (options.cardFolder.empty() || options.plainCard)) {
     error = "--label belongs to --card";
     return std::nullopt;
   }

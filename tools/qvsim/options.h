@@ -10,6 +10,8 @@ struct Options {
   std::string link;        // symlink to keep pointing at the terminal
   std::string record;      // file that receives "<ms> <hex>" per byte
   std::string cardFolder;  // where the card image lives; empty: no card
+  bool plainCard = false;  // the card is cardFolder itself, a plain folder
+  std::string usbCommand;  // tells the computer of a plain card at each switch
   std::string label;       // card volume label; empty: the model name
   std::string user;        // owner of the card and the terminal; empty: the invoking user
   int mountDelayMs = 0;    // from the switch to USB mode until the card is mounted

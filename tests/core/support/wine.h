@@ -43,16 +43,7 @@ class WineDriveLetter {
   }
   std::string Root() const { return std::string(1, m_letter) + ":\\"; }
 
- private:
-  // Wine's mount manager's request: this fixed part, then the Unix path.
-  struct UnixDrive {
-    ULONG size, type, fsType;
-    DWORD serial;
-    ULONGLONG unixDevice;
-    WCHAR letter;
-    USHORT mountPointOffset, deviceOffset, labelOffset;
-  };
-
+  // Lends letter to a Unix folder, or takes it back without one.
   static bool Send(char letter, const char* unixFolder, UINT driveType) {
     const std::size_t pathSize = unixFolder ? std::strlen(unixFolder) + 1 : 0;
     std::vector<char> request(sizeof(UnixDrive) + pathSize);
@@ -76,6 +67,16 @@ class WineDriveLetter {
     ::CloseHandle(manager);
     return ok;
   }
+
+ private:
+  // Wine's mount manager's request: this fixed part, then the Unix path.
+  struct UnixDrive {
+    ULONG size, type, fsType;
+    DWORD serial;
+    ULONGLONG unixDevice;
+    WCHAR letter;
+    USHORT mountPointOffset, deviceOffset, labelOffset;
+  };
 
   char m_letter = 0;
 };

@@ -9,6 +9,8 @@
 //   window_driver click TITLE CAPTION   clicks the button (or check box)
 //   window_driver tab TITLE INDEX       brings the page at INDEX on top
 //   window_driver close TITLE           the window's close box
+//   window_driver drive X usb|rec DIR   Wine: the Unix folder DIR becomes the removable
+//                                       drive X:, as a USB disk plugged in, or X: goes away
 //
 // Exit status 0 when done, 1 when the window or the control is not there.
 #ifndef NOMINMAX
@@ -20,7 +22,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
+
+#include "support/wine.h"
 
 namespace {
 
@@ -128,6 +133,12 @@ int main(int argc, char** argv) {
   if (argc < 3)
     return 2;
   const std::string command = argv[1];
+  if (command == "drive" && argc > 4) {
+    const bool plugged = std::strcmp(argv[3], "usb") == 0;
+    const bool done = vel::test::WineDriveLetter::Send(
+        argv[2][0], plugged ? argv[4] : nullptr, plugged ? DRIVE_REMOVABLE : DRIVE_NO_ROOT_DIR);
+    return done || !plugged ? 0 : 1;  // a letter that was not there is gone as well
+  }
   HWND top = FindTop(Wide(argv[2]), command == "wait" ? 20000 : 2000);
   if (!top)
     return 1;
