@@ -311,7 +311,12 @@ bool Win32Window::DrawItem(const DRAWITEMSTRUCT& item) {
     return false;
   HDC dc = item.hDC;
   RECT area = item.rcItem;
-  FillRect(dc, &area, GetSysColorBrush(COLOR_BTNFACE));
+  // The page's own background, as it gives it to its static controls (a
+  // themed page is not the button face).
+  auto* background = reinterpret_cast<HBRUSH>(
+      SendMessageW(GetParent(item.hwndItem), WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                   reinterpret_cast<LPARAM>(item.hwndItem)));
+  FillRect(dc, &area, background ? background : GetSysColorBrush(COLOR_BTNFACE));
   if (kind == K::HyperLink) {
     const bool visited = m_visited[id];
     SetTextColor(dc, visited ? RGB(0x80, 0x00, 0x80) : RGB(0x00, 0x00, 0xFF));
