@@ -19,6 +19,12 @@
 # Prints, per test program, how many of its tests passed, and per
 # architecture a closing "N passed, M failed" line. Exits non-zero when a
 # test failed or a build broke.
+#
+#   scripts/wine-tests.sh --docs FOLDER
+#
+# runs no tests but pictures the window's five pages under Wine on qvsim
+# (window_driver.exe shot) as FOLDER/windows_<page>.png, and prints their
+# paths; scripts/update-docs-images.sh calls it for docs/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
@@ -263,38 +269,103 @@ run_linux_driven() {
   TOTAL_FAILED=$((TOTAL_FAILED + failed))
 }
 
+# An X display of its own (DISPLAY_NUMBER) and a Wine session whose desktop
+# is on it, without the card's drive or the series a broken-off run may have
+# left.
+XVFB_PID=
+start_display() {
+  DISPLAY_NUMBER=90
+  while [[ -e /tmp/.X11-unix/X$DISPLAY_NUMBER || -e /tmp/.X$DISPLAY_NUMBER-lock ]]; do
+    DISPLAY_NUMBER=$((DISPLAY_NUMBER + 1))
+  done
+  Xvfb ":$DISPLAY_NUMBER" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+  XVFB_PID=$!
+  sleep 1
+  wineserver -k >/dev/null 2>&1 || true
+  rm -f "$PREFIX_DIR/dosdevices/${CARD_DRIVE,,}:"
+  # A series the CLI's tests left running would make the window ask first
+  # whether to go on with it.
+  rm -f "$PREFIX_DIR"/drive_c/users/*/AppData/Local/velorantica/*.state
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+stop_display() {
+  wineserver -k >/dev/null 2>&1 || true
+  kill "$XVFB_PID" 2>/dev/null || true
+  wait "$XVFB_PID" 2>/dev/null || true
+}
+
 # The window on an X display of its own, where Xvfb is installed.
 run_gui_tests() {
   if ! command -v Xvfb >/dev/null; then
     echo "velorantica.exe under Wine: not run (no Xvfb)"
     return 0
   fi
-  local number=90 xvfb
-  while [[ -e /tmp/.X11-unix/X$number || -e /tmp/.X$number-lock ]]; do number=$((number + 1)); done
-  Xvfb ":$number" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-  xvfb=$!
-  sleep 1
-  # A session of its own, whose desktop is on that display; without the card's
-  # drive a broken-off run may have left, and without a series the CLI's tests
-  # left running (the window would ask first whether to go on with it).
-  wineserver -k >/dev/null 2>&1 || true
-  rm -f "$PREFIX_DIR"/drive_c/users/*/AppData/Local/velorantica/*.state
-  rm -f "$PREFIX_DIR/dosdevices/${CARD_DRIVE,,}:"
-  DISPLAY=:$number run_linux_driven gui_wine_tests "velorantica.exe" \
+  start_display
+  DISPLAY=:$DISPLAY_NUMBER run_linux_driven gui_wine_tests "velorantica.exe" \
     VELORANTICA_WINE_GUI="$ROOT/build-win64/src/gui/velorantica.exe" \
     VELORANTICA_WINE_DRIVER="$ROOT/build-win64/tests/gui/win32/window_driver.exe" \
     VELORANTICA_WINE_PROFILE="$PREFIX_DIR/drive_c/windows/velorantica.ini" \
     VELORANTICA_WINE_CARD_DRIVE=$CARD_DRIVE
-  wineserver -k >/dev/null 2>&1 || true
-  kill "$xvfb" 2>/dev/null || true
-  wait "$xvfb" 2>/dev/null || true
+  stop_display
+}
+
+# The five pages, in their order, on a profile that fills them as the Linux
+# pictures of docs/ are filled; qvsim is the camera on CAMERA_PORT.
+PAGES=(direct_control time_lapse options config about)
+take_pictures() {
+  local folder=$1 title="Velorantica for Casio QV-4000" camera window index picture status=0
+  local driver=$ROOT/build-win64/tests/gui/win32/window_driver.exe
+  command -v Xvfb >/dev/null || { echo "The pictures need Xvfb" >&2 && return 1; }
+  if [[ -f $ROOT/build/build.ninja ]]; then
+    cmake --build "$ROOT/build" --target qvsim >/dev/null
+  else
+    "$ROOT/scripts/setup.sh" --target qvsim >/dev/null
+  fi
+  start_display
+  export DISPLAY=:$DISPLAY_NUMBER
+  "$ROOT/build/tools/qvsim" --link "$SERIAL_DIR/camera" </dev/null >"$LOG_DIR/docs-qvsim.log" 2>&1 &
+  camera=$!
+  printf '%s\r\n' "[Interval]" "Count=10" "Second=30" "Focus=1" "[Options]" \
+    "ComPort=$CAMERA_PORT" "Model=7" "CopyFile=1" 'DestFileDir=C:\Users\camera\Pictures\timelapse' \
+    "DeleteAfterCopy=1" "CopyAndDelete=1" "UseExternalCommand=1" \
+    'Command=C:\Users\camera\after-shot.bat' "DelayRecUsb=12" "DelayUsbRec=4" "DelayBulb=60" \
+    >"$PREFIX_DIR/drive_c/windows/velorantica.ini"
+  sleep 1
+  "$LOADER_64" "$ROOT/build-win64/src/gui/velorantica.exe" </dev/null >"$LOG_DIR/docs-window.log" 2>&1 &
+  window=$!
+  "$LOADER_64" "$driver" wait "$title" || status=1
+  for index in "${!PAGES[@]}"; do
+    picture=$folder/windows_${PAGES[$index]}.png
+    if "$LOADER_64" "$driver" tab "$title" "$index" &&
+      "$LOADER_64" "$driver" shot "$title" "$(winepath -w "$picture")"; then
+      echo "$picture"
+    else
+      echo "Could not picture the page ${PAGES[$index]}" >&2
+      status=1
+    fi
+  done
+  "$LOADER_64" "$driver" click "$title" Exit || true
+  wait "$window" || true
+  kill "$camera" 2>/dev/null || true
+  wait "$camera" 2>/dev/null || true
+  rm -f "$PREFIX_DIR/drive_c/windows/velorantica.ini"
+  stop_display
+  return $status
 }
 
 # ---- main -----------------------------------------------------------------
 
+DOCS_DIR=
+if [[ ${1:-} == --docs ]]; then
+  [[ -n ${2:-} ]] || { echo "Usage: $0 [--docs FOLDER]" >&2 && exit 2; }
+  mkdir -p "$2"
+  DOCS_DIR=$(cd "$2" && pwd)
+fi
+
 install_packages
 build build-win64 mingw-w64-x86_64.cmake
-build build-win32 mingw-w64-i686.cmake
+[[ -n $DOCS_DIR ]] || build build-win32 mingw-w64-i686.cmake
 
 mkdir -p "$LOG_DIR"
 make_64bit_loader
@@ -302,6 +373,13 @@ runs_32bit || use_64bit_loader
 # A session left over from an interrupted run would keep the old port map.
 wineserver -k >/dev/null 2>&1 || true
 make_prefix
+if [[ -n $DOCS_DIR ]]; then
+  mkdir -p "$SERIAL_DIR"
+  map_com_ports
+  wineserver -w
+  take_pictures "$DOCS_DIR"
+  exit
+fi
 if start_serial_pair; then
   map_com_ports
   export VELORANTICA_TEST_COM_PORT=$PORT VELORANTICA_TEST_COM_PEER=$PEER

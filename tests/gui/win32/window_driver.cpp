@@ -9,6 +9,7 @@
 //   window_driver click TITLE CAPTION   clicks the button (or check box)
 //   window_driver tab TITLE INDEX       brings the page at INDEX on top
 //   window_driver close TITLE           the window's close box
+//   window_driver shot TITLE FILE       saves the window's inside as a PNG picture
 //   window_driver drive X usb|rec DIR   Wine: the Unix folder DIR becomes the removable
 //                                       drive X:, as a USB disk plugged in, or X: goes away
 //
@@ -19,6 +20,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <gdiplus.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -121,6 +123,33 @@ int PrintTabs(HWND top) {
   return 0;
 }
 
+// The window's inside as the screen shows it, once the page brought on top last has painted
+// itself, encoded by GDI+.
+int SavePicture(HWND top, const std::wstring& file) {
+  RedrawWindow(top, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(500);
+  RECT area{};
+  GetClientRect(top, &area);
+  HDC window = GetDC(top);
+  HDC memory = CreateCompatibleDC(window);
+  HBITMAP bitmap = CreateCompatibleBitmap(window, area.right, area.bottom);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  const BOOL copied = BitBlt(memory, 0, 0, area.right, area.bottom, window, 0, 0, SRCCOPY);
+  SelectObject(memory, old);
+  Gdiplus::GdiplusStartupInput input;
+  ULONG_PTR token = 0;
+  Gdiplus::GdiplusStartup(&token, &input, nullptr);
+  const CLSID png = {0x557cf406, 0x1a04, 0x11d3, {0x9a, 0x73, 0x00, 0x00, 0xf8, 0x1e, 0xf3, 0x2e}};
+  Gdiplus::Status saved = Gdiplus::GenericError;
+  if (copied)
+    saved = Gdiplus::Bitmap(bitmap, nullptr).Save(file.c_str(), &png, nullptr);
+  Gdiplus::GdiplusShutdown(token);
+  DeleteObject(bitmap);
+  DeleteDC(memory);
+  ReleaseDC(top, window);
+  return saved == Gdiplus::Ok ? 0 : 1;
+}
+
 LPARAM Middle(HWND hwnd) {
   RECT area{};
   GetClientRect(hwnd, &area);
@@ -154,6 +183,8 @@ int main(int argc, char** argv) {
   }
   if (argc < 4)
     return 2;
+  if (command == "shot")
+    return SavePicture(top, Wide(argv[3]));
   HWND button = FindButton(top, Wide(argv[3]));
   if (!button)
     return 1;
