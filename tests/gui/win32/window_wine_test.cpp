@@ -110,8 +110,12 @@ TEST_F(WineWindow, ACopyingSeriesStoresEachPictureAndThumbnailAndDeletesThemOnTh
   Drive({"tab", kTitle, "1"});
   Drive({"click", kTitle, "Start"});
   const std::set<std::string> taken{"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG"};
+  // Done once the last shot switched the camera back and sent its mode bytes: Exit would ask
+  // first while a shot runs.
   const auto done = [&] {
-    return std::filesystem::exists(copies + "/PREVIEW") && Listing(copies + "/PREVIEW") == taken &&
+    const Bytes bytes = ReadRecording(m_recording).bytes;
+    return std::count(bytes.begin(), bytes.end(), 'M') == 6 && bytes.back() != 'M' &&
+           std::filesystem::exists(copies + "/PREVIEW") && Listing(copies + "/PREVIEW") == taken &&
            Listing(card + "/PREVIEW").empty();
   };
   for (int waited = 0; waited < 20000 && !done(); waited += 200)
