@@ -43,10 +43,10 @@ class EndToEnd : public ::testing::Test {
     TempDir::WriteFile(ProfilePath(), "[Options]\nComPort=" + port +
                                           "\nModel=" + std::to_string(model) + "\n" + profileLines);
     TempDir::WriteFile(m_dir / "script", "wait 300\n" + script + "exit\n");
-    ChildProcess program(
-        VELORANTICA_PROGRAM, {},
-        {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + m_dir.Path(), "LD_PRELOAD=" E2E_DRIVER,
-         "VELORANTICA_E2E_SCRIPT=" + (m_dir / "script")});
+    ChildProcess program(VELORANTICA_PROGRAM, {},
+                         {"QT_QPA_PLATFORM=offscreen", "XDG_CONFIG_HOME=" + m_dir.Path(),
+                          "XDG_STATE_HOME=" + m_dir.Path(), "LD_PRELOAD=" E2E_DRIVER,
+                          "VELORANTICA_E2E_SCRIPT=" + (m_dir / "script")});
     EXPECT_EQ(program.Wait(90000), 0) << program.Errors();
     camera.Stop(SIGTERM);
     EXPECT_EQ(program.Errors().find("e2e:"), std::string::npos) << program.Errors();
