@@ -118,7 +118,8 @@ struct RecordingView final : SeriesView {
 // A camera, its line, the series and what it showed, for one series.
 struct Rig {
   explicit Rig(const std::string& profile) {
-    settings = LoadSettings(IniProfile::FromText(profile + "\nDestFileDir=" + dest + "\n"));
+    settings = LoadSettings(IniProfile::FromText(profile));
+    settings.DestFileDir = dest;  // whatever section the profile ends in
     velotest::WriteFile(dest + "/.keep", "");
     EXPECT_TRUE(port.Open(camera.linePath));
     NewRun();
