@@ -99,12 +99,6 @@ class FilmWin32 : public ::testing::Test {
     ::SetEnvironmentVariableA(kPlayVariable, (mode + ":" + m_record).c_str());
     return MakeFilm(m_frames, {}, callbacks, SteadyClock());
   }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder))
-      names.push_back(entry.path().filename().string());
-    return names;
-  }
   // The stand-in's lines: its process id, then its arguments.
   std::vector<std::string> Record() const {
     std::vector<std::string> lines;
@@ -138,7 +132,7 @@ TEST_F(FilmWin32, FfmpegOnPathMakesTheFilmBesideThePicturesAndNeverReplacesOne) 
   const std::vector<std::string> record = Record();
   ASSERT_GE(record.size(), 3u);
   EXPECT_EQ(record.back().find(m_folder + "\\"), 0u) << "the film's path arrived cut";
-  EXPECT_EQ(Names().size(), 2u) << "the frame list was left";
+  EXPECT_EQ(test::Listing(m_folder).size(), 2u) << "the frame list was left";
 
   ::SetEnvironmentVariableA("PATH", m_dir.Path().c_str());
   EXPECT_EQ(FindFfmpeg(), "");
@@ -165,7 +159,7 @@ TEST_F(FilmWin32, AFailedOrCancelledFilmLeavesNothing) {
     EXPECT_EQ(::WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "the stand-in still runs";
     ::CloseHandle(process);
   }
-  EXPECT_TRUE(Names().empty());
+  EXPECT_TRUE(test::Listing(m_folder).empty());
 }
 
 }  // namespace
