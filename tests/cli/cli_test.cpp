@@ -49,12 +49,12 @@ class Cli : public ::testing::Test {
                                  "XDG_STATE_HOME=" + m_dir.Path()},
         outputPath);
   }
-  // The log named by a series' output, "Series log: PATH" (after the plan).
-  static std::string LogOf(const std::string& output) {
-    const std::size_t at = output.find("Series log: ") + 12;
+  // What a line of the output gives after its label: the log of "Series log: PATH" (after the
+  // plan), the address of "Status page: URL".
+  static std::string LogOf(const std::string& output, const std::string& label = "Series log: ") {
+    const std::size_t at = output.find(label) + label.size();
     return output.substr(at, output.find('\n', at) - at);
   }
-  static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
     for (auto& camera : m_cameras)
       if (camera)
@@ -121,25 +121,13 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
 TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
   // The arguments, the output awaited, the signal and how many, the exit status and text, the
   // bytes the camera gets.
-  const std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, std::size_t>
-      cases[] = {
-          {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
-          {{"series", "--count", "2", "--bulb", "2", "--interval", "1"},
-           "Series log",
-           SIGHUP,
-           1,
-           0,
-           "cancelled",
-           2},
-          {{"series", "--count", "2", "--bulb", "30", "--interval", "1"},
-           "Series log",
-           SIGINT,
-           2,
-           1,
-           "Ended at once",
-           2},
-          {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
-      };
+  using Case = std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, int>;
+  const Case cases[] = {
+      {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
+      {{"series", "--count=2", "--bulb=2", "--interval=1"}, "log: ", SIGHUP, 1, 0, "cancelled", 2},
+      {{"series", "--count=2", "--bulb=30", "--interval=1"}, "log: ", SIGINT, 2, 1, "at once", 2},
+      {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
+  };
   for (const auto& [args, waitFor, signal, signals, status, says, bytes] : cases) {
     SCOPED_TRACE(args[0] + " " + std::to_string(signal));
     StartCamera(5, "DelayBulb=0\n");
@@ -150,10 +138,10 @@ TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
     EXPECT_EQ(cli->Wait(5000), status) << cli->Output();
     EXPECT_NE(cli->Output().find(says), std::string::npos) << cli->Output();
     const Bytes received = Received().bytes;
-    ASSERT_EQ(received.size(), bytes);
+    ASSERT_EQ(received.size(), std::size_t(bytes));
     EXPECT_EQ(received.back(), 0x62) << "the shutter was left held";
     if (args[0] == "series") {
-      const std::string log = ReadFile(LogOf(cli->Output()));
+      const std::string log = TempDir::ReadFile(LogOf(cli->Output()));
       EXPECT_NE(log.find("Series cancelled"), std::string::npos) << log;
     }
   }
@@ -208,7 +196,7 @@ TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
     EXPECT_NEAR(received.times[press] - received.times[2], 2000 * (press / 2 - 1), 50) << press;
   const std::string log = LogOf(resumed->Output());
   EXPECT_EQ(log, LogOf(first->Output()));
-  const std::string text = ReadFile(log);
+  const std::string text = TempDir::ReadFile(log);
   EXPECT_NE(text.find("Series resumed"), std::string::npos) << text;
   EXPECT_NE(text.find("5 pictures taken"), std::string::npos) << text;
   // Nothing is left to go on with.
@@ -228,7 +216,8 @@ TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
   ASSERT_EQ(shell.Wait(20000), 0);
   EXPECT_EQ(Received().bytes.size(), 6u);
   const std::string log = LogOf(shell.Output());
-  EXPECT_NE(ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos) << log;
+  EXPECT_NE(TempDir::ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos)
+      << log;
 }
 
 // The page answers during the series and after it, until the program is ended; 200 idle
@@ -237,10 +226,8 @@ TEST_F(Cli, SeriesServesItsStatusPageUntilEnded) {
   StartCamera(5);
   auto cli = Start({"series", "--count", "5", "--interval", "1", "--serve", "127.0.0.1:0"});
   ASSERT_TRUE(cli->WaitFor("Shot 1 of 5")) << cli->Output() << cli->Errors();
-  const std::string out = cli->Output(), label = "Status page: http://127.0.0.1:";
-  ASSERT_NE(out.find(label), std::string::npos) << out;
-  const std::size_t at = out.find(label) + 13;
-  const std::string url = out.substr(at, out.find('\n', at) - at);
+  ASSERT_NE(cli->Output().find("Status page: http://127.0.0.1:"), std::string::npos);
+  const std::string url = LogOf(cli->Output(), "Status page: ");
   const HttpAnswer running = Curl(url + "status.json");
   EXPECT_NE(running.body.find("\"state\": \"running\","), std::string::npos) << running.body;
   EXPECT_NE(running.body.find("\"count\": 5,"), std::string::npos) << running.body;
@@ -399,9 +386,7 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
                     "--serve", "127.0.0.1:0"});
   // The status page sends the stored picture, after the series too.
   ASSERT_TRUE(cli->WaitFor("stays up until", 20000)) << cli->Output() << cli->Errors();
-  const std::string out = cli->Output(), label = "Status page: ";
-  const std::size_t at = out.find(label) + label.size();
-  EXPECT_EQ(Curl(out.substr(at, out.find('\n', at) - at) + "last.jpg").body, "picture");
+  EXPECT_EQ(Curl(LogOf(cli->Output(), "Status page: ") + "last.jpg").body, "picture");
   EXPECT_EQ(cli->Stop(SIGTERM), 0);
   ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
   EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
