@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <regex>
@@ -329,13 +328,6 @@ TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
   EXPECT_EQ(cli->Output().find("Copy of shot"), std::string::npos) << cli->Output();
   EXPECT_NE(cli->Errors().find("Copy of shot 1 failed: " + reason), std::string::npos)
       << cli->Errors();
-}
-
-// "CIMG0001.JPG" for 1, and so on.
-std::string PictureName(int n) {
-  char name[24];
-  std::snprintf(name, sizeof name, "CIMG%04d.JPG", n);
-  return name;
 }
 
 std::set<std::string> Pictures(int first, int last) {

@@ -47,6 +47,11 @@ class TempDir {
   std::string m_path;
 };
 
+// The camera's name of its picture n: "CIMG0001.JPG" for 1.
+inline std::string PictureName(int n) {
+  return "CIMG" + std::to_string(10000 + n).substr(1) + ".JPG";
+}
+
 // The names in a folder, with "/" after those of folders.
 inline std::set<std::string> Listing(const std::string& folder) {
   std::set<std::string> names;

@@ -78,8 +78,7 @@ class Camera final : public Clock {
     }
   }
   void Store(int number) {
-    char name[32];
-    std::snprintf(name, sizeof name, "CIMG%04d.JPG", number);
+    const std::string name = test::PictureName(number);
     for (const char* folder : {"/DCIM/100CASIO/", "/DCIM/100CASIO/PREVIEW/"}) {
       const std::string path = drive + folder + name;
       velotest::WriteFile(path, std::string(folder) + name);
