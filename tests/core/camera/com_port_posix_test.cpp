@@ -26,8 +26,9 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The line is set raw at 9600 8N1 without flow control, however the terminal was set before.
-TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
+// The line is set raw at 9600 8N1 without flow control, however the terminal was set before, and
+// takes bytes only while the port holds it.
+TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControlAndSendsOnlyWhileItHoldsThePort) {
   test::PseudoTerminal line;
   termios cooked = line.SlaveSettings();
   cooked.c_cflag = (cooked.c_cflag & ~CSIZE) | CS7 | CSTOPB | CRTSCTS;
@@ -45,14 +46,10 @@ TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
   EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
-}
 
-// Bytes arrive once and in order; a second opener is refused; a failed open says why, port closed
-// even after a write.
-TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
-  test::PseudoTerminal line;
-  CComPort port, second;
-  ASSERT_TRUE(port.Open(line.SlavePath()));
+  // Bytes arrive once and in order; a second opener is refused; a failed open says why, port
+  // closed even after a write.
+  CComPort second;
   EXPECT_TRUE(SendCommandByte(port, 0x42));
   SendKeyBytes(port, KeyBytes('N', 'P'));
   EXPECT_EQ(line.Read(3, 2000), (Bytes{0x42, 'N', 'P'}));
