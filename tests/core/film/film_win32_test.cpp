@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -28,18 +27,6 @@ using test::TempDir;
 // writes its process id and arguments.
 constexpr const char* kPlayVariable = "VELORANTICA_PLAY_FFMPEG";
 
-std::vector<std::string> OwnArguments() {
-  int count = 0;
-  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<std::string> narrow;
-  for (int i = 1; i < count; ++i) {
-    char text[4096] = {};
-    ::WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, text, sizeof text, nullptr, nullptr);
-    narrow.emplace_back(text);
-  }
-  return narrow;
-}
-
 void Say(const std::string& text) {
   DWORD written = 0;
   ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written,
@@ -52,7 +39,7 @@ const bool kPlaying = [] {
   if (!::GetEnvironmentVariableA(kPlayVariable, play, MAX_PATH))
     return false;
   const std::string mode = std::string(play).substr(0, std::string(play).find(':'));
-  const std::vector<std::string> args = OwnArguments();
+  const std::vector<std::string> args = test::OwnArguments();
   std::string record = std::to_string(::GetCurrentProcessId()) + "\n";
   for (const std::string& arg : args) record += arg + "\n";
   TempDir::WriteFile(std::string(play).substr(mode.size() + 1), record);
