@@ -7,7 +7,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <memory>
 #include <regex>
@@ -49,12 +48,12 @@ class Cli : public ::testing::Test {
                                  "XDG_STATE_HOME=" + m_dir.Path()},
         outputPath);
   }
-  // The log named by a series' output, "Series log: PATH" (after the plan).
-  static std::string LogOf(const std::string& output) {
-    const std::size_t at = output.find("Series log: ") + 12;
+  // What a line of the output gives after its label: the log of "Series log: PATH" (after the
+  // plan), the address of "Status page: URL".
+  static std::string LogOf(const std::string& output, const std::string& label = "Series log: ") {
+    const std::size_t at = output.find(label) + label.size();
     return output.substr(at, output.find('\n', at) - at);
   }
-  static std::string ReadFile(const std::string& path) { return TempDir::ReadFile(path); }
   Recording Received() {
     for (auto& camera : m_cameras)
       if (camera)
@@ -98,20 +97,24 @@ TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
   }
 }
 
-TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
+// Three shots on the grid of the first's end, logged, the profile left as it was; output into a
+// pipe that closes early is a failed write, not the end of the series.
+TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThemThroughAPipeClosedEarly) {
   StartCamera(5, "[Interval]\nCount=9\nSecond=5\n");
   const std::string profileBefore = TempDir::ReadFile(m_profile);
-  auto cli = Start({"series", "--count", "3", "--interval", "1"});
-  ASSERT_EQ(cli->Wait(20000), 0) << cli->Errors();
+  ChildProcess shell(
+      "/bin/sh",
+      {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" + m_profile +
+                 "' | head -n 2"},
+      {"XDG_STATE_HOME=" + m_dir.Path()});
+  ASSERT_EQ(shell.Wait(20000), 0) << shell.Errors();
   const Recording received = Received();
   ASSERT_EQ(received.bytes, (Bytes{0x42, 0x62, 0x42, 0x62, 0x42, 0x62}));
-  // Anchored at the end of the first shot, the later shots start 1 s apart.
   EXPECT_NEAR(received.times[4] - received.times[2], 1000, 60);
   EXPECT_NEAR(received.GapBefore(2), 1000, 60);
-  const std::string out = cli->Output();
-  EXPECT_NE(out.find("Shot 3 of 3 at "), std::string::npos) << out;
-  const std::string log = LogOf(out);
-  EXPECT_NE(TempDir::ReadFile(log).find("3 pictures taken"), std::string::npos) << log;
+  const std::string log = LogOf(shell.Output());
+  EXPECT_NE(TempDir::ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos)
+      << log;
   EXPECT_EQ(TempDir::ReadFile(m_profile), profileBefore);
 }
 
@@ -121,25 +124,13 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThem) {
 TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
   // The arguments, the output awaited, the signal and how many, the exit status and text, the
   // bytes the camera gets.
-  const std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, std::size_t>
-      cases[] = {
-          {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
-          {{"series", "--count", "2", "--bulb", "2", "--interval", "1"},
-           "Series log",
-           SIGHUP,
-           1,
-           0,
-           "cancelled",
-           2},
-          {{"series", "--count", "2", "--bulb", "30", "--interval", "1"},
-           "Series log",
-           SIGINT,
-           2,
-           1,
-           "Ended at once",
-           2},
-          {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
-      };
+  using Case = std::tuple<std::vector<std::string>, std::string, int, int, int, std::string, int>;
+  const Case cases[] = {
+      {{"series", "--endless", "--interval", "1"}, "Shot 2 at", SIGINT, 1, 0, "cancelled", 4},
+      {{"series", "--count=2", "--bulb=2", "--interval=1"}, "log: ", SIGHUP, 1, 0, "cancelled", 2},
+      {{"series", "--count=2", "--bulb=30", "--interval=1"}, "log: ", SIGINT, 2, 1, "at once", 2},
+      {{"key", "Shutter", "--hold", "5"}, "", SIGHUP, 1, 0, "", 2},
+  };
   for (const auto& [args, waitFor, signal, signals, status, says, bytes] : cases) {
     SCOPED_TRACE(args[0] + " " + std::to_string(signal));
     StartCamera(5, "DelayBulb=0\n");
@@ -150,10 +141,10 @@ TEST_F(Cli, SignalsEndTheSeriesAndLetTheCameraGo) {
     EXPECT_EQ(cli->Wait(5000), status) << cli->Output();
     EXPECT_NE(cli->Output().find(says), std::string::npos) << cli->Output();
     const Bytes received = Received().bytes;
-    ASSERT_EQ(received.size(), bytes);
+    ASSERT_EQ(received.size(), std::size_t(bytes));
     EXPECT_EQ(received.back(), 0x62) << "the shutter was left held";
     if (args[0] == "series") {
-      const std::string log = ReadFile(LogOf(cli->Output()));
+      const std::string log = TempDir::ReadFile(LogOf(cli->Output()));
       EXPECT_NE(log.find("Series cancelled"), std::string::npos) << log;
     }
   }
@@ -208,7 +199,7 @@ TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
     EXPECT_NEAR(received.times[press] - received.times[2], 2000 * (press / 2 - 1), 50) << press;
   const std::string log = LogOf(resumed->Output());
   EXPECT_EQ(log, LogOf(first->Output()));
-  const std::string text = ReadFile(log);
+  const std::string text = TempDir::ReadFile(log);
   EXPECT_NE(text.find("Series resumed"), std::string::npos) << text;
   EXPECT_NE(text.find("5 pictures taken"), std::string::npos) << text;
   // Nothing is left to go on with.
@@ -217,30 +208,14 @@ TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
   EXPECT_NE(again->Output().find("No series to go on with"), std::string::npos);
 }
 
-// Output into a pipe that closes early is a failed write, not the end of the series.
-TEST_F(Cli, AClosedPipeDoesNotEndTheSeries) {
-  StartCamera(5);
-  ChildProcess shell(
-      "/bin/sh",
-      {"-c", std::string(CLI_PROGRAM) + " series --count 3 --interval 1 --profile '" + m_profile +
-                 "' | head -n 2"},
-      {"XDG_STATE_HOME=" + m_dir.Path()});
-  ASSERT_EQ(shell.Wait(20000), 0);
-  EXPECT_EQ(Received().bytes.size(), 6u);
-  const std::string log = LogOf(shell.Output());
-  EXPECT_NE(ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos) << log;
-}
-
 // The page answers during the series and after it, until the program is ended; 200 idle
 // connections, a 1 MB header and paths out of the page keep no shot off its grid.
 TEST_F(Cli, SeriesServesItsStatusPageUntilEnded) {
   StartCamera(5);
   auto cli = Start({"series", "--count", "5", "--interval", "1", "--serve", "127.0.0.1:0"});
   ASSERT_TRUE(cli->WaitFor("Shot 1 of 5")) << cli->Output() << cli->Errors();
-  const std::string out = cli->Output(), label = "Status page: http://127.0.0.1:";
-  ASSERT_NE(out.find(label), std::string::npos) << out;
-  const std::size_t at = out.find(label) + 13;
-  const std::string url = out.substr(at, out.find('\n', at) - at);
+  ASSERT_NE(cli->Output().find("Status page: http://127.0.0.1:"), std::string::npos);
+  const std::string url = LogOf(cli->Output(), "Status page: ");
   const HttpAnswer running = Curl(url + "status.json");
   EXPECT_NE(running.body.find("\"state\": \"running\","), std::string::npos) << running.body;
   EXPECT_NE(running.body.find("\"count\": 5,"), std::string::npos) << running.body;
@@ -344,13 +319,6 @@ TEST_F(Cli, PipedOutputTellsTheWholeReasonOfAFailure) {
       << cli->Errors();
 }
 
-// "CIMG0001.JPG" for 1, and so on.
-std::string PictureName(int n) {
-  char name[24];
-  std::snprintf(name, sizeof name, "CIMG%04d.JPG", n);
-  return name;
-}
-
 std::set<std::string> Pictures(int first, int last) {
   std::set<std::string> names;
   for (int n = first; n <= last; ++n) names.insert(PictureName(n));
@@ -367,19 +335,12 @@ void MakeCard(const std::string& image, int n) {
   ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
 }
 
-// The files of a folder, without its folders; none for a folder that is not there.
-std::set<std::string> FilesIn(const std::string& folder) {
-  std::set<std::string> names;
-  if (fs::is_directory(folder))
-    for (const std::string& name : Listing(folder))
-      if (!name.ends_with('/'))
-        names.insert(name);
-  return names;
-}
-
-// The files of a folder of an ext4 image, without its folders.
-std::set<std::string> FilesOnImage(const std::string& image, const std::string& folder) {
-  std::set<std::string> names = ImageListing(image, folder);
+// The files of a folder (an ext4 image's when one is given), without its folders; none for a
+// folder that is not there.
+std::set<std::string> FilesIn(const std::string& folder, const std::string& image = {}) {
+  std::set<std::string> names = !image.empty()             ? ImageListing(image, folder)
+                                : fs::is_directory(folder) ? Listing(folder)
+                                                           : std::set<std::string>{};
   std::erase_if(names, [](const std::string& name) { return name.ends_with('/'); });
   return names;
 }
@@ -399,9 +360,7 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
                     "--serve", "127.0.0.1:0"});
   // The status page sends the stored picture, after the series too.
   ASSERT_TRUE(cli->WaitFor("stays up until", 20000)) << cli->Output() << cli->Errors();
-  const std::string out = cli->Output(), label = "Status page: ";
-  const std::size_t at = out.find(label) + label.size();
-  EXPECT_EQ(Curl(out.substr(at, out.find('\n', at) - at) + "last.jpg").body, "picture");
+  EXPECT_EQ(Curl(LogOf(cli->Output(), "Status page: ") + "last.jpg").body, "picture");
   EXPECT_EQ(cli->Stop(SIGTERM), 0);
   ChildProcess("/sbin/losetup", {"-d", device}).Wait(10000);
   EXPECT_EQ(TempDir::ReadFile(m_dir / "out/CIMG0007.JPG"), "picture");
@@ -431,9 +390,9 @@ TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
   EXPECT_EQ(Received().bytes.back(), 0x6D) << "the camera was left in USB mode";
   EXPECT_EQ(FilesIn(stick), std::set<std::string>{}) << "copied into the folder left behind";
   for (const char* folder : {"/", "/PREVIEW"})
-    EXPECT_EQ(FilesOnImage(image, folder), Pictures(1, 2)) << folder;
+    EXPECT_EQ(FilesIn(folder, image), Pictures(1, 2)) << folder;
   for (const char* folder : {"/DCIM/100CASIO", "/DCIM/100CASIO/PREVIEW"})
-    EXPECT_EQ(FilesOnImage(m_dir / "card/card.img", folder), Pictures(3, 4)) << folder;
+    EXPECT_EQ(FilesIn(folder, m_dir / "card/card.img"), Pictures(3, 4)) << folder;
 }
 
 // Two series, each with its camera in USB mode now and then while the other's is: each takes
@@ -461,8 +420,8 @@ TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
   Received();
   EXPECT_EQ(FilesIn(first), Pictures(1, 3));
   EXPECT_EQ(FilesIn(second), Pictures(501, 508));
-  EXPECT_EQ(FilesOnImage(m_dir / "first/card.img", "/DCIM/100CASIO"), std::set<std::string>{});
-  EXPECT_EQ(FilesOnImage(m_dir / "second/card.img", "/DCIM/100CASIO"), Pictures(500, 500));
+  EXPECT_EQ(FilesIn("/DCIM/100CASIO", m_dir / "first/card.img"), std::set<std::string>{});
+  EXPECT_EQ(FilesIn("/DCIM/100CASIO", m_dir / "second/card.img"), Pictures(500, 500));
 }
 
 // A FAT16 card read through fusefat, its source named "fusefat", as where the kernel has no vfat:

@@ -47,7 +47,7 @@ TEST(ProfileFile, SavingRemovesTheTemporaryFilesOfKilledSaves) {
       {"velorantica.ini.backup", true},
       {".other.ini." + std::to_string(dead) + ".tmp", true}};
   test::TempDir dir;
-  std::set<std::string> kept{"velorantica.ini"}, found;
+  std::set<std::string> kept{"velorantica.ini"};
   for (const auto& [name, stays] : files) {
     test::TempDir::WriteFile(dir / name, "");
     if (stays)
@@ -55,9 +55,7 @@ TEST(ProfileFile, SavingRemovesTheTemporaryFilesOfKilledSaves) {
   }
   fs::last_write_time(dir / old, fs::last_write_time(dir / old) - std::chrono::minutes(2));
   ASSERT_TRUE(IniProfile::FromText("A=1\n").Save(dir / "velorantica.ini"));
-  for (const auto& entry : fs::directory_iterator(dir.Path()))
-    found.insert(entry.path().filename().string());
-  EXPECT_EQ(found, kept);
+  EXPECT_EQ(test::Listing(dir.Path()), kept);
 }
 
 }  // namespace

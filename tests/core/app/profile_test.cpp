@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <iterator>
-
 #include "core/app/ini_profile.h"
 #include "core/app/settings.h"
 #include "support/temp_dir.h"
@@ -58,9 +55,6 @@ TEST(IniProfile, WritingKeepsEveryByteItDoesNotOwn) {
 // Saving leaves no temporary file; a folder in the profile's place is neither read nor replaced.
 TEST(IniProfile, SavesInOneStepAndReportsWhatFails) {
   test::TempDir dir;
-  const auto entries = [](const std::string& folder) {
-    return std::distance(std::filesystem::directory_iterator(folder), {});
-  };
   IniProfile profile = IniProfile::FromText("[Options]\nModel=8\n");
   ASSERT_TRUE(profile.Save(dir / "sub/velorantica.ini"));
   profile.WriteInt("Options", "Model", 2);
@@ -68,12 +62,12 @@ TEST(IniProfile, SavesInOneStepAndReportsWhatFails) {
   IniProfile loaded;
   ASSERT_TRUE(IniProfile::Load(dir / "sub/velorantica.ini", loaded));
   EXPECT_EQ(loaded.Text(), "[Options]\nModel=2\n");
-  EXPECT_EQ(entries(dir / "sub"), 1);
+  EXPECT_EQ(test::Listing(dir / "sub").size(), 1u);
   EXPECT_TRUE(IniProfile::Load(dir / "missing.ini", loaded));
   EXPECT_EQ(loaded.Text(), "");
 
   EXPECT_NE(profile.Save(dir / "sub").Text(), "");
-  EXPECT_EQ(entries(dir.Path()), 1);
+  EXPECT_EQ(test::Listing(dir.Path()).size(), 1u);
   EXPECT_NE(IniProfile::Load(dir / "sub", profile).Text(), "");
   EXPECT_EQ(profile.Text(), "");
 }

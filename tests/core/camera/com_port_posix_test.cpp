@@ -1,6 +1,5 @@
 #include <grp.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -19,16 +18,17 @@
 #include "core/platform/clock.h"
 #include "core/platform/system_error.h"
 #include "core/timelapse/shot_plan.h"
+#include "support/child_process.h"
 #include "support/pseudo_terminal.h"
-#include "support/temp_dir.h"
 
 namespace vel {
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// The line is set raw at 9600 8N1 without flow control, however the terminal was set before.
-TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
+// The line is set raw at 9600 8N1 without flow control, however the terminal was set before, and
+// takes bytes only while the port holds it.
+TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControlAndSendsOnlyWhileItHoldsThePort) {
   test::PseudoTerminal line;
   termios cooked = line.SlaveSettings();
   cooked.c_cflag = (cooked.c_cflag & ~CSIZE) | CS7 | CSTOPB | CRTSCTS;
@@ -46,14 +46,10 @@ TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControl) {
   EXPECT_EQ(tio.c_iflag & (IXON | IXOFF | IXANY), 0u);
   EXPECT_EQ(tio.c_oflag & OPOST, 0u);
   EXPECT_EQ(tio.c_lflag & (ICANON | ECHO), 0u);
-}
 
-// Bytes arrive once and in order; a second opener is refused; a failed open says why, port closed
-// even after a write.
-TEST(ComPort, SendsBytesOnlyWhileItHoldsThePort) {
-  test::PseudoTerminal line;
-  CComPort port, second;
-  ASSERT_TRUE(port.Open(line.SlavePath()));
+  // Bytes arrive once and in order; a second opener is refused; a failed open says why, port
+  // closed even after a write.
+  CComPort second;
   EXPECT_TRUE(SendCommandByte(port, 0x42));
   SendKeyBytes(port, KeyBytes('N', 'P'));
   EXPECT_EQ(line.Read(3, 2000), (Bytes{0x42, 'N', 'P'}));
@@ -98,31 +94,26 @@ TEST(ComPort, DeniedAccessIsAdvisedByTheDevicesModeAndGroup) {
     test::PseudoTerminal line;
     ASSERT_EQ(::chown(line.SlavePath().c_str(), 0, groupId), 0);
     ASSERT_EQ(::chmod(line.SlavePath().c_str(), mode), 0);
-    int out[2];
-    ASSERT_EQ(::pipe(out), 0);
-    if (::fork() == 0) {
-      if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
-        ::_exit(1);
-      CComPort port;
-      const Result opened = port.Open(line.SlavePath());
-      const std::string text = opened ? "opened" : opened.Text();
-      ::_exit(::write(out[1], text.data(), text.size()) == ssize_t(text.size()) ? 0 : 1);
-    }
-    ::close(out[1]);
-    std::string text(4096, '\0');
-    text.resize(static_cast<std::size_t>(std::max<ssize_t>(0, ::read(out[0], text.data(), 4096))));
-    ::close(out[0]);
-    ::wait(nullptr);
+    const std::optional<std::string> text = test::RunInChild(
+        [&] {
+          if (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)
+            return std::string("privileges not dropped");
+          CComPort port;
+          const Result opened = port.Open(line.SlavePath());
+          return opened ? std::string("opened") : opened.Text();
+        },
+        10);
+    ASSERT_TRUE(text);
     if (parts.empty()) {
-      EXPECT_EQ(text, "opened");
+      EXPECT_EQ(*text, "opened");
       continue;
     }
     std::vector<std::string> all = {SystemErrorText(EACCES),
                                     "Device tried: " + line.SlavePath() + "\n"};
     all.insert(all.end(), parts.begin(), parts.end());
     for (const std::string& part : all)
-      EXPECT_NE(text.find(part), std::string::npos) << part << " in:\n" << text;
-    EXPECT_EQ(text.find(never), std::string::npos) << never << " in:\n" << text;
+      EXPECT_NE(text->find(part), std::string::npos) << part << " in:\n" << *text;
+    EXPECT_EQ(text->find(never), std::string::npos) << never << " in:\n" << *text;
   }
 }
 

@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 
 #include <filesystem>
-#include <set>
 
 #include "core/film/film.h"
 #include "core/platform/clock.h"
@@ -33,13 +32,6 @@ class FilmTest : public ::testing::Test {
     ResultOf<FilmFrames> frames = ReadFilmFrames(log);
     EXPECT_TRUE(frames) << frames.Text();
     return frames ? frames.Value() : FilmFrames{};
-  }
-  // The names in the pictures' folder.
-  std::set<std::string> Names() const {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(m_folder))
-      names.insert(entry.path().filename());
-    return names;
   }
 
   TempDir m_dir;
@@ -90,7 +82,7 @@ TEST_F(FilmTest, ASeriesBecomesOneFrameAPictureInShotOrder) {
   EXPECT_EQ(again.path, m_folder + "/series-2026-12-07-101500-2.mp4");
   EXPECT_EQ(test::ProbeFilm(again.path).at("width"), "320");
   EXPECT_EQ(TempDir::ReadFile(film.path), first);
-  EXPECT_EQ(Names().size(), written.size() + 2) << "temporary files were left";
+  EXPECT_EQ(test::Listing(m_folder).size(), written.size() + 2) << "temporary files were left";
 }
 
 // Cancelled while ffmpeg runs, and failed in ffmpeg: ffmpeg is gone and nothing is left.
@@ -108,7 +100,7 @@ TEST_F(FilmTest, ACancelledOrFailedFilmLeavesNothing) {
   EXPECT_TRUE(ffmpegRan);
   EXPECT_TRUE(cancelled.cancelled);
   EXPECT_FALSE(cancelled.result);
-  EXPECT_EQ(Names().size(), stored.size());
+  EXPECT_EQ(test::Listing(m_folder).size(), stored.size());
   EXPECT_EQ(test::ProcessesNaming(m_folder), std::vector<std::string>{});
   EXPECT_EQ(::waitpid(-1, nullptr, WNOHANG), -1) << "a child was left";
 
@@ -118,7 +110,7 @@ TEST_F(FilmTest, ACancelledOrFailedFilmLeavesNothing) {
   EXPECT_FALSE(failed.cancelled);
   EXPECT_NE(failed.result.Text().find("ffmpeg failed"), std::string::npos) << failed.result.Text();
   EXPECT_NE(failed.result.Text().find("CIMG0001.JPG"), std::string::npos) << failed.result.Text();
-  EXPECT_TRUE(Names().empty());
+  EXPECT_TRUE(test::Listing(m_folder).empty());
 }
 
 }  // namespace

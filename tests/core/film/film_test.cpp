@@ -43,14 +43,11 @@ TEST(FilmFrames, TheStoredPicturesAreTakenFromTheShotLinesInTheirOrder) {
       "2026-12-07 10:15:31 Shot 7 of: sent 42; stored /bad/count.JPG\n"
       "2026-12-07 10:15:36 Series ended: 5 pictures taken, 1 copy failed\n"
       "2026-12-07 10:15:41 Shot 2 of 3: sent 42 62; stored /p/CIMG0001-2.JPG";
-  const std::vector<LoggedPicture> pictures = StoredPicturesOfLog(log);
-  ASSERT_EQ(pictures.size(), 3u);
-  const std::tuple<std::uint32_t, std::string> expected[] = {
-      {1, "/p/CIMG0001.JPG"}, {4, forged}, {2, "/p/CIMG0001-2.JPG"}};
-  for (std::size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(pictures[i].shot, std::get<0>(expected[i]));
-    EXPECT_EQ(pictures[i].path, std::get<1>(expected[i]));
-  }
+  std::vector<std::pair<std::uint32_t, std::string>> pictures;
+  for (const LoggedPicture& picture : StoredPicturesOfLog(log))
+    pictures.emplace_back(picture.shot, picture.path);
+  EXPECT_EQ(pictures,
+            (decltype(pictures){{1, "/p/CIMG0001.JPG"}, {4, forged}, {2, "/p/CIMG0001-2.JPG"}}));
 }
 
 TEST(FilmFrames, PicturesThatCannotBeFramesAreSkippedWithTheirReason) {
@@ -74,15 +71,12 @@ TEST(FilmFrames, PicturesThatCannotBeFramesAreSkippedWithTheirReason) {
   EXPECT_EQ(frames->size, (PictureSize{161, 121}));
   ASSERT_TRUE(frames->seriesStart);
   EXPECT_EQ(frames->seriesStart->minute, 15);
-  const std::tuple<std::uint32_t, std::string> skipped[] = {{2, "not a JPEG picture"},
-                                                            {3, "not a regular file"},
-                                                            {5, "not a JPEG picture"},
-                                                            {6, "missing"}};
-  ASSERT_EQ(frames->skipped.size(), std::size(skipped));
-  for (std::size_t i = 0; i < std::size(skipped); ++i) {
-    EXPECT_EQ(frames->skipped[i].shot, std::get<0>(skipped[i]));
-    EXPECT_EQ(frames->skipped[i].reason, std::get<1>(skipped[i]));
-  }
+  std::vector<std::pair<std::uint32_t, std::string>> skipped;
+  for (const auto& frame : frames->skipped) skipped.emplace_back(frame.shot, frame.reason);
+  EXPECT_EQ(skipped, (decltype(skipped){{2, "not a JPEG picture"},
+                                        {3, "not a regular file"},
+                                        {5, "not a JPEG picture"},
+                                        {6, "missing"}}));
   EXPECT_FALSE(ReadFilmFrames(dir / "none.log"));
 }
 

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <gtest/gtest.h>
-#include <shellapi.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -28,18 +27,6 @@ using test::TempDir;
 // writes its process id and arguments.
 constexpr const char* kPlayVariable = "VELORANTICA_PLAY_FFMPEG";
 
-std::vector<std::string> OwnArguments() {
-  int count = 0;
-  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-  std::vector<std::string> narrow;
-  for (int i = 1; i < count; ++i) {
-    char text[4096] = {};
-    ::WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, text, sizeof text, nullptr, nullptr);
-    narrow.emplace_back(text);
-  }
-  return narrow;
-}
-
 void Say(const std::string& text) {
   DWORD written = 0;
   ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), text.data(), DWORD(text.size()), &written,
@@ -52,7 +39,7 @@ const bool kPlaying = [] {
   if (!::GetEnvironmentVariableA(kPlayVariable, play, MAX_PATH))
     return false;
   const std::string mode = std::string(play).substr(0, std::string(play).find(':'));
-  const std::vector<std::string> args = OwnArguments();
+  const std::vector<std::string> args = test::OwnArguments();
   std::string record = std::to_string(::GetCurrentProcessId()) + "\n";
   for (const std::string& arg : args) record += arg + "\n";
   TempDir::WriteFile(std::string(play).substr(mode.size() + 1), record);
@@ -99,12 +86,6 @@ class FilmWin32 : public ::testing::Test {
     ::SetEnvironmentVariableA(kPlayVariable, (mode + ":" + m_record).c_str());
     return MakeFilm(m_frames, {}, callbacks, SteadyClock());
   }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(m_folder))
-      names.push_back(entry.path().filename().string());
-    return names;
-  }
   // The stand-in's lines: its process id, then its arguments.
   std::vector<std::string> Record() const {
     std::vector<std::string> lines;
@@ -138,7 +119,7 @@ TEST_F(FilmWin32, FfmpegOnPathMakesTheFilmBesideThePicturesAndNeverReplacesOne) 
   const std::vector<std::string> record = Record();
   ASSERT_GE(record.size(), 3u);
   EXPECT_EQ(record.back().find(m_folder + "\\"), 0u) << "the film's path arrived cut";
-  EXPECT_EQ(Names().size(), 2u) << "the frame list was left";
+  EXPECT_EQ(test::Listing(m_folder).size(), 2u) << "the frame list was left";
 
   ::SetEnvironmentVariableA("PATH", m_dir.Path().c_str());
   EXPECT_EQ(FindFfmpeg(), "");
@@ -165,7 +146,7 @@ TEST_F(FilmWin32, AFailedOrCancelledFilmLeavesNothing) {
     EXPECT_EQ(::WaitForSingleObject(process, 0), WAIT_OBJECT_0) << "the stand-in still runs";
     ::CloseHandle(process);
   }
-  EXPECT_TRUE(Names().empty());
+  EXPECT_TRUE(test::Listing(m_folder).empty());
 }
 
 }  // namespace

@@ -34,13 +34,9 @@ class HeadlessBrowser {
     ::posix_spawn_file_actions_adddup2(&actions, answers[1], 4);
     for (int fd : {1, 2})
       ::posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> args = {CHROMIUM_PROGRAM,
-                                     "--headless",
-                                     "--remote-debugging-pipe",
-                                     "--user-data-dir=" + profileDir,
-                                     "--no-first-run",
-                                     "--disable-gpu",
-                                     "about:blank"};
+    std::vector<std::string> args = {CHROMIUM_PROGRAM, "--headless",    "--remote-debugging-pipe",
+                                     "--no-first-run", "--disable-gpu", "about:blank"};
+    args.insert(args.begin() + 1, "--user-data-dir=" + profileDir);
     if (::geteuid() == 0)
       args.insert(args.begin() + 1, "--no-sandbox");  // Chromium refuses root otherwise
     std::vector<char*> argv;

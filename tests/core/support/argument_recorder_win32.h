@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "support/temp_dir.h"
 
@@ -14,19 +15,26 @@ namespace vel::test {
 
 inline constexpr const char* kRecordVariable = "VELORANTICA_RECORD_ARGUMENTS";
 
+// This program's arguments as the system splits its command line, in UTF-8.
+inline std::vector<std::string> OwnArguments() {
+  int count = 0;
+  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<std::string> narrow;
+  for (int i = 1; i < count; ++i) {
+    char text[4096] = {};
+    ::WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, text, sizeof text, nullptr, nullptr);
+    narrow.emplace_back(text);
+  }
+  return narrow;
+}
+
 // Runs while the program starts up, before main.
 inline const bool kRecorded = [] {
   char path[MAX_PATH] = {};
   if (!::GetEnvironmentVariableA(kRecordVariable, path, MAX_PATH))
     return false;
-  int count = 0;
-  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
   std::string text;
-  for (int i = 1; i < count; ++i) {
-    char narrow[4096] = {};
-    ::WideCharToMultiByte(CP_UTF8, 0, arguments[i], -1, narrow, sizeof narrow, nullptr, nullptr);
-    text += std::string(narrow) + "\n";
-  }
+  for (const std::string& argument : OwnArguments()) text += argument + "\n";
   TempDir::WriteFile(path, text + "end\n");
   ::ExitProcess(0);
 }();

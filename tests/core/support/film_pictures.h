@@ -28,8 +28,7 @@ inline std::string RunTool(const std::string& name, const std::vector<std::strin
 // "CIMG0001.JPG" to the count's name.
 inline std::vector<std::string> PictureNames(int count) {
   std::vector<std::string> names;
-  for (int n = 1; n <= count; ++n)
-    names.push_back("CIMG" + std::to_string(10000 + n).substr(1) + ".JPG");
+  for (int n = 1; n <= count; ++n) names.push_back(PictureName(n));
   return names;
 }
 

@@ -18,8 +18,7 @@
 namespace vel::test {
 
 struct HttpAnswer {
-  int code = 0;  // 0: no answer (curl's exit status says why)
-  int curlExit = 0;
+  int code = 0;  // 0: no answer
   std::string head, body;
 };
 
@@ -31,7 +30,7 @@ inline HttpAnswer Curl(const std::string& url, std::vector<std::string> args = {
   args.push_back(url);
   ChildProcess curl(CURL_PROGRAM, args);
   HttpAnswer answer;
-  answer.curlExit = curl.Wait(15000);
+  curl.Wait(15000);
   answer.code = std::atoi(curl.Output().c_str());
   answer.head = TempDir::ReadFile(dir / "head");
   answer.body = TempDir::ReadFile(dir / "body");

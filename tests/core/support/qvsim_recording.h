@@ -46,14 +46,6 @@ inline bool IsolateMounts() {
          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
 }
 
-// The names in a folder, with "/" after those of folders.
-inline std::set<std::string> Listing(const std::string& folder) {
-  std::set<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
-  return names;
-}
-
 // The same for a folder of an ext4 image such as qvsim's card, read without mounting it.
 inline std::set<std::string> ImageListing(const std::string& image, const std::string& folder) {
   ChildProcess debugfs("/sbin/debugfs", {"-R", "ls -p " + folder, image});

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <set>
 #include <string>
 
 namespace vel::test {
@@ -45,5 +46,18 @@ class TempDir {
  private:
   std::string m_path;
 };
+
+// The camera's name of its picture n: "CIMG0001.JPG" for 1.
+inline std::string PictureName(int n) {
+  return "CIMG" + std::to_string(10000 + n).substr(1) + ".JPG";
+}
+
+// The names in a folder, with "/" after those of folders.
+inline std::set<std::string> Listing(const std::string& folder) {
+  std::set<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.insert(entry.path().filename().string() + (entry.is_directory() ? "/" : ""));
+  return names;
+}
 
 }  // namespace vel::test

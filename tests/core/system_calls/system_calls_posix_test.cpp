@@ -172,10 +172,7 @@ TEST_F(SystemCallsTest, WithoutHardLinksACopyTakesTheNameOrLeavesNone) {
     const ResultOf<std::string> copy = StoreCopySafely(source, folder, "CIMG0001.JPG");
     watch.linkError = watch.renameError = 0;
     EXPECT_EQ(copy ? copy.Value() : copy.Text(), stored);
-    Files files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-      files.insert(entry.path().filename().string());
-    EXPECT_EQ(files, left);
+    EXPECT_EQ(test::Listing(folder), left);
     if (!renameError) {
       EXPECT_EQ(test::TempDir::ReadFile(folder + "/" + stored), "picture");
     }

@@ -13,7 +13,6 @@
 
 #include "core/platform/clock.h"
 #include "support/child_process.h"
-#include "support/temp_dir.h"
 
 namespace vel {
 namespace {
@@ -109,10 +108,8 @@ TEST_F(ExternalCommandTest, HowTheProgramEndedIsReportedAndWhatItStartedEndsWith
         8);
     EXPECT_EQ(result.value_or("still running after 8 s"),
               text.empty() ? "" : "Velorantica: external command \"" + program + "\" " + text);
-    const std::string group = test::TempDir::ReadFile(m_folder + "/group");
-    if (group.empty())
-      continue;
-    ::kill(-std::stoi(group), SIGKILL);
+    if (const std::string group = test::TempDir::ReadFile(m_folder + "/group"); !group.empty())
+      ::kill(-std::stoi(group), SIGKILL);
   }
   EXPECT_EQ(CommandLimitMs(3000), 10000u);
   EXPECT_EQ(CommandLimitMs(25000), 25000u);

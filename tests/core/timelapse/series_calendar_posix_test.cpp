@@ -4,11 +4,9 @@
 #include "core/app/settings.h"
 #include "core/timelapse/series_plan.h"
 #include "core/timelapse/series_state.h"
-#include "support/temp_dir.h"
+#include "timelapse/fixtures/volume_fixture.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
 
 namespace vel {
 namespace {
@@ -16,8 +14,7 @@ namespace {
 // What the schedule's settings and options take, and what they refuse with a text that says
 // what they should look like.
 TEST(SeriesCalendar, ItsTextsAreReadOrRefused) {
-  ::setenv("TZ", "Europe/Berlin", 1);
-  ::tzset();
+  velotest::BerlinTime berlin;
   const std::int64_t monday = ParseMoment("2026-03-02 09:30", 0).Value();
   EXPECT_EQ(MomentText(monday), "2026-03-02 09:30");
   EXPECT_EQ(ParseMoment("2026-03-02 09:30:15", 0).Value(), monday + 15);
@@ -51,15 +48,12 @@ TEST(SeriesCalendar, ItsTextsAreReadOrRefused) {
             "(picture 12 of 40 taken). Continue it?");
   stopped.settings.Infinity = 1;
   EXPECT_NE(ResumeQuestion(stopped).find("(picture 12 taken)"), std::string::npos);
-  ::unsetenv("TZ");
-  ::tzset();
 }
 
 // Before Start: how many shots, when the first and the last, room for their pictures, and
 // whether a shot fits into the interval.
 TEST(SeriesPlan, TellsShotsRoomAndPace) {
-  ::setenv("TZ", "Europe/Berlin", 1);
-  ::tzset();
+  velotest::BerlinTime berlin;
   test::TempDir dest;
   const std::int64_t nine = ParseMoment("2026-03-02 09:00", 0).Value() * 1000;
   struct Case {
@@ -98,8 +92,6 @@ TEST(SeriesPlan, TellsShotsRoomAndPace) {
     for (std::size_t i = 0; i < lines.size(); ++i)
       EXPECT_EQ(lines[i].substr(0, c.lines[i].size()), c.lines[i]);
   }
-  ::unsetenv("TZ");
-  ::tzset();
 }
 
 }  // namespace

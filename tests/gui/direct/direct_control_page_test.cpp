@@ -33,11 +33,11 @@ class DirectControlPageTest : public QObject {
   void modelChoosesPageAndTitle();
   void qv4000SendsModesAtFirstDisplayAndListsAndArrowsOnChange();
   void dialogKeyHoldsItsButtonWhileItsDialogRuns();
-  void heldSpaceBarIsOnePressAndOneRelease();
   void keyPressOpensALostLineAgain();
 };
 
-// The pushed state is sampled when idle, as the pointer leaves and returns; a click sends nothing.
+// The pushed state is sampled when idle, as the pointer leaves and returns, and as the space bar
+// is held; a click sends nothing.
 void DirectControlPageTest::heldKeySendsPressOnceAndReleaseOnce() {
   SheetFixture f(5);
   QAbstractButton* shutter = f.Item(vel::kShutterKey);
@@ -61,6 +61,23 @@ void DirectControlPageTest::heldKeySendsPressOnceAndReleaseOnce() {
   QCOMPARE(f.Idle(2), Bytes{});
   f.ShowPage(0);
   QCOMPARE(f.Idle(1, 1), Bytes{0x62});
+  // A held space bar's repeats (marked, or plain under load) make one press and one release.
+  shutter->setFocus();
+  const auto space = [shutter](bool press, bool repeat) {
+    QTest::simulateEvent(shutter, press, Qt::Key_Space, Qt::NoModifier, " ", repeat);
+    IdleOnce(1);
+  };
+  space(true, false);
+  Bytes sent = f.Idle(1, 1);
+  for (int i = 0; i < 40; ++i) {
+    space(false, i % 2);
+    space(true, i % 2);
+  }
+  space(false, false);
+  QTRY_VERIFY(!shutter->isDown());
+  const Bytes rest = f.Idle(2, 1);
+  sent.insert(sent.end(), rest.begin(), rest.end());
+  QCOMPARE(sent, (Bytes{0x42, 0x62}));
 }
 
 // Unknown models get the QV-3000EX's page and name.
@@ -133,28 +150,6 @@ void DirectControlPageTest::dialogKeyHoldsItsButtonWhileItsDialogRuns() {
     QTest::mouseRelease(f.Item(c.key), Qt::LeftButton);
     QCOMPARE(f.Idle(2), Bytes{});
   }
-}
-
-// A held space bar's repeats (marked, or plain under load) make one press and one release.
-void DirectControlPageTest::heldSpaceBarIsOnePressAndOneRelease() {
-  SheetFixture f(5);
-  QAbstractButton* shutter = f.Item(vel::kShutterKey);
-  shutter->setFocus();
-  const auto space = [shutter](bool press, bool repeat) {
-    QTest::simulateEvent(shutter, press, Qt::Key_Space, Qt::NoModifier, " ", repeat);
-    IdleOnce(1);
-  };
-  space(true, false);
-  Bytes sent = f.Idle(1, 1);
-  for (int i = 0; i < 40; ++i) {
-    space(false, i % 2);
-    space(true, i % 2);
-  }
-  space(false, false);
-  QTRY_VERIFY(!shutter->isDown());
-  const Bytes rest = f.Idle(2, 1);
-  sent.insert(sent.end(), rest.begin(), rest.end());
-  QCOMPARE(sent, (Bytes{0x42, 0x62}));
 }
 
 // A key press reopens, under its name, a line lost by a failed write (the adapter plugged again).

@@ -1,68 +1,14 @@
 #include <QEnterEvent>
 #include <QtTest>
 
-#include "gui/framework/data_exchange.h"
-#include "gui/framework/property_page.h"
-#include "gui/framework/qt/link_label.h"
-#include "gui/framework/qt/qt_window.h"
-#include "gui/widgets/hyperlink.h"
-#include "support/gui_support.h"
+#include "support/link_window.h"
+
+using vel::test::LinkWindow;
 
 namespace {
 
 const QString kHost = QStringLiteral("www.example.org");
 const QString kTarget = QStringLiteral("http://www.example.org/velorantica");
-constexpr int kLinkId = 1;
-
-// A page that binds its link when told to, so that the place the template
-// gives it can be seen first.
-class LinkPage : public fw::CPropertyPage {
- public:
-  LinkPage(const vel::DialogTemplate& dialog, CHyperLink& link)
-      : fw::CPropertyPage(dialog), m_link(link) {}
-  bool bind = false;
-
- protected:
-  void DoDataExchange(fw::DataExchange& dx) override {
-    if (bind)
-      DDX_Control(dx, kLinkId, m_link);
-  }
-
- private:
-  CHyperLink& m_link;
-};
-
-// A link bound on a page of its own, its opener recording instead of starting a browser.
-struct LinkWindow {
-  LinkWindow(const QString& text, const QString& target = {}, unsigned flags = vel::kNoFlags)
-      : text(text.toStdString()) {
-    control[0] = {kLinkId, vel::ControlKind::HyperLink, this->text, 10, 20, 120, 24, flags};
-    page = std::make_unique<LinkPage>(dialog, link);
-    page->EnsureWindow();
-    widget = qobject_cast<fw::qt::LinkLabel*>(fw::qt::ControlWidget(*page, kLinkId));
-    area = widget->geometry();
-    link.SetOpener([this](const std::string& address) {
-      opened << QString::fromStdString(address);
-      return opens ? vel::Result::Success() : vel::Result::Failure("Unable to open: no browser");
-    });
-    link.SetLinkTarget(target.toStdString());
-    page->bind = true;
-    page->UpdateData(false);
-  }
-  QColor Colour() const { return widget->palette().color(widget->foregroundRole()); }
-  void Click() { QTest::mouseClick(widget, Qt::LeftButton); }
-
-  std::string text;
-  vel::ControlTemplate control[1];
-  vel::DialogTemplate dialog{"Link", 230, 110, control};
-  CHyperLink link;
-  std::unique_ptr<LinkPage> page;
-  fw::qt::LinkLabel* widget = nullptr;
-  QRect area;
-  bool opens = true;
-  QStringList opened;
-  vel::test::MessageBoxRecorder boxes;
-};
 
 }  // namespace
 

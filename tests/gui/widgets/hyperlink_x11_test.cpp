@@ -3,34 +3,8 @@
 #include <QFile>
 #include <QTest>
 
-#include "gui/framework/data_exchange.h"
-#include "gui/framework/property_page.h"
-#include "gui/framework/qt/link_label.h"
-#include "gui/framework/qt/qt_window.h"
-#include "gui/widgets/hyperlink.h"
-#include "support/gui_support.h"
+#include "support/link_window.h"
 #include "support/temp_dir.h"
-
-namespace {
-
-constexpr int kLinkId = 1;
-const vel::ControlTemplate kControls[] = {
-    {kLinkId, vel::ControlKind::HyperLink, "http://www.example.org/velorantica", 10, 20, 120, 24,
-     vel::kNoFlags}};
-
-class LinkPage : public fw::CPropertyPage {
- public:
-  explicit LinkPage(CHyperLink& link)
-      : fw::CPropertyPage(vel::DialogTemplate{"Link", 230, 110, kControls}), m_link(link) {}
-
- protected:
-  void DoDataExchange(fw::DataExchange& dx) override { DDX_Control(dx, kLinkId, m_link); }
-
- private:
-  CHyperLink& m_link;
-};
-
-}  // namespace
 
 class HyperLinkX11Test : public QObject {
   Q_OBJECT
@@ -48,17 +22,10 @@ class HyperLinkX11Test : public QObject {
       vel::test::TempDir::WriteFile(bin / "xdg-open", "#!/bin/sh\nexit " + std::to_string(status));
       QFile::setPermissions(QString::fromStdString(bin / "xdg-open"),
                             QFile::ExeOwner | QFile::ReadOwner);
-      vel::test::MessageBoxRecorder boxes;
-      CHyperLink link;
-      LinkPage page(link);
-      page.EnsureWindow();
-      page.UpdateData(false);
-      auto* widget = qobject_cast<fw::qt::LinkLabel*>(fw::qt::ControlWidget(page, kLinkId));
-      QVERIFY(widget);
-      QTest::mouseClick(widget, Qt::LeftButton);
-      QCOMPARE(boxes.Boxes().empty() ? QString() : boxes.Boxes()[0].text, box);
-      QCOMPARE(widget->palette().color(widget->foregroundRole()),
-               box.isEmpty() ? widget->VisitedColour() : widget->LinkColour());
+      vel::test::LinkWindow w("http://www.example.org/velorantica", {}, vel::kNoFlags, true);
+      w.Click();
+      QCOMPARE(w.boxes.Boxes().empty() ? QString() : w.boxes.Boxes()[0].text, box);
+      QCOMPARE(w.Colour(), box.isEmpty() ? w.widget->VisitedColour() : w.widget->LinkColour());
     }
     qputenv("PATH", path);
   }
