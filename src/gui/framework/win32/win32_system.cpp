@@ -373,25 +373,24 @@ class Win32FileChooser final : public FileChooser {
 
   std::optional<std::string> ChooseExistingFile(const Window* owner,
                                                 const OpenFileRequest& request) override {
-    const std::wstring filters = FilterPairs(request.filters), suffix = Wide(request.defaultSuffix);
-    std::wstring path(32768, L'\0');
-    OPENFILENAMEW info{};
-    info.lStructSize = sizeof info;
-    info.hwndOwner = Root(owner);
-    info.lpstrFilter = filters.c_str();
-    info.nFilterIndex = 1;
-    info.lpstrFile = path.data();
-    info.nMaxFile = static_cast<DWORD>(path.size());
-    info.lpstrDefExt = suffix.empty() ? nullptr : suffix.c_str();
-    info.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetOpenFileNameW(&info))
-      return std::nullopt;
-    path.resize(wcslen(path.c_str()));
-    return Utf8(path);
+    return FileDialog(owner, request, {}, OFN_FILEMUSTEXIST, GetOpenFileNameW);
   }
 
   std::optional<std::string> ChooseNewFile(const Window* owner, const OpenFileRequest& request,
                                            const std::string& startPath) override {
+    return FileDialog(owner, request, startPath, 0, GetSaveFileNameW);
+  }
+
+ private:
+  static HWND Root(const Window* owner) {
+    HWND hwnd = win32::HandleOf(owner);
+    return hwnd ? GetAncestor(hwnd, GA_ROOT) : GetActiveWindow();
+  }
+  // The Open or Save As dialog (show), starting at startPath, its file
+  // name buffer large enough for long paths.
+  static std::optional<std::string> FileDialog(const Window* owner, const OpenFileRequest& request,
+                                               const std::string& startPath, DWORD flags,
+                                               BOOL(WINAPI* show)(OPENFILENAMEW*)) {
     const std::wstring filters = FilterPairs(request.filters), suffix = Wide(request.defaultSuffix);
     std::wstring path = Wide(startPath);
     path.resize(std::max<std::size_t>(path.size() + 1, 32768), L'\0');
@@ -403,17 +402,11 @@ class Win32FileChooser final : public FileChooser {
     info.lpstrFile = path.data();
     info.nMaxFile = static_cast<DWORD>(path.size());
     info.lpstrDefExt = suffix.empty() ? nullptr : suffix.c_str();
-    info.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
-    if (!GetSaveFileNameW(&info))
+    info.Flags = flags | OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER;
+    if (!show(&info))
       return std::nullopt;
     path.resize(wcslen(path.c_str()));
     return Utf8(path);
-  }
-
- private:
-  static HWND Root(const Window* owner) {
-    HWND hwnd = win32::HandleOf(owner);
-    return hwnd ? GetAncestor(hwnd, GA_ROOT) : GetActiveWindow();
   }
 };
 
