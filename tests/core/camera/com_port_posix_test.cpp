@@ -24,6 +24,8 @@
 namespace vel {
 namespace {
 
+namespace fs = std::filesystem;
+
 using Bytes = std::vector<std::uint8_t>;
 
 // The line is set raw at 9600 8N1 without flow control, however the terminal was set before, and
@@ -122,12 +124,12 @@ TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   test::TempDir dir;
   const std::string link = dir / "camera";
   auto line = std::make_unique<test::PseudoTerminal>();
-  std::filesystem::create_symlink(line->SlavePath(), link);
+  fs::create_symlink(line->SlavePath(), link);
   CComPort port;
   EXPECT_TRUE(port.Reopen()) << "nothing to do while not lost";
   ASSERT_TRUE(port.Open(link));
   line.reset();
-  std::filesystem::remove(link);
+  fs::remove(link);
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_TRUE(port.IsLost() && !port.IsOpen());
   EXPECT_FALSE(port.Reopen());
@@ -135,7 +137,7 @@ TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   EXPECT_EQ(PortStateText(port).rfind("Port " + link + " was lost (", 0), 0u)
       << PortStateText(port);
   line = std::make_unique<test::PseudoTerminal>();
-  std::filesystem::create_symlink(line->SlavePath(), link);
+  fs::create_symlink(line->SlavePath(), link);
   ASSERT_TRUE(port.Reopen());
   EXPECT_FALSE(port.IsLost());
   EXPECT_EQ(PortStateText(port), "Port " + link + " is open.");
@@ -201,17 +203,16 @@ TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
   EXPECT_EQ(texts(), standard);
 
   test::PseudoTerminal line;
-  std::filesystem::create_symlink(line.SlavePath(), dev / "ttyUSB0");
+  fs::create_symlink(line.SlavePath(), dev / "ttyUSB0");
   for (const char* name : {"ttyUSB10", "ttyUSB2", "ttyACM0", "ttyS0", "ttyUSB", "tty1"})
     test::TempDir::WriteFile(dev / name, "");
-  std::filesystem::create_directories(dev / "ttyUSB5");
-  std::filesystem::create_directories(dev / "serial/by-id");
+  fs::create_directories(dev / "ttyUSB5");
+  fs::create_directories(dev / "serial/by-id");
   for (const auto& [name, target] :
        {std::pair{"usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", "ttyUSB0"},
         {"usb-FTDI_Dual_RS232-if01-port0", "ttyUSB10"},
         {"usb-Arduino__www.arduino.cc__0043_7523-if00", "ttyACM0"}})
-    std::filesystem::create_symlink(std::string("../../") + target,
-                                    dev / (std::string("serial/by-id/") + name));
+    fs::create_symlink(std::string("../../") + target, dev / (std::string("serial/by-id/") + name));
   std::vector<std::string> expected = standard;
   expected.insert(
       expected.end(),
@@ -238,9 +239,8 @@ TEST(SerialPorts, TheListShowsTheDevicesOfEachCallWithWhatTheyAre) {
     EXPECT_TRUE(SendCommandByte(port, 0x42));
     EXPECT_EQ(line.Read(1, 2000), Bytes{0x42});
   }
-  std::filesystem::remove_all(dev / "serial");
-  for (const char* name : {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0"})
-    std::filesystem::remove(dev / name);
+  fs::remove_all(dev / "serial");
+  for (const char* name : {"ttyUSB0", "ttyUSB2", "ttyUSB10", "ttyACM0"}) fs::remove(dev / name);
   EXPECT_EQ(texts(), standard);
 }
 

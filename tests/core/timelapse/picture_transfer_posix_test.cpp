@@ -100,7 +100,9 @@ TEST_F(PictureTransferTest, TheNewestPictureIsTheOneTaken) {
   EXPECT_EQ(Below(m_dest), Files{first});
 }
 
-TEST_F(PictureTransferTest, PictureAndThumbnailAreCopiedThenDeletedAndNotTakenTwice) {
+// A picture is copied with its thumbnail, then deleted, and not taken twice; without its thumbnail
+// nothing is deleted (a full destination is the system calls' test).
+TEST_F(PictureTransferTest, PictureAndThumbnailAreCopiedThenDeletedAndNotTakenTwiceOrAlone) {
   Put("DCIM/100CASIO/CIMG0001.JPG", 1, "picture");
   Put("DCIM/100CASIO/PREVIEW/CIMG0001.JPG", 1, "thumbnail");
   AttachCamera();
@@ -116,18 +118,14 @@ TEST_F(PictureTransferTest, PictureAndThumbnailAreCopiedThenDeletedAndNotTakenTw
   ASSERT_EQ(Transfer(false, 1).Text(), "");
   EXPECT_FALSE(fs::exists(m_dest + "/CIMG0002.JPG")) << "taken twice";
   EXPECT_EQ(Below(m_camera), Files{"DCIM/100CASIO/CIMG0002.JPG"});
-}
 
-// A missing thumbnail deletes nothing; a full destination is the system calls' test.
-TEST_F(PictureTransferTest, AFailedCopyDeletesNothing) {
-  Put("DCIM/100CASIO/CIMG0001.JPG", 1, "picture");
-  AttachCamera();
+  Put("DCIM/100CASIO/CIMG0003.JPG", 3, "picture");
   EXPECT_EQ(Transfer(true, 0).Text(),
             "Copy error.\nSystem error message:\n\n" + std::string(std::strerror(ENOENT)) +
-                "\n\nPicture: " + m_camera + "/DCIM/100CASIO/PREVIEW/CIMG0001.JPG" +
+                "\n\nPicture: " + m_camera + "/DCIM/100CASIO/PREVIEW/CIMG0003.JPG" +
                 "\nDestination folder: " + m_dest + "/PREVIEW");
-  EXPECT_EQ(velotest::TempDir::ReadFile(m_camera + "/DCIM/100CASIO/CIMG0001.JPG"), "picture");
-  EXPECT_EQ(Below(m_dest), Files{"CIMG0001.JPG"});
+  EXPECT_EQ(velotest::TempDir::ReadFile(m_camera + "/DCIM/100CASIO/CIMG0003.JPG"), "picture");
+  EXPECT_EQ(Below(m_dest), (Files{"CIMG0001.JPG", "PREVIEW/CIMG0001.JPG", "CIMG0003.JPG"}));
 }
 
 // Links on the card leading outside it are never followed: nothing outside is copied or deleted.

@@ -5,12 +5,8 @@
 
 using vel::test::LinkWindow;
 
-namespace {
-
 const QString kHost = QStringLiteral("www.example.org");
 const QString kTarget = QStringLiteral("http://www.example.org/velorantica");
-
-}  // namespace
 
 class HyperLinkTest : public QObject {
   Q_OBJECT
