@@ -20,14 +20,6 @@ constexpr int kDaysAhead = 9;
 constexpr std::array<std::string_view, 7> kDayNames = {
     "Monday", "Tuesday", "Wednesday", "Thursday", "Friday", "Saturday", "Sunday"};
 
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-    text.remove_prefix(1);
-  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-    text.remove_suffix(1);
-  return text;
-}
-
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> parts;
   for (std::size_t at = 0;;) {
@@ -338,6 +330,28 @@ std::string ScheduleLogText(const SeriesCalendar& calendar, std::optional<std::i
   for (int day = 0; day < 7; ++day)
     if (calendar.days & (1u << day))
       text += " " + WeekdayName(day).substr(0, 3);
+  return text;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
+    text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
+    text.remove_suffix(1);
+  return text;
+}
+
+std::string DaysSetting(std::uint8_t days) {
+  if (days == SeriesCalendar::kEveryDay)
+    return {};
+  std::string text;
+  for (int day = 0; day < 7; ++day) {
+    if (!(days & (1u << day)))
+      continue;
+    std::string name(kDayNames[day].substr(0, 3));
+    name[0] = static_cast<char>(name[0] - 'A' + 'a');
+    text += (text.empty() ? "" : ",") + name;
+  }
   return text;
 }
 

@@ -88,6 +88,11 @@ ResultOf<std::int64_t> ParseMoment(std::string_view text, std::int64_t nowSecond
 ResultOf<std::int64_t> ParseDuration(std::string_view text);
 ResultOf<std::vector<DailyWindow>> ParseWindows(std::string_view text);
 ResultOf<std::uint8_t> ParseDays(std::string_view text);
+// The days as the setting writes them, "mon,wed,sat" (ParseDays reads it
+// back); "" for all seven.
+std::string DaysSetting(std::uint8_t days);
+// The text without the blanks around it.
+std::string_view Trim(std::string_view text);
 
 // "07:00-18:00", "Monday", "2026-12-24 18:00".
 std::string WindowText(const DailyWindow& window);

@@ -27,25 +27,7 @@ constexpr TextField kTextFields[] = {
 };
 
 std::string Trimmed(const std::string& text) {
-  const auto blank = [](unsigned char c) { return c == ' ' || c == '\t'; };
-  const auto first = std::find_if_not(text.begin(), text.end(), blank);
-  const auto last = std::find_if_not(text.rbegin(), text.rend(), blank).base();
-  return first < last ? std::string(first, last) : std::string();
-}
-
-// "mon,wed,sat" for the days ticked, "" for all seven (every day).
-std::string DaysSetting(std::uint8_t days) {
-  if (days == vel::SeriesCalendar::kEveryDay)
-    return {};
-  std::string text;
-  for (int day = 0; day < 7; ++day) {
-    if (!(days & (1u << day)))
-      continue;
-    std::string name = vel::WeekdayName(day).substr(0, 3);
-    name[0] = static_cast<char>(name[0] - 'A' + 'a');
-    text += (text.empty() ? "" : ",") + name;
-  }
-  return text;
+  return std::string(vel::Trim(text));
 }
 
 }  // namespace
@@ -76,7 +58,7 @@ void ScheduleDialog::OnOk() {
       days |= static_cast<std::uint8_t>(1u << day);
   if (days == 0)
     return Refuse(vel::kMondayCheck, "Tick at least one day of the week.");
-  chosen.ScheduleDays = DaysSetting(days);
+  chosen.ScheduleDays = vel::DaysSetting(days);
 
   // "HH:MM" is the next such time from now.
   const std::int64_t now = fw::TheUiClock().WallMs() / 1000;
