@@ -157,20 +157,6 @@ TEST_F(PictureTransferTest, LinksOnTheCardLeadNowhere) {
   }
 }
 
-// The longest names get a numbered name beside an earlier copy that still fits.
-TEST_F(PictureTransferTest, LongNamesAreStoredBesideEarlierCopies) {
-  AttachCamera();
-  for (std::size_t length : {250u, 255u}) {
-    SCOPED_TRACE(length);
-    const std::string name = std::string(length - 4, 'L') + ".JPG";
-    Put("DCIM/100CASIO/" + name, static_cast<int>(length), "new");
-    velotest::WriteFile(m_dest + "/" + name, "earlier");
-    ASSERT_EQ(Transfer(false, 1).Text(), "");
-    EXPECT_EQ(m_outcome.storedName, NumberedName(name, 2));
-    EXPECT_EQ(velotest::TempDir::ReadFile(m_dest + "/" + m_outcome.storedName), "new");
-  }
-}
-
 // A dead process's temporary files older than a minute go; fresh, living or other names stay.
 TEST_F(PictureTransferTest, CopiesLeftByADeadProcessAreRemoved) {
   const pid_t dead = ::fork();

@@ -1,53 +1,30 @@
 #include <gtest/gtest.h>
 
 #include <optional>
-#include <ostream>
 #include <string>
+#include <tuple>
 
 #include "core/weblink/open_link.h"
 
 namespace vel {
 namespace {
 
-struct CommandCase {
-  const char* name;
-  std::string command;
-  std::string address;
-  std::optional<std::string> expected;
-};
-
-// Test names show the case by its name, not its bytes.
-void PrintTo(const CommandCase& c, std::ostream* out) {
-  *out << c.name;
+// The registered command is cut at its placeholder (a quoted one first) and gets the address;
+// program, blank and address must leave room for the terminating zero.
+TEST(RegisteredCommandLine, IsCutAtThePlaceholderAndGetsTheAddress) {
+  const std::string address = "http://www.example.org", program(500, 'p');
+  const std::tuple<std::string, std::string, std::optional<std::string>> cases[] = {
+      {R"("C:\Browser\browser.exe" -nohome "%1" -extra)", address,
+       R"("C:\Browser\browser.exe" -nohome  http://www.example.org)"},
+      {R"(browser.exe -a%1 "%1")", address, "browser.exe -a%1  http://www.example.org"},
+      {R"(C:\Browser\browser.exe %1 -extra)", address,
+       R"(C:\Browser\browser.exe  http://www.example.org)"},
+      {"browser.exe -nohome", address, "browser.exe -nohome http://www.example.org"},
+      {program, std::string(18, 'x'), program + " " + std::string(18, 'x')},
+      {program, std::string(19, 'x'), std::nullopt}};
+  for (const auto& [command, to, expected] : cases)
+    EXPECT_EQ(BuildRegisteredCommandLine(command, to), expected) << command.substr(0, 40) << to;
 }
-
-class RegisteredCommandLine : public ::testing::TestWithParam<CommandCase> {};
-
-TEST_P(RegisteredCommandLine, IsCutAtThePlaceholderAndGetsTheAddress) {
-  const CommandCase& c = GetParam();
-  EXPECT_EQ(BuildRegisteredCommandLine(c.command, c.address), c.expected);
-}
-
-const std::string kAddress = "http://www.example.org";
-// Program, blank and address must leave room for the terminating zero.
-const std::string kLongProgram(500, 'p');
-
-INSTANTIATE_TEST_SUITE_P(
-    Commands, RegisteredCommandLine,
-    ::testing::Values(CommandCase{"QuotedPlaceholderDropsWhatFollows",
-                                  R"("C:\Browser\browser.exe" -nohome "%1" -extra)", kAddress,
-                                  R"("C:\Browser\browser.exe" -nohome  http://www.example.org)"},
-                      CommandCase{"QuotedPlaceholderWinsOverAnEarlierBareOne",
-                                  R"(browser.exe -a%1 "%1")", kAddress,
-                                  "browser.exe -a%1  http://www.example.org"},
-                      CommandCase{"BarePlaceholder", R"(C:\Browser\browser.exe %1 -extra)",
-                                  kAddress, R"(C:\Browser\browser.exe  http://www.example.org)"},
-                      CommandCase{"NoPlaceholder", "browser.exe -nohome", kAddress,
-                                  "browser.exe -nohome http://www.example.org"},
-                      CommandCase{"JustFitsTheBuffer", kLongProgram, std::string(18, 'x'),
-                                  kLongProgram + " " + std::string(18, 'x')},
-                      CommandCase{"OneTooLong", kLongProgram, std::string(19, 'x'), std::nullopt}),
-    [](const ::testing::TestParamInfo<CommandCase>& info) { return info.param.name; });
 
 TEST(LinkErrorText, PutsTheReasonUnderTheHeading) {
   EXPECT_EQ(LinkErrorText("A sharing violation occurred. "),
