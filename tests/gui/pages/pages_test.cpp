@@ -131,7 +131,6 @@ void PagesTest::choosersSetTheFolderAndTheProgramWithoutLineBreaks() {
     QCOMPARE(box.text, "This name cannot be used because it contains a line break.");
 }
 
-// Bytes in no known encoding come back from the pages as they were loaded.
 void PagesTest::stringSettingsKeepTheirBytes() {
   MessageBoxRecorder boxes;  // the port cannot open
   const std::string folder = "/srv/caf\xe9", program = "/opt/\xff.sh", port = "/dev/tty\xe9";
@@ -165,30 +164,25 @@ void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   f.ShowPage(kConfigPage);  // each visit lists the devices present then
   QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyUSB2", "ttyUSB10", devices("ttyUSB1")}));
   QCOMPARE(ports->currentText(), devices("ttyUSB1"));
-  // An adapter plugged in now is listed, as what it is, when the list drops down.
-  PseudoTerminal adapter;
-  std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB3");
-  std::filesystem::create_directories(devices / "serial/by-id");
-  std::filesystem::create_symlink("../../ttyUSB3", devices / "serial/by-id/usb-FTDI_FT232R-if00");
-  ports->showPopup();
-  ports->hidePopup();
-  QCOMPARE(ports->itemText(7), "ttyUSB3 - FTDI FT232R");
-  f.Pick(vel::kComPortList, "ttyUSB3 - FTDI FT232R");
-  QCOMPARE(ComPort, devices / "ttyUSB3");
 }
 
-// With the adapter present, and unplugged while listed.
+// An adapter plugged in while the page shows is listed, as what it is, when the list drops down;
+// chosen, it is opened, or said why not when unplugged while listed.
 void PagesTest::choosingAPortReopensIt() {
   for (const bool present : {true, false}) {
     DeviceRoot devices;
     PseudoTerminal adapter;
-    std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
     SheetFixture f(5);
     MessageBoxRecorder boxes;
     f.ShowPage(kConfigPage);
+    std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
+    std::filesystem::create_directories(devices / "serial/by-id");
+    std::filesystem::create_symlink("../../ttyUSB0", devices / "serial/by-id/usb-FTDI_FT232R-if00");
+    f.Item<QComboBox>(vel::kComPortList)->showPopup();
+    f.Item<QComboBox>(vel::kComPortList)->hidePopup();
     if (!present)
       std::filesystem::remove(devices / "ttyUSB0");
-    f.Pick(vel::kComPortList, "ttyUSB0");
+    f.Pick(vel::kComPortList, "ttyUSB0 - FTDI FT232R");
     QCOMPARE(ComPort, devices / "ttyUSB0");
     QCOMPARE(boxes.Boxes().size(), std::size_t{1});
     const QString text = boxes.Boxes()[0].text;
