@@ -112,7 +112,6 @@ void PageSnapshotsTest::sheetPages() {
   QApplication::setPalette(light);
 }
 
-// A series under way: its progress, and the picture it copied last.
 void PageSnapshotsTest::runningSeriesWithItsLastPicture() {
   vel::test::UsbCameraCard card;
   QVERIFY(card.SavePictures(QColor(0x30, 0x60, 0x90), QColor(0x30, 0x60, 0x90)));
