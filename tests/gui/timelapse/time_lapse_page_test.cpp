@@ -31,9 +31,8 @@ constexpr std::uint8_t B = 'B', b = 'b';
 
 // The sheet on its Time Lapse page, with every status line written.
 struct TimeLapseFixture : SheetFixture {
-  explicit TimeLapseFixture(const std::string& interval, const std::string& options = {},
-                            const std::string& port = {})
-      : SheetFixture(5, "[Interval]\n" + interval + "[Options]\n" + options, port) {
+  explicit TimeLapseFixture(const std::string& interval, const std::string& options = {})
+      : SheetFixture(5, "[Interval]\n" + interval + "[Options]\n" + options) {
     ShowPage(1);
     page = dynamic_cast<CTimeLapse*>(Page());
     page->SetStatusObserver([this](const std::string& text, const std::string&) {
