@@ -1,6 +1,3 @@
-// Reaching every control with the keyboard and telling them apart by their
-// accessible names, on every page of the real window, for the models whose
-// Direct Control pages differ.
 #include <QtTest>
 #include <QtWidgets>
 #include <set>
@@ -33,6 +30,7 @@ class KeyboardTest : public QObject {
   void tabReachesEveryControlAndExitAndWraps();
 };
 
+// Every page of the real window, for the models whose Direct Control pages differ.
 void KeyboardTest::tabReachesEveryControlAndExitAndWraps_data() {
   QTest::addColumn<int>("model");
   for (int model : {0, 1, 5, 6, 7, 9}) QTest::newRow(qPrintable(QString::number(model))) << model;

@@ -10,7 +10,7 @@
 #include "gui/timelapse/schedule_dialog.h"
 #include "gui/timelapse/time_lapse_page.h"
 #include "support/sheet_fixture.h"
-#include "timelapse/fixtures/volume_fixture.h"
+#include "support/usb_camera_card.h"
 
 namespace {
 
@@ -112,24 +112,13 @@ void PageSnapshotsTest::sheetPages() {
   QApplication::setPalette(light);
 }
 
-// A series under way: its progress, and the picture it copied last.
 void PageSnapshotsTest::runningSeriesWithItsLastPicture() {
-  velotest::FakeVolumes volumes;
-  velotest::AddUsbCamera(volumes);
-  const QString camera = QString::fromStdString(volumes.dir()) + "/camera/DCIM/100CASIO/";
-  QVERIFY(vel::test::SavePicture(camera + "CIMG0001.JPG", 640, QColor(0x30, 0x60, 0x90)) &&
-          vel::test::SavePicture(camera + "PREVIEW/CIMG0001.JPG", 160, QColor(0x30, 0x60, 0x90)));
-  const std::string pictures = volumes.dir() + "/pictures";
-  QVERIFY(QDir().mkpath(QString::fromStdString(pictures)));
+  vel::test::UsbCameraCard card;
+  QVERIFY(card.SavePictures(QColor(0x30, 0x60, 0x90), QColor(0x30, 0x60, 0x90)));
   vel::test::SheetFixture f(5, "[Options]\nCopyFile=1\nDelayRecUsb=2\nDelayUsbRec=0\nDestFileDir=" +
-                                   pictures + "\n[Interval]\nCount=3\nSecond=10\n");
+                                   card.pictures + "\n[Interval]\nCount=3\nSecond=10\n");
   f.ShowPage(1);
-  auto* page = dynamic_cast<CTimeLapse*>(f.Page());
-  page->SetVolumeSources(volumes.Sources());
-  page->SetLogFolder(volumes.dir() + "/logs");
-  // The camera's drive appears after the switch to USB mode.
-  QTimer::singleShot(
-      300, [&] { volumes.Mount("8:17", volumes.dir() + "/camera", "vfat", "/dev/sdb1"); });
+  card.MountLaterFor(*dynamic_cast<CTimeLapse*>(f.Page()));
   f.Click(vel::kStartButton);
   QTRY_VERIFY(f.Item<QLabel>(vel::kLastPictureLine)->isVisible());
   f.Dialog().adjustSize();

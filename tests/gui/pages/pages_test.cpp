@@ -62,7 +62,6 @@ class PagesTest : public QObject {
  private slots:
   void switchControlsOnlyForModelsWithTheSwitch();
   void choosersSetTheFolderAndTheProgramWithoutLineBreaks();
-  void stringSettingsKeepTheirBytes();
   void portListShowsPresentDevicesAndKeepsThePort();
   void choosingAPortReopensIt();
   void choosingAModelRebuildsTheWindow();
@@ -131,23 +130,15 @@ void PagesTest::choosersSetTheFolderAndTheProgramWithoutLineBreaks() {
     QCOMPARE(box.text, "This name cannot be used because it contains a line break.");
 }
 
-// Bytes in no known encoding come back from the pages as they were loaded.
-void PagesTest::stringSettingsKeepTheirBytes() {
-  MessageBoxRecorder boxes;  // the port cannot open
-  const std::string folder = "/srv/caf\xe9", program = "/opt/\xff.sh", port = "/dev/tty\xe9";
-  SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=" + folder + "\nCommand=" + program, port);
-  for (int page : {kOptionsPage, kConfigPage, kOptionsPage, kConfigPage}) f.ShowPage(page);
-  QCOMPARE(DestFileDir, folder);
-  QCOMPARE(Command, program);
-  QCOMPARE(ComPort, port);
-}
-
-// A configured "ttyUSB1" not present stays as it is rather than become "ttyUSB10", which is.
+// A configured "ttyUSB1" not present stays as it is rather than become "ttyUSB10", which is; its
+// bytes, and the folder's and the program's, in no known encoding, come back as they were loaded.
 void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   DeviceRoot devices;
   for (const char* name : {"ttyUSB10", "ttyACM0"}) TempDir::WriteFile(devices / name, "");
   MessageBoxRecorder boxes;
-  SheetFixture f(5, {}, devices / "ttyUSB1");
+  const std::string folder = "/srv/caf\xe9", program = "/opt/\xff.sh",
+                    port = devices / "ttyUSB1\xe9";
+  SheetFixture f(5, "[Options]\nCopyFile=1\nDestFileDir=" + folder + "\nCommand=" + program, port);
   // The port cannot open: the sheet says why and opens on Config.
   QCOMPARE(boxes.Boxes().size(), std::size_t{1});
   QVERIFY(boxes.Boxes()[0].text.startsWith("ComPort opening error. System error message:"));
@@ -156,39 +147,36 @@ void PagesTest::portListShowsPresentDevicesAndKeepsThePort() {
   QVERIFY(!CameraPort().IsOpen());
   auto* ports = f.Item<QComboBox>(vel::kComPortList);
   QCOMPARE(ports->itemText(0), "COM1");
-  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyACM0", "ttyUSB10", devices("ttyUSB1")}));
-  QCOMPARE(ports->currentText(), devices("ttyUSB1"));
+  const QString shown = ports->currentText();
+  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyACM0", "ttyUSB10", shown}));
+  QVERIFY2(shown.startsWith(devices("ttyUSB1")), qPrintable(shown));
   f.ShowPage(kOptionsPage);
-  QCOMPARE(ComPort, devices / "ttyUSB1");
+  QCOMPARE(ComPort, port);
   std::filesystem::remove(devices / "ttyACM0");
   TempDir::WriteFile(devices / "ttyUSB2", "");
   f.ShowPage(kConfigPage);  // each visit lists the devices present then
-  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyUSB2", "ttyUSB10", devices("ttyUSB1")}));
-  QCOMPARE(ports->currentText(), devices("ttyUSB1"));
-  // An adapter plugged in now is listed, as what it is, when the list drops down.
-  PseudoTerminal adapter;
-  std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB3");
-  std::filesystem::create_directories(devices / "serial/by-id");
-  std::filesystem::create_symlink("../../ttyUSB3", devices / "serial/by-id/usb-FTDI_FT232R-if00");
-  ports->showPopup();
-  ports->hidePopup();
-  QCOMPARE(ports->itemText(7), "ttyUSB3 - FTDI FT232R");
-  f.Pick(vel::kComPortList, "ttyUSB3 - FTDI FT232R");
-  QCOMPARE(ComPort, devices / "ttyUSB3");
+  QCOMPARE(Entries(ports).mid(6), (QStringList{"ttyUSB2", "ttyUSB10", shown}));
+  QCOMPARE(ports->currentText(), shown);
+  QCOMPARE(DestFileDir + Command, folder + program);
 }
 
-// With the adapter present, and unplugged while listed.
+// An adapter plugged in while the page shows is listed, as what it is, when the list drops down;
+// chosen, it is opened, or said why not when unplugged while listed.
 void PagesTest::choosingAPortReopensIt() {
   for (const bool present : {true, false}) {
     DeviceRoot devices;
     PseudoTerminal adapter;
-    std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
     SheetFixture f(5);
     MessageBoxRecorder boxes;
     f.ShowPage(kConfigPage);
+    std::filesystem::create_symlink(adapter.SlavePath(), devices / "ttyUSB0");
+    std::filesystem::create_directories(devices / "serial/by-id");
+    std::filesystem::create_symlink("../../ttyUSB0", devices / "serial/by-id/usb-FTDI_FT232R-if00");
+    f.Item<QComboBox>(vel::kComPortList)->showPopup();
+    f.Item<QComboBox>(vel::kComPortList)->hidePopup();
     if (!present)
       std::filesystem::remove(devices / "ttyUSB0");
-    f.Pick(vel::kComPortList, "ttyUSB0");
+    f.Pick(vel::kComPortList, "ttyUSB0 - FTDI FT232R");
     QCOMPARE(ComPort, devices / "ttyUSB0");
     QCOMPARE(boxes.Boxes().size(), std::size_t{1});
     const QString text = boxes.Boxes()[0].text;

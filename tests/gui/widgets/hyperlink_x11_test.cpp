@@ -14,20 +14,17 @@ class HyperLinkX11Test : public QObject {
     const QByteArray path = qgetenv("PATH");
     qputenv("PATH", QByteArray::fromStdString(bin.Path()));
     qunsetenv("BROWSER");
-    // xdg-open's status, and the box shown ("" none, the link then visited).
-    for (const auto& [status, box] :
-         {std::pair{4, QStringLiteral("Unable to open hyperlink:\n\nThere is no application "
-                                      "associated\nwith the given filename extension.")},
-          std::pair{0, QString()}}) {
-      vel::test::TempDir::WriteFile(bin / "xdg-open", "#!/bin/sh\nexit " + std::to_string(status));
-      QFile::setPermissions(QString::fromStdString(bin / "xdg-open"),
-                            QFile::ExeOwner | QFile::ReadOwner);
-      vel::test::LinkWindow w("http://www.example.org/velorantica", {}, vel::kNoFlags, true);
-      w.Click();
-      QCOMPARE(w.boxes.Boxes().empty() ? QString() : w.boxes.Boxes()[0].text, box);
-      QCOMPARE(w.Colour(), box.isEmpty() ? w.widget->VisitedColour() : w.widget->LinkColour());
-    }
+    vel::test::TempDir::WriteFile(bin / "xdg-open", "#!/bin/sh\nexit 4\n");  // no application
+    QFile::setPermissions(QString::fromStdString(bin / "xdg-open"),
+                          QFile::ExeOwner | QFile::ReadOwner);
+    vel::test::LinkWindow w("http://www.example.org/velorantica", {}, vel::kNoFlags, true);
+    w.Click();
     qputenv("PATH", path);
+    QCOMPARE(w.boxes.Boxes().size(), std::size_t{1});
+    QCOMPARE(w.boxes.Boxes()[0].text,
+             "Unable to open hyperlink:\n\nThere is no application "
+             "associated\nwith the given filename extension.");
+    QCOMPARE(w.Colour(), w.widget->LinkColour());
   }
 };
 
