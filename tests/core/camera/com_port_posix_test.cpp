@@ -119,8 +119,10 @@ TEST(ComPort, DeniedAccessIsAdvisedByTheDevicesModeAndGroup) {
   }
 }
 
-// A failed write (adapter pulled) loses the port; Reopen opens its name again; Close forgets it.
-TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
+// A failed write (adapter pulled) loses the port; Reopen opens its name again; a line that takes
+// no byte (its output stopped) fails the write within seconds instead of holding the shot, the one
+// check of that time-out on the real clock; Close forgets the port.
+TEST(ComPort, AFailedOrStalledWriteLosesThePortUntilReopenFindsItsNameAgain) {
   test::TempDir dir;
   const std::string link = dir / "camera";
   auto line = std::make_unique<test::PseudoTerminal>();
@@ -143,25 +145,17 @@ TEST(ComPort, AFailedWriteLosesThePortUntilReopenFindsItsNameAgain) {
   EXPECT_EQ(PortStateText(port), "Port " + link + " is open.");
   EXPECT_TRUE(SendCommandByte(port, 0x42));
   EXPECT_EQ(line->Read(1, 2000), Bytes{0x42});
+  line->StopOutput(true);
+  auto write = std::async(std::launch::async, [&] { return SendCommandByte(port, 0x42); });
+  const bool timedOut = write.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+  line->StopOutput(false);
+  EXPECT_TRUE(timedOut) << "the write waited for the stalled line";
+  EXPECT_EQ(write.get().Text(), SystemErrorText(ETIMEDOUT) + "\n");
+  EXPECT_TRUE(port.IsLost());
   port.Close();
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_FALSE(port.IsLost());
   EXPECT_EQ(PortStateText(port), "No serial port is open.");
-}
-
-// The one check of the write time-out on the real clock: a line that takes no byte (its output
-// stopped) fails the write within seconds and loses the port, instead of holding the shot.
-TEST(ComPort, AStalledLineFailsTheWriteInsteadOfHoldingTheShot) {
-  test::PseudoTerminal line;
-  CComPort port;
-  ASSERT_TRUE(port.Open(line.SlavePath()));
-  line.StopOutput(true);
-  auto write = std::async(std::launch::async, [&] { return SendCommandByte(port, 0x42); });
-  const bool timedOut = write.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-  line.StopOutput(false);
-  EXPECT_TRUE(timedOut) << "the write waited for the stalled line";
-  EXPECT_EQ(write.get().Text(), SystemErrorText(ETIMEDOUT) + "\n");
-  EXPECT_TRUE(port.IsLost());
 }
 
 // The one check on the real clock: the switch key is held 250 ms on the line.
