@@ -308,16 +308,6 @@ std::set<std::string> Pictures(int first, int last) {
   return names;
 }
 
-// A card image as the camera's: picture n ("picture") and its thumbnail ("thumbnail").
-void MakeCard(const std::string& image, int n) {
-  TempDir tree;
-  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
-  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/" + PictureName(n), "thumbnail");
-  TempDir::WriteFile(tree / "DCIM/100CASIO/" + PictureName(n), "picture");
-  fs::create_directories(fs::path(image).parent_path());
-  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
-}
-
 // The files of a folder (an ext4 image's when one is given), without its folders; none for a
 // folder that is not there.
 std::set<std::string> FilesIn(const std::string& folder, const std::string& image = {}) {
@@ -333,8 +323,13 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
   ASSERT_TRUE(IsolateMounts());
+  // A card image as the camera's: picture 7 and its thumbnail.
   const std::string image = m_dir / "card.img";
-  MakeCard(image, 7);
+  TempDir tree;
+  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/CIMG0007.JPG", "thumbnail");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/CIMG0007.JPG", "picture");
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
   ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
   const std::string device = losetup.FirstLine();
   ASSERT_FALSE(device.empty()) << losetup.Errors();
