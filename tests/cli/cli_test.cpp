@@ -27,21 +27,19 @@ namespace fs = std::filesystem;
 
 class Cli : public ::testing::Test {
  protected:
-  // Starts qvsim (camera n, 0 or 1) and writes the profile naming its terminal.
+  // Starts qvsim and writes the profile naming its terminal.
   void StartCamera(int model, const std::string& profileLines = "",
-                   std::vector<std::string> qvsimArgs = {}, int n = 0) {
-    qvsimArgs.insert(qvsimArgs.end(),
-                     {"--model", std::to_string(model), "--record", m_recordings[n]});
-    m_cameras[n] = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
-    const std::string port = m_cameras[n]->FirstLine(20000);
-    ASSERT_FALSE(port.empty()) << m_cameras[n]->Errors();
-    TempDir::WriteFile(m_profiles[n], "[Options]\nComPort=" + port +
-                                          "\nModel=" + std::to_string(model) + "\n" + profileLines);
+                   std::vector<std::string> qvsimArgs = {}) {
+    qvsimArgs.insert(qvsimArgs.end(), {"--model", std::to_string(model), "--record", m_recording});
+    m_camera = std::make_unique<ChildProcess>(QVSIM_PROGRAM, qvsimArgs);
+    const std::string port = m_camera->FirstLine(20000);
+    ASSERT_FALSE(port.empty()) << m_camera->Errors();
+    TempDir::WriteFile(m_profile, "[Options]\nComPort=" + port +
+                                      "\nModel=" + std::to_string(model) + "\n" + profileLines);
   }
-  // velorantica-cli on camera n.
   std::unique_ptr<ChildProcess> Start(std::vector<std::string> args,
-                                      const std::string& outputPath = {}, int n = 0) {
-    args.insert(args.end(), {"--profile", m_profiles[n]});
+                                      const std::string& outputPath = {}) {
+    args.insert(args.end(), {"--profile", m_profile});
     return std::make_unique<ChildProcess>(
         CLI_PROGRAM, args,
         std::vector<std::string>{"XDG_CONFIG_HOME=" + m_dir.Path(),
@@ -55,17 +53,14 @@ class Cli : public ::testing::Test {
     return output.substr(at, output.find('\n', at) - at);
   }
   Recording Received() {
-    for (auto& camera : m_cameras)
-      if (camera)
-        camera->Stop(SIGTERM);
+    if (m_camera)
+      m_camera->Stop(SIGTERM);
     return ReadRecording(m_recording);
   }
 
   TempDir m_dir;
-  const std::string m_profiles[2] = {m_dir / "profile.ini", m_dir / "second.ini"};
-  const std::string m_recordings[2] = {m_dir / "recording", m_dir / "second recording"};
-  const std::string &m_profile = m_profiles[0], &m_recording = m_recordings[0];
-  std::unique_ptr<ChildProcess> m_cameras[2];
+  const std::string m_profile = m_dir / "profile.ini", m_recording = m_dir / "recording";
+  std::unique_ptr<ChildProcess> m_camera;
 };
 
 TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
@@ -97,9 +92,9 @@ TEST_F(Cli, KeysAndTheSwitchSendTheirBytes) {
   }
 }
 
-// Three shots on the grid of the first's end, logged, the profile left as it was; output into a
-// pipe that closes early is a failed write, not the end of the series.
-TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThemThroughAPipeClosedEarly) {
+// Three shots, logged, the profile left as it was; output into a pipe that closes early is a
+// failed write, not the end of the series.
+TEST_F(Cli, SeriesTakesItsShotsAndLogsThemThroughAPipeClosedEarly) {
   StartCamera(5, "[Interval]\nCount=9\nSecond=5\n");
   const std::string profileBefore = TempDir::ReadFile(m_profile);
   ChildProcess shell(
@@ -108,10 +103,7 @@ TEST_F(Cli, SeriesTakesItsShotsOnTheGridAndLogsThemThroughAPipeClosedEarly) {
                  "' | head -n 2"},
       {"XDG_STATE_HOME=" + m_dir.Path()});
   ASSERT_EQ(shell.Wait(20000), 0) << shell.Errors();
-  const Recording received = Received();
-  ASSERT_EQ(received.bytes, (Bytes{0x42, 0x62, 0x42, 0x62, 0x42, 0x62}));
-  EXPECT_NEAR(received.times[4] - received.times[2], 1000, 60);
-  EXPECT_NEAR(received.GapBefore(2), 1000, 60);
+  ASSERT_EQ(Received().bytes, (Bytes{0x42, 0x62, 0x42, 0x62, 0x42, 0x62}));
   const std::string log = LogOf(shell.Output());
   EXPECT_NE(TempDir::ReadFile(log).find("Series ended: 3 pictures taken"), std::string::npos)
       << log;
@@ -183,7 +175,7 @@ TEST_F(Cli, ScheduledSeriesStartsAndEndsOnTime) {
   EXPECT_TRUE(bytes.size() == 10u || bytes.size() == 12u) << bytes.size();
 }
 
-// A series killed mid-way goes on with --resume on its grid, its numbering and its log.
+// A series killed mid-way goes on with --resume, its numbering and its log.
 TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
   StartCamera(5);
   auto first = Start({"series", "--count", "5", "--interval", "2"});
@@ -193,10 +185,7 @@ TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
   auto resumed = Start({"series", "--resume"});
   ASSERT_EQ(resumed->Wait(20000), 0) << resumed->Output() << resumed->Errors();
   EXPECT_NE(resumed->Output().find("Shot 5 of 5 at"), std::string::npos) << resumed->Output();
-  const Recording received = Received();
-  ASSERT_EQ(received.bytes.size(), 10u);
-  for (std::size_t press = 4; press < 10; press += 2)
-    EXPECT_NEAR(received.times[press] - received.times[2], 2000 * (press / 2 - 1), 50) << press;
+  EXPECT_EQ(Received().bytes.size(), 10u);
   const std::string log = LogOf(resumed->Output());
   EXPECT_EQ(log, LogOf(first->Output()));
   const std::string text = TempDir::ReadFile(log);
@@ -209,7 +198,7 @@ TEST_F(Cli, AKilledSeriesGoesOnWhereItStopped) {
 }
 
 // The page answers during the series and after it, until the program is ended; 200 idle
-// connections, a 1 MB header and paths out of the page keep no shot off its grid.
+// connections keep no shot off its grid.
 TEST_F(Cli, SeriesServesItsStatusPageUntilEnded) {
   StartCamera(5);
   auto cli = Start({"series", "--count", "5", "--interval", "1", "--serve", "127.0.0.1:0"});
@@ -221,11 +210,6 @@ TEST_F(Cli, SeriesServesItsStatusPageUntilEnded) {
   EXPECT_NE(running.body.find("\"count\": 5,"), std::string::npos) << running.body;
   std::vector<int> idle;
   for (int i = 0; i < 200; ++i) idle.push_back(Connect(PortOf(url), "127.0.0.2"));
-  const std::string header = m_dir / "header";
-  TempDir::WriteFile(header, "X-Big: " + std::string(1 << 20, 'a') + "\n");
-  EXPECT_NE(Curl(url + "status.json", {"-H", "@" + header}).code, 200);
-  for (const char* outside : {"../etc/passwd", "%2e%2e/", "%2e%2e/%2e%2e/etc/passwd"})
-    EXPECT_EQ(Curl(url + outside, {"--path-as-is"}).body, "Not found.\n") << outside;
   ASSERT_TRUE(cli->WaitFor("stays up until Ctrl+C", 20000)) << cli->Output();
   const HttpAnswer ended = Curl(url + "status.json");
   for (const char* field : {"\"state\": \"ended\",", "\"shot\": 5,", "\"nextShotInMs\": null,"})
@@ -246,7 +230,6 @@ TEST_F(Cli, FailuresNameWhatToCheck) {
       {{"shoot"}, 2, "unknown command"},
       {{"key", "Bogus"}, 2, "Its keys:\n  Shutter\n  Mode"},
       {{"switch", "--model", "0"}, 2, "no REC/USB switch"},
-      {{"series", "--copy", ""}, 2, "--copy needs a value (DIR), not an empty one"},
       {{"series", "--port="}, 2, "--port needs a value (PATH), not an empty one"},
       {{"series", "--delete=yes"}, 2, "--delete takes no value"},
       {{"key", "Shutter", "--model", "QV-4001"}, 2, "takes one of these (or its number"},
@@ -325,16 +308,6 @@ std::set<std::string> Pictures(int first, int last) {
   return names;
 }
 
-// A card image as the camera's: picture n ("picture") and its thumbnail ("thumbnail").
-void MakeCard(const std::string& image, int n) {
-  TempDir tree;
-  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
-  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/" + PictureName(n), "thumbnail");
-  TempDir::WriteFile(tree / "DCIM/100CASIO/" + PictureName(n), "picture");
-  fs::create_directories(fs::path(image).parent_path());
-  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
-}
-
 // The files of a folder (an ext4 image's when one is given), without its folders; none for a
 // folder that is not there.
 std::set<std::string> FilesIn(const std::string& folder, const std::string& image = {}) {
@@ -350,8 +323,13 @@ TEST_F(Cli, CardDeviceIsMountedForTheCopyAndUnmountedBeforeTheSwitchBack) {
   if (!CanMountCards())
     GTEST_SKIP() << "needs root and loop devices";
   ASSERT_TRUE(IsolateMounts());
+  // A card image as the camera's: picture 7 and its thumbnail.
   const std::string image = m_dir / "card.img";
-  MakeCard(image, 7);
+  TempDir tree;
+  fs::create_directories(tree / "DCIM/100CASIO/PREVIEW");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/PREVIEW/CIMG0007.JPG", "thumbnail");
+  TempDir::WriteFile(tree / "DCIM/100CASIO/CIMG0007.JPG", "picture");
+  ChildProcess("/sbin/mkfs.ext4", {"-q", "-d", tree.Path(), image, "8M"}).Wait(20000);
   ChildProcess losetup("/sbin/losetup", {"-f", "--show", image});
   const std::string device = losetup.FirstLine();
   ASSERT_FALSE(device.empty()) << losetup.Errors();
@@ -393,35 +371,6 @@ TEST_F(Cli, ThePicturesOfADestinationPulledMidSeriesStayOnTheCamera) {
     EXPECT_EQ(FilesIn(folder, image), Pictures(1, 2)) << folder;
   for (const char* folder : {"/DCIM/100CASIO", "/DCIM/100CASIO/PREVIEW"})
     EXPECT_EQ(FilesIn(folder, m_dir / "card/card.img"), Pictures(3, 4)) << folder;
-}
-
-// Two series, each with its camera in USB mode now and then while the other's is: each takes
-// its pictures only from the drive it copied from first. The second card numbers from 501.
-TEST_F(Cli, TwoCamerasInUsbModeAtOnceKeepTheirOwnPictures) {
-  if (!CanMountCards())
-    GTEST_SKIP() << "needs root and loop devices";
-  ASSERT_TRUE(IsolateMounts());
-  MakeCard(m_dir / "second/card.img", 500);
-  // The first camera's drive comes slowly, the second's at once and often.
-  StartCamera(5, "DelayRecUsb=5\nDelayUsbRec=1\n",
-              {"--card", m_dir / "first", "--label", "SLOWCAM" + std::to_string(::getpid()),
-               "--mount-delay", "2500"});
-  const std::string first = m_dir / "from first", second = m_dir / "from second";
-  auto slow = Start({"series", "--count", "3", "--interval", "6", "--copy", first, "--delete"});
-  ASSERT_TRUE(slow->WaitFor("Shot 1 of 3 at ", 30000)) << slow->Output() << slow->Errors();
-  StartCamera(6, "DelayRecUsb=2\nDelayUsbRec=1\n",
-              {"--card", m_dir / "second", "--label", "FASTCAM" + std::to_string(::getpid()),
-               "--mount-delay", "100"},
-              1);
-  auto fast =
-      Start({"series", "--count", "8", "--interval", "1", "--copy", second, "--delete"}, {}, 1);
-  EXPECT_EQ(fast->Wait(90000), 0) << fast->Output() << fast->Errors();
-  EXPECT_EQ(slow->Wait(90000), 0) << slow->Output() << slow->Errors();
-  Received();
-  EXPECT_EQ(FilesIn(first), Pictures(1, 3));
-  EXPECT_EQ(FilesIn(second), Pictures(501, 508));
-  EXPECT_EQ(FilesIn("/DCIM/100CASIO", m_dir / "first/card.img"), std::set<std::string>{});
-  EXPECT_EQ(FilesIn("/DCIM/100CASIO", m_dir / "second/card.img"), Pictures(500, 500));
 }
 
 // A FAT16 card read through fusefat, its source named "fusefat", as where the kernel has no vfat:

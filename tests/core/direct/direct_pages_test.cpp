@@ -14,20 +14,12 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-Bytes Of(const KeyBytes& bytes) {
-  return Bytes(bytes.begin(), bytes.end());
-}
-
-std::string Name(const DirectPage& page, std::string_view caption) {
-  return std::string(caption) + " of page " + std::to_string(static_cast<int>(page.kind));
-}
-
 // A key sends its press bytes once however long it is held and its release
 // bytes once when let go, whatever another key does meanwhile.
 TEST(DirectKeys, EveryKeyPressesOnceAndReleasesOnce) {
   for (const DirectPage& page : DirectPages()) {
     for (const KeyRow& key : page.keys) {
-      SCOPED_TRACE(Name(page, key.caption));
+      SCOPED_TRACE(std::string(key.caption) + " of page " + std::to_string(int(page.kind)));
       std::vector<int> keyUp(KeyFlagCount(page), kKeyUp);
       const KeyRow& other = page.keys[&key == &page.keys[0] ? 1 : 0];
       Bytes sent;  // a step is a key's id when it is pushed, minus the id when not
@@ -36,7 +28,7 @@ TEST(DirectKeys, EveryKeyPressesOnceAndReleasesOnce) {
         const KeyBytes bytes = SampleKey(page, keyUp, std::abs(step), step > 0).send;
         sent.insert(sent.end(), bytes.begin(), bytes.end());
       }
-      Bytes expected = Of(other.press);
+      Bytes expected(other.press.begin(), other.press.end());
       for (const KeyBytes* bytes : {&key.press, &other.release, &key.release, &key.press})
         expected.insert(expected.end(), bytes->begin(), bytes->end());
       EXPECT_EQ(sent, expected);

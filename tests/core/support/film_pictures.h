@@ -13,14 +13,10 @@
 
 namespace vel::test {
 
-inline std::string FfmpegTool(const std::string& name) {
-  return std::filesystem::path(FindFfmpeg()).replace_filename(name).string();
-}
-
-// Runs ffmpeg or ffprobe to its end; its standard output.
+// Runs ffmpeg or ffprobe (the one beside the ffmpeg found) to its end; its standard output.
 inline std::string RunTool(const std::string& name, const std::vector<std::string>& args,
                            int timeoutMs = 60000) {
-  ChildProcess tool(FfmpegTool(name), args);
+  ChildProcess tool(std::filesystem::path(FindFfmpeg()).replace_filename(name).string(), args);
   tool.Wait(timeoutMs);
   return tool.Output();
 }
