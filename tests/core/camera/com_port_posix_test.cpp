@@ -9,15 +9,12 @@
 #include <filesystem>
 #include <future>
 #include <memory>
-#include <thread>
 #include <tuple>
 
 #include "core/camera/com_port.h"
 #include "core/camera/command_bytes.h"
 #include "core/camera/serial_ports.h"
-#include "core/platform/clock.h"
 #include "core/platform/system_error.h"
-#include "core/timelapse/shot_plan.h"
 #include "support/child_process.h"
 #include "support/pseudo_terminal.h"
 
@@ -155,24 +152,6 @@ TEST(ComPort, AFailedOrStalledWriteLosesThePortUntilReopenFindsItsNameAgain) {
   EXPECT_FALSE(SendCommandByte(port, 0x42));
   EXPECT_FALSE(port.IsLost());
   EXPECT_EQ(PortStateText(port), "No serial port is open.");
-}
-
-// The one check on the real clock: the switch key is held 250 ms on the line.
-TEST(SwitchUsbRec, HoldsTheSwitchKeyFor250MsOnTheSerialLine) {
-  test::PseudoTerminal camera;
-  CComPort port;
-  ASSERT_TRUE(port.Open(camera.SlavePath()));
-  const SwitchSettings qv5700{
-      .sendRelease = true, .sendModeBytes = true, .exposureMode = 2, .driveMode = 3};
-  std::thread toggle([&] { (void)SwitchUsbRec(port, SteadyClock(), qv5700); });
-  const Bytes press = camera.Read(1, 2000);
-  const auto pressed = std::chrono::steady_clock::now();
-  const Bytes rest = camera.Read(3, 2000);
-  const auto released = std::chrono::steady_clock::now();
-  toggle.join();
-  EXPECT_EQ(press, Bytes{0x4D});
-  EXPECT_EQ(rest, (Bytes{0x6D, 0x82, 0x8B}));
-  EXPECT_GE(released - pressed, std::chrono::milliseconds(200));
 }
 
 TEST(ComPort, ComNamesAreTheStandardPortsAndOtherNamesLieInDev) {

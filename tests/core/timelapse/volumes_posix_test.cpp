@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "fixtures/volume_fixture.h"
 
 namespace vel {
@@ -56,27 +54,6 @@ TEST(Volumes, DrivesAndTheirTypesComeFromTheMountTableAndSysfs) {
   EXPECT_EQ(
       RemovableMountPoints(volumes.Sources()),
       (std::vector<std::string>{"/mnt/usb\\disk", "/mnt/card", "/media/anna/MY CAMERA", fuseCard}));
-}
-
-TEST(Volumes, TheNewDrivesAreThoseMountedSinceTheSnapshot) {
-  velotest::FakeVolumes volumes;
-  velotest::AddUsbCamera(volumes);
-  volumes.Mount("8:17", "/media/anna/STICK", "vfat", "/dev/sdb1");
-  const DriveSnapshot atStart = TakeDriveSnapshot(volumes.Sources());
-  volumes.Mount("0:50", "/media/anna/TMP", "tmpfs", "tmpfs");
-  EXPECT_FALSE(FindNewDrive(atStart, volumes.Sources()));
-  volumes.Unmount("/media/anna/STICK");
-  volumes.Mount("8:17", "/media/anna/STICK", "vfat", "/dev/sdb1");
-  volumes.Mount("8:17", "/media/anna/CAMERA", "vfat", "/dev/sdb1");
-  volumes.Mount("254:0", "/mnt/backup", "ext4", "/dev/vda");
-  const std::optional<Drive> found = FindNewDrive(atStart, volumes.Sources());
-  ASSERT_TRUE(found);
-  EXPECT_EQ(found->root, "/media/anna/CAMERA");
-  EXPECT_EQ(found->type, DriveType::Removable);
-  std::vector<std::string> roots;
-  for (const Drive& drive : FindNewDrives(atStart, volumes.Sources())) roots.push_back(drive.root);
-  EXPECT_EQ(roots, (std::vector<std::string>{"/media/anna/CAMERA", "/mnt/backup"}));
-  EXPECT_FALSE(FindNewDrive(atStart, {volumes.dir() + "/missing", volumes.dir()}));
 }
 
 }  // namespace
