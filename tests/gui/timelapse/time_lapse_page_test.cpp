@@ -156,7 +156,7 @@ void TimeLapsePageTest::seriesShootsAtEachTickUntilCancelled() {
   f.Click(vel::kStartButton);  // the first shot runs inside the click
   QVERIFY(!f.Enabled(vel::kStartButton) && f.Enabled(vel::kCancelButton));
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);
-  QTRY_COMPARE(f.statuses.last(), "Doze (picture 3 of 4 taken)");
+  QTRY_COMPARE(f.statuses.size(), qsizetype{6});  // the third shot over, whatever its texts
   f.Click(vel::kCancelButton);
   f.page->OnTimer(CTimeLapse::kSeriesTimerId);  // a tick already on its way
   QCOMPARE(f.statuses,
