@@ -100,6 +100,8 @@ TEST_F(Movie, CtrlCEndsFfmpegAndLeavesNoPartialFilm) {
   screen.Type('\x03');
   EXPECT_EQ(run.Wait(10000), 1) << screen.Seen();
   EXPECT_NE(run.Errors().find("cancelled"), std::string::npos) << run.Errors();
+  EXPECT_EQ(Listing(m_pictures).size(), stored.size()) << "a partial film was left";
+  EXPECT_EQ(ProcessesNaming(m_pictures), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ namespace fs = std::filesystem;
 
 using Bytes = std::vector<std::uint8_t>;
 
-// However the terminal was set before.
+// Whatever the terminal was set to before.
 TEST(ComPort, OpensRawAt9600EightNoneOneWithoutFlowControlAndSendsOnlyWhileItHoldsThePort) {
   test::PseudoTerminal line;
   termios cooked = line.SlaveSettings();
