@@ -193,6 +193,18 @@ map_com_ports() {
   wine reg import "$(winepath -w "$reg" 2>/dev/null)" /reg:64 </dev/null >/dev/null 2>&1
 }
 
+# What a failed test program said about its failures: each failed check
+# with the lines that explain it, and the tests that failed, so that a run on
+# another machine can be read without its log.
+print_failures() {
+  grep -E -A6 'Failure$|thrown in the test body' "$1" | grep -vE '^\[ +(RUN|OK|FAILED) ' |
+    sed 's/^/      /' | head -60
+  # The summary's list, or what a program that crashed or hung left.
+  sed -n '/tests\?, listed below/,$p' "$1" | grep -E '^\[  FAILED  \] [A-Za-z]' |
+    sed 's/^/      /' | head -20
+  echo "      (log: $1)"
+}
+
 # Runs one test program; prints its line and adds to the counters.
 run_program() {
   local exe=$1 arch=$2 name log passed failed skipped status
@@ -211,10 +223,7 @@ run_program() {
   line=$(printf '  %-22s %4d passed, %d failed' "$name" "$passed" "$failed")
   ((skipped)) && line+=", $skipped skipped"
   echo "$line"
-  if ((failed)); then
-    grep -E '^\[  FAILED  \] [A-Za-z]|Failure$' "$log" | sed 's/^/      /' | head -20
-    echo "      (log: $log)"
-  fi
+  ((failed)) && print_failures "$log"
   ARCH_PASSED=$((ARCH_PASSED + passed))
   ARCH_FAILED=$((ARCH_FAILED + failed))
   ARCH_SKIPPED=$((ARCH_SKIPPED + skipped))
@@ -261,10 +270,7 @@ run_linux_driven() {
   passed=${passed:-0} failed=${failed:-0}
   ((status != 0 && failed == 0)) && failed=1
   printf '  %-22s %4d passed, %d failed\n' "$target" "$passed" "$failed"
-  if ((failed)); then
-    grep -E '^\[  FAILED  \] [A-Za-z]|Failure$' "$log" | sed 's/^/      /' | head -20
-    echo "      (log: $log)"
-  fi
+  ((failed)) && print_failures "$log"
   TOTAL_PASSED=$((TOTAL_PASSED + passed))
   TOTAL_FAILED=$((TOTAL_FAILED + failed))
 }

@@ -104,21 +104,21 @@ TEST_F(WineWindow, ACopyingSeriesStoresEachPictureAndThumbnailAndDeletesThemOnTh
   std::replace(windowsCopies.begin(), windowsCopies.end(), '/', '\\');
   Start({"--card-folder", m_dir / "card", "--usb-command",
          "'" + m_wine + "' '" + m_driver + "' drive " + m_drive},
-        "CopyFile=1\r\nDeleteAfterCopy=1\r\nDelayRecUsb=10\r\nDelayUsbRec=0\r\nDestFileDir=" +
+        "CopyFile=1\r\nDeleteAfterCopy=1\r\nDelayRecUsb=30\r\nDelayUsbRec=0\r\nDestFileDir=" +
             windowsCopies + "\r\n[Interval]\r\nSecond=2\r\nCount=3\r\n");
   Drive({"wait", kTitle});
   Drive({"tab", kTitle, "1"});
   Drive({"click", kTitle, "Start"});
   const std::set<std::string> taken{"CIMG0001.JPG", "CIMG0002.JPG", "CIMG0003.JPG"};
   // Done once the last shot switched the camera back and sent its mode bytes: Exit would ask
-  // first while a shot runs.
+  // first while a shot runs. Each switch starts a Wine program, seconds on a busy machine.
   const auto done = [&] {
     const Bytes bytes = ReadRecording(m_recording).bytes;
     return std::count(bytes.begin(), bytes.end(), 'M') == 6 && bytes.back() != 'M' &&
            std::filesystem::exists(copies + "/PREVIEW") && Listing(copies + "/PREVIEW") == taken &&
            Listing(card + "/PREVIEW").empty();
   };
-  for (int waited = 0; waited < 20000 && !done(); waited += 200)
+  for (int waited = 0; waited < 60000 && !done(); waited += 200)
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
   std::set<std::string> stored = taken;
   stored.insert("PREVIEW/");
