@@ -197,11 +197,13 @@ map_com_ports() {
 # with the lines that explain it, and the tests that failed, so that a run on
 # another machine can be read without its log.
 print_failures() {
-  grep -E -A6 'Failure$|thrown in the test body' "$1" | grep -vE '^\[ +(RUN|OK|FAILED) ' |
-    sed 's/^/      /' | head -60
+  local text
+  text=$(tr -d '\r' <"$1")  # Windows programs end their lines with CR LF
+  { grep -E -A6 'Failure$|thrown in the test body' <<<"$text" || true; } |
+    grep -vE '^\[ +(RUN|OK|FAILED) ' | sed 's/^/      /' | head -60 || true
   # The summary's list, or what a program that crashed or hung left.
-  sed -n '/tests\?, listed below/,$p' "$1" | grep -E '^\[  FAILED  \] [A-Za-z]' |
-    sed 's/^/      /' | head -20
+  { sed -n '/tests\?, listed below/,$p' <<<"$text" | grep -E '^\[  FAILED  \] [A-Za-z]' || true; } |
+    sed 's/^/      /' | head -20 || true
   echo "      (log: $1)"
 }
 

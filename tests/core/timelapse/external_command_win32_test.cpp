@@ -67,7 +67,7 @@ TEST(ExternalCommandWin32, WhatTheProgramStartedEndsWithIt) {
                                       "for /l %%i in (1,1,500) do if not exist \"" + pidFile +
                                       "\" ping -n 1 -w 10 127.0.0.1 >nul\r\nexit /b 0\r\n");
   ::SetEnvironmentVariableA("VELORANTICA_LINGER", pidFile.c_str());
-  EXPECT_TRUE(RunExternalCommand(batch, {}, SteadyClock()));
+  EXPECT_EQ(RunExternalCommand(batch, {}, SteadyClock()).Text(), "");  // what went wrong, if so
   ::SetEnvironmentVariableA("VELORANTICA_LINGER", nullptr);
   const std::string pid = test::TempDir::ReadFile(pidFile);
   ASSERT_FALSE(pid.empty()) << "the background program did not start";
